@@ -1,0 +1,39 @@
+#include "base/sha256.h"
+
+#include "base/handle.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+
+namespace {
+
+struct AlgTraits {
+    using Type = BCRYPT_ALG_HANDLE;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { BCryptCloseAlgorithmProvider(h, 0); }
+};
+struct HashTraits {
+    using Type = BCRYPT_HASH_HANDLE;
+    static Type invalid() noexcept { return nullptr; }
+    static void close(Type h) noexcept { BCryptDestroyHash(h); }
+};
+
+}  // namespace
+
+std::optional<std::array<uint8_t, 32>> sha256(std::span<const uint8_t> bytes)
+{
+    UniqueHandle<AlgTraits> alg;
+    if (BCryptOpenAlgorithmProvider(alg.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0) return std::nullopt;
+    UniqueHandle<HashTraits> hash;
+    if (BCryptCreateHash(alg.get(), hash.put(), nullptr, 0, nullptr, 0, 0) < 0) return std::nullopt;
+    // BCryptHashData takes a ULONG length: feed larger inputs in pieces.
+    constexpr size_t k_chunk = size_t{1} << 30;
+    for (size_t at = 0; at < bytes.size(); at += k_chunk) {
+        size_t n = bytes.size() - at < k_chunk ? bytes.size() - at : k_chunk;
+        if (BCryptHashData(hash.get(), const_cast<PUCHAR>(bytes.data() + at), static_cast<ULONG>(n), 0) < 0)
+            return std::nullopt;
+    }
+    std::array<uint8_t, 32> digest{};
+    if (BCryptFinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0) < 0) return std::nullopt;
+    return digest;
+}

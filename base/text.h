@@ -1,0 +1,23 @@
+#pragma once
+
+// Text inside the program is UTF-8; UTF-16 appears only at platform calls. Both directions are lossy
+// by design: an unpaired surrogate or an invalid UTF-8 sequence becomes U+FFFD, so a strange file name
+// never stops a scan.
+
+#include <string>
+#include <string_view>
+
+// UTF-16 to UTF-8; the whole view is converted, NULs included.
+std::string utf8_from_utf16(std::wstring_view text);
+// UTF-16 to UTF-8 up to the first NUL, or the end of the buffer when there is none.
+std::string utf8_from_utf16_until_nul(const wchar_t* text, size_t max_units);
+// UTF-8 to UTF-16.
+std::wstring utf16_from_utf8(std::string_view text);
+
+// Full Unicode lower-case mapping of UTF-8 text: Windows' own case table plus the rules it lacks
+// (U+0130 becomes "i" and a combining dot above; capital sigma at the end of a word becomes final sigma).
+std::string lower_full(std::string_view text);
+std::wstring lower_full(std::wstring_view text);
+
+// True for the Unicode white-space characters (White_Space property).
+bool is_unicode_space(char32_t c);

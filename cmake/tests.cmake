@@ -1,0 +1,29 @@
+# Unit tests (GoogleTest, run under Wine through CMAKE_CROSSCOMPILING_EMULATOR) and end-to-end tests.
+if(CMAKE_CROSSCOMPILING AND EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  set(VESSOP_GTEST gtest)
+else()
+  find_package(GTest REQUIRED)
+  set(VESSOP_GTEST GTest::gtest)
+endif()
+include(GoogleTest)
+
+file(GLOB VESSOP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+add_executable(vessop_tests ${VESSOP_TEST_SOURCES})
+target_link_libraries(vessop_tests PRIVATE vessop_test_support vessop_core ${VESSOP_GTEST})
+
+# Under Wine an access violation can end a process with status 0: the test main prints one of these
+# lines before terminating, and CTest fails the test on either of them.
+set(VESSOP_CRASH_REGEX "Unhandled page fault|Unhandled exception")
+gtest_discover_tests(vessop_tests
+  DISCOVERY_MODE PRE_TEST
+  DISCOVERY_TIMEOUT 120
+  PROPERTIES
+    FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}"
+    ENVIRONMENT "TZ=Asia/Seoul;LANG=C.UTF-8"
+    TIMEOUT 120)
+
+include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)
