@@ -1,0 +1,24 @@
+#pragma once
+
+// Drawing resources of the main window: a D3D11 device with a flip-model swap chain, a Direct2D 1.1
+// device context drawing into its back buffer, one brush and five DirectWrite text formats.
+
+#include <array>
+#include <optional>
+
+#include <windows.h>
+#include <d2d1_1.h>
+#include <dwrite.h>
+#include <dxgi1_2.h>
+#include <wrl/client.h>
+
+struct Gfx {
+    Microsoft::WRL::ComPtr<IDWriteFactory> dwrite_factory;
+    Microsoft::WRL::ComPtr<IDXGISwapChain1> swap_chain;
+    Microsoft::WRL::ComPtr<ID2D1RenderTarget> render_target;
+    Microsoft::WRL::ComPtr<ID2D1DeviceContext> device_context;
+    Microsoft::WRL::ComPtr<ID2D1SolidColorBrush> brush;
+    std::array<Microsoft::WRL::ComPtr<IDWriteTextFormat>, 5> text_formats;
+    Microsoft::WRL::ComPtr<ID2D1Bitmap1> target_bitmap;  // null when missing
+    float scale = 1.0f;
+};
