@@ -4,6 +4,7 @@
 // device context drawing into its back buffer, one brush and five DirectWrite text formats.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 
 #include <windows.h>
@@ -11,6 +12,8 @@
 #include <dwrite.h>
 #include <dxgi1_2.h>
 #include <wrl/client.h>
+
+struct WindowState;
 
 struct Gfx {
     Microsoft::WRL::ComPtr<IDWriteFactory> dwrite_factory;
@@ -22,3 +25,10 @@ struct Gfx {
     Microsoft::WRL::ComPtr<ID2D1Bitmap1> target_bitmap;  // null when missing
     float scale = 1.0f;
 };
+
+// The drawing resources for a window at a DPI; empty (and *error set) when any step fails.
+std::optional<Gfx> create_gfx(HWND hwnd, uint32_t dpi, HRESULT* error = nullptr);
+void resize_gfx(Gfx& gfx, uint32_t width, uint32_t height);
+void remake_text_formats(Gfx& gfx, uint32_t dpi);
+// One frame of the whole window; recreates the resources after a lost device.
+void paint_frame(WindowState& state);
