@@ -1,0 +1,79 @@
+#pragma once
+
+// The folder scanner: turns the ordered search roots into an Inventory. It knows the NPKI layout,
+// ‹root›\NPKI\‹CA›\USER\‹certificate folder›\signCert.der, and accepts as a root the folder above an
+// NPKI folder, an NPKI folder, a CA folder, a folder of CA folders or a certificate folder. It looks
+// only at the depths of that layout, never through a whole drive.
+//
+// The walk (scanner.cpp) touches the file system; grouping, ordering and the small name rules
+// (scan_rules.cpp) are pure and take everything as parameters.
+
+#include "npki/inventory.h"
+#include "x509/certificate.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// One decoded certificate folder, in the order the walk reached it.
+using FoundCopy = std::pair<CertificateInfo, CertificateCopy>;
+using FoundList = std::vector<FoundCopy>;
+
+// --- The walk ---------------------------------------------------------------------------------
+
+// One scan over the roots: walk, then group and order at the time read after the walk.
+Inventory run_scan(const std::vector<Path>& search_roots);
+
+struct WalkResult {
+    FoundList found;
+    uint64_t folders_checked = 0;
+};
+// The walk of every root in order. Duplicate roots (by path_key) and roots that cannot be reached
+// are skipped and not counted; a root that is a file is counted and yields nothing.
+WalkResult walk_search_roots(const std::vector<Path>& search_roots);
+// Groups and orders what a walk found; `scan_time` (seconds since 1970) serves only the order.
+Inventory inventory_from(WalkResult walk, int64_t scan_time);
+
+// The walk below one root.
+void scan_root(const Path& folder, FoundList& found);
+// Every certificate folder in ‹ca_folder›\USER\*.
+void scan_ca_folder(const Path& ca_folder, FoundList& found);
+// The sub-folders of a folder (links left out), joined to it, sorted by the UTF-8 bytes of their
+// names. Empty when the folder cannot be listed.
+std::vector<Path> list_subfolders(const Path& folder);
+
+// --- Pure rules -------------------------------------------------------------------------------
+
+// Copies of one certificate (same_certificate) become one entry, in found order; a copy whose
+// folder has the path_key of a copy already in the entry is dropped. The entry keeps the data of
+// its first copy.
+std::vector<CertificateEntry> group_copies(FoundList found);
+
+// List order at scan time T: current entries (T < not_after) first, soonest end first; then expired
+// ones, most recent end first; equal ends by the bytes of subject_cn. Equal entries are left to a
+// stable sort.
+bool inventory_order(const CertificateEntry& a, const CertificateEntry& b, int64_t scan_time);
+
+// Sorts entries into list order, keeping the grouping order among equals.
+void sort_inventory(std::vector<CertificateEntry>& entries, int64_t scan_time);
+
+// Whether a directory-listing entry is a sub-folder the walk may enter: a directory that is not a
+// link. Symbolic links, junctions and mount points (reparse tags with the name-surrogate bit) are
+// left out; other reparse points (such as cloud placeholders) are ordinary folders.
+bool is_walkable_folder(uint32_t attributes, uint32_t reparse_tag);
+
+// "NPKI" or "USER" in any mix of ASCII letter case; nothing else (no trimming, no other letters).
+bool is_folder_named(std::wstring_view name, std::string_view ascii_upper);
+
+// The last component of a path, ignoring trailing separators; empty for a drive root ("D:\"), a
+// share root ("\\server\share") or an empty path. Both "\" and "/" separate components, as they do
+// for the file system.
+std::wstring_view last_component(std::wstring_view path);
+// The path up to where its last component begins; empty when the path has no last component.
+std::wstring_view parent_path(std::wstring_view path);
+
+// Sorts sibling paths by the UTF-8 bytes of their names, keeping listing order among equal names.
+// `names` holds each path's name, index for index; both vectors are reordered together.
+void sort_by_utf8_name(std::vector<Path>& paths, std::vector<std::string>& names);

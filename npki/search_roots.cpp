@@ -1,0 +1,31 @@
+#include "npki/search_roots.h"
+
+namespace {
+
+void add_joined(std::vector<Path>& roots, const std::optional<Path>& base, std::wstring_view name)
+{
+    if (base) roots.push_back(join_path(*base, name));
+}
+
+}  // namespace
+
+std::vector<Path> search_roots_from(const std::vector<Path>& command_line_roots, const SearchEnvironment& environment,
+                                    const std::vector<DriveInfo>& drives, const std::vector<Path>& added_folders)
+{
+    // Roots given on the command line replace everything else, so plugging in a drive changes nothing.
+    if (!command_line_roots.empty()) return command_line_roots;
+
+    std::vector<Path> roots;
+    roots.reserve(5 + drives.size() + added_folders.size());
+    // The PC's default place comes first: its copies lead every entry they belong to.
+    add_joined(roots, environment.user_profile, L"AppData\\LocalLow\\NPKI");
+    add_joined(roots, environment.app_data, L"NPKI");
+    add_joined(roots, environment.local_app_data, L"NPKI");
+    add_joined(roots, environment.program_files, L"NPKI");
+    add_joined(roots, environment.program_files_x86, L"NPKI");
+    for (const DriveInfo& drive : drives) roots.push_back(join_path(drive.root, L"NPKI"));
+    // An added folder may be an NPKI folder, a folder above one, a CA folder or a certificate
+    // folder: the scanner recognises each, so nothing is appended here.
+    roots.insert(roots.end(), added_folders.begin(), added_folders.end());
+    return roots;
+}
