@@ -1,0 +1,87 @@
+#include "npki/inventory_table.h"
+
+#include "base/text.h"
+#include "x509/dates.h"
+#include "x509/policy.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view k_column_gap = "  ";
+
+bool is_wide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
+           (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+void pad_to(std::string& line, std::string_view cell, size_t width)
+{
+    line += cell;
+    line.append(width - std::min(width, display_width(cell)), ' ');
+    line += k_column_gap;
+}
+
+constexpr size_t k_columns = 5;  // holder, issuer, purpose, until, badge; places follow unpadded
+using Row = std::array<std::string, k_columns>;
+
+}  // namespace
+
+size_t display_width(std::string_view utf8)
+{
+    size_t width = 0;
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        length = std::min(length, utf8.size() - i);
+        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        width += is_wide(c) ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+std::string inventory_table(const Inventory& inventory, int64_t now, std::string_view language, Translate translate)
+{
+    std::vector<Row> rows;
+    std::array<size_t, k_columns> widths{};
+    rows.reserve(inventory.entries.size());
+    for (const CertificateEntry& entry : inventory.entries) {
+        const CertificateInfo& info = entry.info;
+        const CertificateCopy* first_copy = entry.copies.empty() ? nullptr : &entry.copies.front();
+        Row row{holder_name(info.subject_cn), issuer_display_name(info, first_copy, language),
+                list_purpose_text(classify_policies(info.policy_oids), info.policy_oids, translate),
+                until_text(info, translate), status_badge(expiry_of(info.not_after, now), translate).text};
+        for (size_t c = 0; c < k_columns; ++c) widths[c] = std::max(widths[c], display_width(row[c]));
+        rows.push_back(std::move(row));
+    }
+
+    std::string out;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const CertificateEntry& entry = inventory.entries[r];
+        for (size_t k = 0; k < std::max<size_t>(entry.copies.size(), 1); ++k) {
+            std::string line;
+            for (size_t c = 0; c < k_columns; ++c) pad_to(line, k == 0 ? std::string_view(rows[r][c]) : "", widths[c]);
+            if (k < entry.copies.size()) {
+                const CertificateCopy& copy = entry.copies[k];
+                line += place_label(copy, translate);
+                line += " \xC2\xB7 ";  // " · "
+                line += utf8_from_utf16(copy.folder);
+            }
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            out += line;
+            out += '\n';
+        }
+    }
+    out += fill_placeholders(translate({"하드 디스크와 USB 드라이브의 NPKI 폴더 {0}곳을 살폈습니다",
+                                        "NPKI folders checked on hard disks and USB drives: {0}"}),
+                             {std::to_string(inventory.folders_checked)});
+    out += '\n';
+    return out;
+}

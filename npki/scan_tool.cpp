@@ -1,0 +1,92 @@
+// vessop-scan.exe: one scan, printed to standard output, for administrators and scripts.
+// JSON by default (UTF-8), a readable table with --text. Exit status 0 after a scan, 2 for a
+// command line it does not understand, 1 when the output could not be written.
+
+#include "base/handle.h"
+#include "base/text.h"
+#include "i18n/catalogue.h"
+#include "npki/inventory_json.h"
+#include "npki/inventory_table.h"
+#include "npki/scan_options.h"
+#include "npki/scanner.h"
+#include "npki/search_roots.h"
+#include "x509/dates.h"
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace {
+
+constexpr int k_exit_ok = 0;
+constexpr int k_exit_failed = 1;
+constexpr int k_exit_usage = 2;
+
+std::vector<std::wstring> arguments_after_program_name()
+{
+    int count = 0;
+    UniqueLocalMem owner(CommandLineToArgvW(GetCommandLineW(), &count));
+    auto* argv = static_cast<wchar_t**>(owner.get());
+    std::vector<std::wstring> arguments;
+    for (int i = 1; argv && i < count; ++i) arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+// A console gets UTF-16 through WriteConsoleW, so the console code page cannot garble Hangul; a
+// file or a pipe gets the UTF-8 bytes unchanged.
+bool write_text(DWORD which, std::string_view utf8)
+{
+    const HANDLE out = GetStdHandle(which);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return false;
+    DWORD mode = 0;
+    if (GetConsoleMode(out, &mode)) {
+        const std::wstring text = utf16_from_utf8(utf8);
+        size_t at = 0;
+        while (at < text.size()) {
+            DWORD written = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - at, 1u << 14));
+            if (!WriteConsoleW(out, text.data() + at, chunk, &written, nullptr) || written == 0) return false;
+            at += written;
+        }
+        return true;
+    }
+    size_t at = 0;
+    while (at < utf8.size()) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(utf8.size() - at, 1u << 20));
+        if (!WriteFile(out, utf8.data() + at, chunk, &written, nullptr) || written == 0) return false;
+        at += written;
+    }
+    return true;
+}
+
+int run()
+{
+    const std::optional<ScanToolOptions> options = parse_scan_tool_arguments(arguments_after_program_name());
+    if (!options) {
+        write_text(STD_ERROR_HANDLE, k_scan_tool_usage);
+        return k_exit_usage;
+    }
+    if (options->help) return write_text(STD_OUTPUT_HANDLE, k_scan_tool_usage) ? k_exit_ok : k_exit_failed;
+
+    const Inventory inventory = run_scan(collect_search_roots(options->roots));
+    const int64_t now = now_seconds();
+    const std::string output = options->text ? inventory_table(inventory, now, current_language(), &tr)
+                                             : inventory_json_text(inventory_json(inventory, now, current_language(), &tr));
+    return write_text(STD_OUTPUT_HANDLE, output) ? k_exit_ok : k_exit_failed;
+}
+
+}  // namespace
+
+int main()
+{
+    try {
+        return run();
+    } catch (const std::exception&) {
+        return k_exit_failed;  // out of memory while building the output
+    }
+}
