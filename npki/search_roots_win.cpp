@@ -2,6 +2,10 @@
 
 #include "npki/search_roots.h"
 
+#include "app/settings.h"
+#include "app/settings_format.h"
+#include "base/text.h"
+
 #include <windows.h>
 
 namespace {
@@ -31,6 +35,16 @@ SearchEnvironment read_search_environment()
 std::vector<DriveInfo> list_drives()
 {
     return drives_from_mask(GetLogicalDrives(), [](const Path& root) { return GetDriveTypeW(root.c_str()); });
+}
+
+std::vector<Path> read_added_folders()
+{
+    // Absent or unreadable means no added folders.
+    const std::optional<std::string> value = read_text_setting(k_setting_folders);
+    std::vector<Path> folders;
+    if (!value) return folders;
+    for (const std::string& line : split_folders_value(*value)) folders.push_back(utf16_from_utf8(line));
+    return folders;
 }
 
 std::vector<Path> collect_search_roots(const std::vector<Path>& command_line_roots)
