@@ -1,0 +1,219 @@
+#include "gfx/direct2d.h"
+
+// Flip-sequential with two buffers and frame latency 1: the least memory and lag the flip model
+// allows, and no DWM redirection copy. Scaling NONE keeps the back buffer 1:1 with the client area;
+// the buffers are resized on WM_SIZE instead of being stretched. The device context runs at DPI 96
+// so every coordinate is a physical pixel; the scale lives in the layout and the font sizes.
+
+#include "app/window_state.h"
+#include "gfx/layout.h"
+#include "gfx/main_view.h"
+#include "gfx/palette.h"
+
+#include <algorithm>
+
+#include <d2d1_1helper.h>
+#include <d3d11.h>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+using TextFormats = std::array<ComPtr<IDWriteTextFormat>, 5>;
+
+struct FormatSpec {
+    const wchar_t* family;
+    DWRITE_FONT_WEIGHT weight;
+    float size_dip;
+};
+
+// In the order of TextStyle: small, body, strong, title, icon.
+constexpr FormatSpec k_formats[] = {
+    {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 11.5f},
+    {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 13.0f},
+    {L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 13.0f},
+    {L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 20.0f},
+    {L"Segoe MDL2 Assets", DWRITE_FONT_WEIGHT_NORMAL, 16.0f},
+};
+
+// DXGI_ERROR_DEVICE_REMOVED; with bit 1 cleared DXGI_ERROR_DEVICE_RESET (0x887A0007) matches too.
+constexpr uint32_t k_device_lost = 0x887A0005;
+
+HRESULT make_text_formats(IDWriteFactory* factory, float scale, TextFormats& out)
+{
+    TextFormats made;
+    for (size_t i = 0; i < made.size(); ++i) {
+        const FormatSpec& spec = k_formats[i];
+        const HRESULT hr = factory->CreateTextFormat(spec.family, nullptr, spec.weight, DWRITE_FONT_STYLE_NORMAL,
+                                                     DWRITE_FONT_STRETCH_NORMAL, spec.size_dip * scale, L"",
+                                                     &made[i]);
+        if (FAILED(hr)) return hr;  // the formats made so far are released with `made`
+    }
+    out = std::move(made);
+    return S_OK;
+}
+
+HRESULT make_target_bitmap(Gfx& gfx)
+{
+    ComPtr<IDXGISurface> surface;
+    HRESULT hr = gfx.swap_chain->GetBuffer(0, IID_PPV_ARGS(&surface));
+    if (FAILED(hr)) return hr;
+    const D2D1_BITMAP_PROPERTIES1 properties = D2D1::BitmapProperties1(
+        D2D1_BITMAP_OPTIONS_TARGET | D2D1_BITMAP_OPTIONS_CANNOT_DRAW,
+        D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE), 96.0f, 96.0f);
+    ComPtr<ID2D1Bitmap1> bitmap;
+    hr = gfx.device_context->CreateBitmapFromDxgiSurface(surface.Get(), &properties, &bitmap);
+    if (FAILED(hr)) return hr;
+    gfx.target_bitmap = std::move(bitmap);
+    return S_OK;
+}
+
+HRESULT create_d3d_device(D3D_DRIVER_TYPE type, ComPtr<ID3D11Device>& device)
+{
+    return D3D11CreateDevice(nullptr, type, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT, nullptr, 0,
+                             D3D11_SDK_VERSION, &device, nullptr, nullptr);
+}
+
+// The client size for the swap chain: never negative, and a zero side (a minimised window) becomes 1.
+void client_size(HWND hwnd, UINT& width, UINT& height)
+{
+    RECT rc{};
+    if (!GetClientRect(hwnd, &rc)) rc = RECT{};
+    width = static_cast<UINT>(std::max<LONG>(rc.right - rc.left, 0));
+    height = static_cast<UINT>(std::max<LONG>(rc.bottom - rc.top, 0));
+}
+
+HRESULT create_gfx_or_error(HWND hwnd, uint32_t dpi, Gfx& gfx)
+{
+    ComPtr<ID2D1Factory1> d2d_factory;
+    HRESULT hr = D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), nullptr,
+                                   reinterpret_cast<void**>(d2d_factory.GetAddressOf()));
+    if (FAILED(hr)) return hr;
+
+    hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                             reinterpret_cast<IUnknown**>(gfx.dwrite_factory.GetAddressOf()));
+    if (FAILED(hr)) return hr;
+
+    ComPtr<ID3D11Device> d3d_device;
+    if (FAILED(create_d3d_device(D3D_DRIVER_TYPE_HARDWARE, d3d_device))) {
+        hr = create_d3d_device(D3D_DRIVER_TYPE_WARP, d3d_device);
+        if (FAILED(hr)) return hr;
+    }
+
+    ComPtr<IDXGIDevice1> dxgi_device;
+    hr = d3d_device.As(&dxgi_device);
+    if (FAILED(hr)) return hr;
+    dxgi_device->SetMaximumFrameLatency(1);  // a failure only costs latency
+
+    ComPtr<ID2D1Device> d2d_device;
+    hr = d2d_factory->CreateDevice(dxgi_device.Get(), &d2d_device);
+    if (FAILED(hr)) return hr;
+    hr = d2d_device->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE, &gfx.device_context);
+    if (FAILED(hr)) return hr;
+    gfx.device_context->SetDpi(96.0f, 96.0f);
+    gfx.device_context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+
+    ComPtr<IDXGIAdapter> adapter;
+    hr = dxgi_device->GetAdapter(&adapter);
+    if (FAILED(hr)) return hr;
+    ComPtr<IDXGIFactory2> dxgi_factory;
+    hr = adapter->GetParent(IID_PPV_ARGS(&dxgi_factory));
+    if (FAILED(hr)) return hr;
+
+    DXGI_SWAP_CHAIN_DESC1 desc{};
+    client_size(hwnd, desc.Width, desc.Height);
+    desc.Width = std::max<UINT>(desc.Width, 1);
+    desc.Height = std::max<UINT>(desc.Height, 1);
+    desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    desc.Stereo = FALSE;
+    desc.SampleDesc = {1, 0};
+    desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+    desc.BufferCount = 2;
+    desc.Scaling = DXGI_SCALING_NONE;
+    desc.SwapEffect = DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL;
+    desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
+    desc.Flags = 0;
+    hr = dxgi_factory->CreateSwapChainForHwnd(d3d_device.Get(), hwnd, &desc, nullptr, nullptr, &gfx.swap_chain);
+    if (FAILED(hr)) return hr;
+    dxgi_factory->MakeWindowAssociation(hwnd, DXGI_MWA_NO_ALT_ENTER);  // failure ignored
+
+    hr = gfx.device_context.As(&gfx.render_target);
+    if (FAILED(hr)) return hr;
+    hr = gfx.render_target->CreateSolidColorBrush(D2D1::ColorF(0, 0, 0, 1), &gfx.brush);
+    if (FAILED(hr)) return hr;
+
+    const float scale = scale_of_dpi(dpi);
+    hr = make_text_formats(gfx.dwrite_factory.Get(), scale, gfx.text_formats);
+    if (FAILED(hr)) return hr;
+    hr = make_target_bitmap(gfx);
+    if (FAILED(hr)) return hr;
+    gfx.scale = scale;
+    return S_OK;
+}
+
+void recreate_after_device_loss(WindowState& state)
+{
+    std::optional<Gfx> fresh = create_gfx(state.hwnd, state.dpi);
+    state.gfx.reset();  // released whether or not the new one could be made
+    state.gfx = std::move(fresh);
+    InvalidateRect(state.hwnd, nullptr, FALSE);
+}
+
+}  // namespace
+
+std::optional<Gfx> create_gfx(HWND hwnd, uint32_t dpi, HRESULT* error)
+{
+    Gfx gfx;
+    const HRESULT hr = create_gfx_or_error(hwnd, dpi, gfx);
+    if (error) *error = hr;
+    if (FAILED(hr)) return std::nullopt;  // what was made is released with `gfx`
+    return gfx;
+}
+
+void resize_gfx(Gfx& gfx, uint32_t width, uint32_t height)
+{
+    // The buffers cannot be resized while the bitmap still references one of them.
+    gfx.device_context->SetTarget(nullptr);
+    gfx.target_bitmap.Reset();
+    gfx.swap_chain->ResizeBuffers(0, std::max<uint32_t>(width, 1), std::max<uint32_t>(height, 1),
+                                  DXGI_FORMAT_UNKNOWN, 0);
+    make_target_bitmap(gfx);  // on failure the next frame tries again
+}
+
+void remake_text_formats(Gfx& gfx, uint32_t dpi)
+{
+    // The scale changes even when the formats cannot: layout follows the new DPI at once.
+    gfx.scale = scale_of_dpi(dpi);
+    TextFormats made;
+    if (SUCCEEDED(make_text_formats(gfx.dwrite_factory.Get(), gfx.scale, made))) {
+        gfx.text_formats = std::move(made);
+    }
+}
+
+void paint_frame(WindowState& state)
+{
+    if (!state.gfx) return;
+    Gfx& gfx = *state.gfx;
+
+    if (!gfx.target_bitmap) make_target_bitmap(gfx);
+    // Without a target there is nothing to draw into: skip this frame, the next one tries again.
+    if (!gfx.target_bitmap) return;
+    gfx.device_context->SetTarget(gfx.target_bitmap.Get());
+
+    const Palette& palette = palette_for(state.dark);
+    gfx.render_target->BeginDraw();
+    gfx.render_target->SetTransform(D2D1::Matrix3x2F::Identity());
+    gfx.render_target->Clear(D2D1::ColorF(palette.background.r, palette.background.g, palette.background.b,
+                                          palette.background.a));
+    draw_main_view(state);
+    draw_notice(state);
+    const HRESULT end = gfx.render_target->EndDraw();
+    gfx.device_context->SetTarget(nullptr);
+
+    if (static_cast<uint32_t>(end) == static_cast<uint32_t>(D2DERR_RECREATE_TARGET)) {
+        recreate_after_device_loss(state);
+        return;
+    }
+    const HRESULT presented = gfx.swap_chain->Present(1, 0);
+    if ((static_cast<uint32_t>(presented) & ~2u) == k_device_lost) recreate_after_device_loss(state);
+}

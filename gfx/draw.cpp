@@ -1,0 +1,127 @@
+#include "gfx/draw.h"
+
+#include "base/text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include <d2d1_1helper.h>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr float k_layout_max_height = 1000;
+constexpr float k_measure_width = 10000;
+constexpr float k_icon_size_dip = 16;
+
+D2D1_COLOR_F to_d2d(Colour c)
+{
+    return D2D1::ColorF(c.r, c.g, c.b, c.a);
+}
+
+D2D1_RECT_F to_d2d(const RectF& r)
+{
+    return D2D1::RectF(r.x, r.y, r.x + r.width, r.y + r.height);
+}
+
+IDWriteTextFormat* format_of(const Gfx& gfx, TextStyle style)
+{
+    const auto index = static_cast<size_t>(style);
+    return index < gfx.text_formats.size() ? gfx.text_formats[index].Get() : nullptr;
+}
+
+// Vertical centring on a whole pixel; a layout without metrics is placed at the rectangle's top.
+float centred_top(IDWriteTextLayout* layout, const RectF& rect)
+{
+    DWRITE_TEXT_METRICS metrics{};
+    if (FAILED(layout->GetMetrics(&metrics))) return rect.y;
+    return rect.y + round_half_away((rect.height - metrics.height) * 0.5f);
+}
+
+}  // namespace
+
+void fill_rect(const Gfx& gfx, const RectF& rect, Colour colour)
+{
+    gfx.brush->SetColor(to_d2d(colour));
+    gfx.render_target->FillRectangle(to_d2d(rect), gfx.brush.Get());
+}
+
+void fill_round_rect(const Gfx& gfx, const RectF& rect, float radius, Colour colour)
+{
+    gfx.brush->SetColor(to_d2d(colour));
+    gfx.render_target->FillRoundedRectangle(D2D1::RoundedRect(to_d2d(rect), radius, radius), gfx.brush.Get());
+}
+
+void stroke_rect(const Gfx& gfx, float left, float top, float right, float bottom, Colour colour, float width)
+{
+    gfx.brush->SetColor(to_d2d(colour));
+    gfx.render_target->DrawRectangle(D2D1::RectF(left, top, right, bottom), gfx.brush.Get(), width, nullptr);
+}
+
+ComPtr<IDWriteTextLayout> make_text_layout(const Gfx& gfx, std::string_view text, float max_width,
+                                           TextStyle style, bool centred)
+{
+    IDWriteTextFormat* format = format_of(gfx, style);
+    if (!format || !gfx.dwrite_factory) return nullptr;
+    const std::wstring wide = utf16_from_utf8(text);
+    ComPtr<IDWriteTextLayout> layout;
+    if (FAILED(gfx.dwrite_factory->CreateTextLayout(wide.c_str(), static_cast<UINT32>(wide.size()), format,
+                                                    std::max(max_width, 1.0f), k_layout_max_height,
+                                                    &layout))) {
+        return nullptr;
+    }
+    // Below here a failure only loses the ellipsis or the alignment, never the text.
+    layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+    ComPtr<IDWriteInlineObject> ellipsis;
+    if (SUCCEEDED(gfx.dwrite_factory->CreateEllipsisTrimmingSign(format, &ellipsis))) {
+        const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
+        layout->SetTrimming(&trimming, ellipsis.Get());
+    }
+    layout->SetTextAlignment(centred ? DWRITE_TEXT_ALIGNMENT_CENTER : DWRITE_TEXT_ALIGNMENT_LEADING);
+    return layout;
+}
+
+float measure_text(const Gfx& gfx, std::string_view text, TextStyle style)
+{
+    const ComPtr<IDWriteTextLayout> layout = make_text_layout(gfx, text, k_measure_width, style, false);
+    if (!layout) return 0;
+    DWRITE_TEXT_METRICS metrics{};
+    if (FAILED(layout->GetMetrics(&metrics))) return 0;
+    return metrics.widthIncludingTrailingWhitespace;
+}
+
+void draw_text(const Gfx& gfx, std::string_view text, const RectF& rect, Colour colour, TextStyle style,
+               bool centred)
+{
+    const ComPtr<IDWriteTextLayout> layout = make_text_layout(gfx, text, rect.width, style, centred);
+    if (!layout) return;
+    const float y = centred_top(layout.Get(), rect);
+    gfx.brush->SetColor(to_d2d(colour));
+    gfx.render_target->DrawTextLayout(D2D1::Point2F(rect.x, y), layout.Get(), gfx.brush.Get(),
+                                      D2D1_DRAW_TEXT_OPTIONS_CLIP);
+}
+
+void draw_icon(const Gfx& gfx, std::string_view glyph, const RectF& rect, Colour colour, float factor)
+{
+    IDWriteTextFormat* format = format_of(gfx, TextStyle::icon);
+    if (!format || !gfx.dwrite_factory) return;
+    const std::wstring wide = utf16_from_utf8(glyph);
+    ComPtr<IDWriteTextLayout> layout;
+    if (FAILED(gfx.dwrite_factory->CreateTextLayout(wide.c_str(), static_cast<UINT32>(wide.size()), format,
+                                                    std::max(rect.width, 1.0f), k_layout_max_height,
+                                                    &layout))) {
+        return;
+    }
+    layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+    if (factor != 1.0f) {
+        layout->SetFontSize(factor * gfx.scale * k_icon_size_dip,
+                            DWRITE_TEXT_RANGE{0, static_cast<UINT32>(wide.size())});
+    }
+    layout->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER);
+    const float y = centred_top(layout.Get(), rect);
+    gfx.brush->SetColor(to_d2d(colour));
+    gfx.render_target->DrawTextLayout(D2D1::Point2F(rect.x, y), layout.Get(), gfx.brush.Get(),
+                                      D2D1_DRAW_TEXT_OPTIONS_NONE);
+}

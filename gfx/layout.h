@@ -1,0 +1,114 @@
+#pragma once
+
+// Geometry of the main view, kept free of Direct2D so that painting and hit-testing share the very
+// same numbers and tests need no window. All values are physical pixels; s = dpi / 96.
+
+#include "gfx/text_style.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct RectF {
+    float x = 0;
+    float y = 0;
+    float width = 0;
+    float height = 0;
+
+    // Half-open: the right and bottom edges belong to the neighbour.
+    bool contains(float px, float py) const
+    {
+        return x <= px && px < x + width && y <= py && py < y + height;
+    }
+};
+
+// Rounds half away from zero (2.5 -> 3, -2.5 -> -3); NaN stays NaN.
+float round_half_away(float v);
+
+// Float to int that never overflows: NaN gives 0, out-of-range values clamp to the int range.
+int saturate_to_int(double v);
+
+// The design scale of a DPI, never below 1.
+float scale_of_dpi(uint32_t dpi);
+
+struct ViewMetrics {
+    float s = 1;               // dpi / 96
+    float width = 0;           // client width W
+    float height = 0;          // client height Hc
+    float header_height = 0;   // H
+    float content_width = 0;   // cw
+    float content_left = 0;    // x0
+    float row_height = 0;      // rh
+    float row_gap = 0;         // g
+    float list_top = 0;        // not rounded
+};
+
+// Client width and height are clamped at 0 first.
+ViewMetrics view_metrics(float width, float height, uint32_t dpi);
+
+// Top of card i after scrolling.
+float row_top(const ViewMetrics& m, size_t index, float list_scroll);
+
+// The rectangle of card i.
+RectF card_rect(const ViewMetrics& m, size_t index, float list_scroll);
+
+// How far the list can scroll for n cards in a client of height Hc: the last card stops 28 s above
+// the bottom edge; never negative.
+float largest_list_scroll(size_t entry_count, float s, float client_height);
+
+// Text width in pixels for a style; 0 when the text cannot be laid out.
+using MeasureText = std::function<float(std::string_view text, TextStyle style)>;
+
+// The toolbar kinds double as hit-target kinds.
+inline constexpr uint8_t k_toolbar_menu = 1;
+inline constexpr uint8_t k_toolbar_refresh = 2;
+inline constexpr uint8_t k_toolbar_add_folder = 3;
+inline constexpr uint8_t k_toolbar_clean_up = 4;
+
+struct ToolbarItem {
+    uint8_t kind = 0;
+    RectF rect;
+    std::string label;  // one glyph or a display text
+};
+
+struct ToolbarLabels {
+    std::string add_folder;
+    std::optional<std::string> clean_up;  // present only while expired certificates exist
+};
+
+// The toolbar items, right to left: menu, refresh, add folder, then clean-up when it has a label.
+std::vector<ToolbarItem> toolbar_items(const ViewMetrics& m, const MeasureText& measure,
+                                       const ToolbarLabels& labels);
+
+// True when a label is an icon glyph (its first character in the private use area U+E000-U+F8FF).
+bool is_icon_label(std::string_view label);
+
+inline constexpr uint8_t k_action_copy = 0;
+inline constexpr uint8_t k_action_open_folder = 1;
+inline constexpr uint8_t k_action_recycle = 2;
+
+struct RowButton {
+    RectF rect;
+    uint8_t action = 0;
+    std::string label;
+};
+
+struct RowButtonLabels {
+    std::string recycle;
+    std::string open_folder;
+    std::string copy;
+};
+
+// The three buttons of a card at its bottom right, right to left: recycle, open folder, copy.
+std::vector<RowButton> row_buttons(float s, const RectF& card, const MeasureText& measure,
+                                   const RowButtonLabels& labels);
+
+// Number of dots after "Looking for certificates": 1, 2, 3, one step every third of a second.
+int scanning_dot_count(double seconds_since_start);
+
+// The status notice's pill for a text of the given width.
+RectF notice_rect(const ViewMetrics& m, float text_width);

@@ -1,0 +1,180 @@
+#include "gfx/main_view.h"
+
+#include "base/clock.h"
+#include "gfx/draw.h"
+#include "gfx/palette.h"
+#include "i18n/catalogue.h"
+#include "x509/dates.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr char k_summary_separator[] = " \xC2\xB7 ";  // space, U+00B7, space
+
+ToolbarLabels toolbar_labels(size_t expired)
+{
+    ToolbarLabels labels{std::string(tr({"폴더 추가", "Add folder"})), std::nullopt};
+    if (expired > 0) {
+        labels.clean_up =
+            fill_placeholders(tr({"만료된 것 정리 ({0})", "Clean up expired ({0})"}), {std::to_string(expired)});
+    }
+    return labels;
+}
+
+ExpirySummary summary_of(const WindowState& state, int64_t now)
+{
+    return state.entries ? expiry_summary(*state.entries, now) : ExpirySummary{};
+}
+
+void draw_scanning_line(const WindowState& state, const ViewMetrics& m, const Palette& palette)
+{
+    const double t = state.scan_started ? monotonic_seconds() - *state.scan_started : 0.0;
+    std::string text(tr({"공동인증서를 찾고 있습니다", "Looking for certificates"}));
+    text.append(static_cast<size_t>(scanning_dot_count(t)), '.');
+    const float s = m.s;
+    draw_text(*state.gfx, text, {0, 0.5f * m.height - 20 * s, m.width, 40 * s}, palette.text_secondary,
+              TextStyle::title, true);
+}
+
+void draw_summary(const WindowState& state, const ViewMetrics& m, const Palette& palette,
+                  const ExpirySummary& summary)
+{
+    const Gfx& gfx = *state.gfx;
+    const float s = m.s;
+    const size_t n = state.entries->size();
+    const std::string headline =
+        n > 0 ? fill_placeholders(tr({"공동인증서 {0}개", "Certificates: {0}"}), {std::to_string(n)})
+              : std::string(tr({"공동인증서가 없습니다", "No certificates found"}));
+    const float headline_y = 22 * s + m.header_height - state.list_scroll;
+    draw_text(gfx, headline, {m.content_left, headline_y, m.content_width, 40 * s}, palette.text,
+              TextStyle::title, false);
+
+    std::string second = fill_placeholders(
+        tr({"하드 디스크와 USB 드라이브의 NPKI 폴더 {0}곳을 살폈습니다",
+            "NPKI folders checked on hard disks and USB drives: {0}"}),
+        {std::to_string(state.folders_checked)});
+    if (summary.expiring_soon > 0) {
+        second += k_summary_separator;
+        second += fill_placeholders(tr({"곧 만료 {0}", "{0} expiring soon"}), {std::to_string(summary.expiring_soon)});
+    }
+    if (summary.expired > 0) {
+        second += k_summary_separator;
+        second += fill_placeholders(tr({"만료 {0}", "{0} expired"}), {std::to_string(summary.expired)});
+    }
+    draw_text(gfx, second, {m.content_left, headline_y + 42 * s, m.content_width, 26 * s}, palette.text_secondary,
+              TextStyle::body, false);
+
+    if (n == 0) {
+        draw_text(gfx,
+                  tr({"USB 에 든 인증서는 USB 를 꽂으면 바로 나타납니다. 다른 곳에 둔 인증서는 '폴더 추가' 로 넣으세요.",
+                      "Certificates on a USB drive show up as soon as you plug it in. For other places, use 'Add "
+                      "folder'."}),
+                  {m.content_left, 100 * s + m.header_height - state.list_scroll, m.content_width, 26 * s},
+                  palette.text_secondary, TextStyle::body, false);
+    }
+}
+
+void draw_header(const Gfx& gfx, const ViewMetrics& m, const Palette& palette)
+{
+    const float s = m.s;
+    const float h = m.header_height;
+    fill_rect(gfx, {0, 0, m.width, h}, palette.header);
+    fill_rect(gfx, {0, h - 1, m.width, 1}, palette.border);
+    draw_text(gfx, "Vessop", {18 * s, 0, 200 * s, h}, palette.text, TextStyle::strong, false);
+}
+
+void draw_toolbar(const WindowState& state, const ViewMetrics& m, const Palette& palette,
+                  const std::vector<ToolbarItem>& items)
+{
+    const Gfx& gfx = *state.gfx;
+    const float radius = 8 * m.s;
+    // The refresh glyph turns accent while a rescan runs behind a list that is already shown.
+    const bool rescanning = state.entries.has_value() && state.scan_started.has_value();
+    for (const ToolbarItem& item : items) {
+        const bool hovered = state.hover.kind == item.kind;
+        const bool icon = is_icon_label(item.label);
+        if (item.kind == k_toolbar_add_folder) {
+            fill_round_rect(gfx, item.rect, radius, hovered ? with_alpha(palette.accent, 0.85f) : palette.accent);
+            draw_text(gfx, item.label, item.rect, k_on_accent, TextStyle::body, true);
+            continue;
+        }
+        if (hovered) {
+            fill_round_rect(gfx, item.rect, radius, with_alpha(palette.text_secondary, 0.18f));
+        } else if (!icon) {
+            fill_round_rect(gfx, item.rect, radius, with_alpha(palette.text_secondary, 0.10f));
+        }
+        if (icon) {
+            const Colour colour = item.kind == k_toolbar_refresh && rescanning ? palette.accent : palette.text;
+            draw_icon(gfx, item.label, item.rect, colour, 1.0f);
+        } else {
+            draw_text(gfx, item.label, item.rect, item.kind == k_toolbar_clean_up ? k_danger : palette.text,
+                      TextStyle::body, true);
+        }
+    }
+}
+
+}  // namespace
+
+ViewMetrics view_metrics_of(const WindowState& state)
+{
+    RECT rc{};
+    if (!state.hwnd || !GetClientRect(state.hwnd, &rc)) rc = RECT{};
+    return view_metrics(static_cast<float>(rc.right - rc.left), static_cast<float>(rc.bottom - rc.top), state.dpi);
+}
+
+MeasureText measurer_of(const WindowState& state)
+{
+    const Gfx* gfx = state.gfx ? &*state.gfx : nullptr;
+    return [gfx](std::string_view text, TextStyle style) { return gfx ? measure_text(*gfx, text, style) : 0.0f; };
+}
+
+std::vector<ToolbarItem> toolbar_items(const WindowState& state)
+{
+    const ExpirySummary summary = summary_of(state, now_seconds());
+    return toolbar_items(view_metrics_of(state), measurer_of(state), toolbar_labels(summary.expired));
+}
+
+std::vector<RowButton> row_buttons(const WindowState& state, const RectF& card)
+{
+    const RowButtonLabels labels{std::string(tr({"휴지통", "Recycle"})), std::string(tr({"폴더 열기", "Open folder"})),
+                                 std::string(tr({"복사", "Copy"}))};
+    return row_buttons(scale_of_dpi(state.dpi), card, measurer_of(state), labels);
+}
+
+float largest_list_scroll(const WindowState& state)
+{
+    const ViewMetrics m = view_metrics_of(state);
+    return largest_list_scroll(state.entries ? state.entries->size() : 0, m.s, m.height);
+}
+
+void draw_main_view(WindowState& state)
+{
+    if (!state.gfx) return;
+    const Gfx& gfx = *state.gfx;
+    const ViewMetrics m = view_metrics_of(state);
+    const Palette& palette = palette_for(state.dark);
+    // One reading of the clock per frame, so every count and badge of the frame agrees.
+    const ExpirySummary summary = summary_of(state, now_seconds());
+
+    if (!state.entries) {
+        draw_scanning_line(state, m, palette);
+    } else {
+        draw_summary(state, m, palette, summary);
+    }
+    draw_header(gfx, m, palette);
+    draw_toolbar(state, m, palette, toolbar_items(m, measurer_of(state), toolbar_labels(summary.expired)));
+}
+
+void draw_notice(WindowState& state)
+{
+    if (!state.gfx || !state.notice) return;
+    const Gfx& gfx = *state.gfx;
+    const ViewMetrics m = view_metrics_of(state);
+    const float s = m.s;
+    const RectF pill = notice_rect(m, measure_text(gfx, state.notice->text, TextStyle::body));
+    fill_round_rect(gfx, pill, 8 * s, k_notice_fill);
+    draw_text(gfx, state.notice->text, {pill.x + 16 * s, pill.y, pill.width - 32 * s, pill.height}, k_on_accent,
+              TextStyle::body, true);
+}
