@@ -1,0 +1,20 @@
+#pragma once
+
+// Application messages posted by the background threads (wParam and lParam 0; the payload waits in
+// a mutex-guarded slot), and the main window's timers.
+
+#include <cstdint>
+
+#include <windows.h>
+
+inline constexpr UINT WM_APP_SCAN_DONE = WM_APP + 1;
+inline constexpr UINT WM_APP_UPDATE_CHECKED = WM_APP + 2;
+inline constexpr UINT WM_APP_UPDATE_READY = WM_APP + 3;
+
+inline constexpr UINT_PTR TIMER_NOTICE = 1;    // removes the status notice
+inline constexpr UINT_PTR TIMER_SCANNING = 2;  // repaints while a scan runs
+inline constexpr UINT_PTR TIMER_RESCAN = 3;    // one-shot rescan after a device or file change
+
+inline constexpr UINT k_scanning_tick_ms = 150;
+inline constexpr UINT k_device_rescan_delay_ms = 800;
+inline constexpr UINT k_file_rescan_delay_ms = 50;

@@ -1,0 +1,111 @@
+#include "app/startup.h"
+
+#include "app/settings.h"
+#include "app/startup_logic.h"
+#include "app/updater/update_check.h"
+#include "app/window_proc.h"
+#include "app/window_state.h"
+#include "gfx/direct2d.h"
+#include "npki/background_scan.h"
+#include "x509/dates.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include <objbase.h>
+
+static_assert(sizeof(WINDOWPLACEMENT) == k_placement_size, "Placement is stored as the raw structure");
+
+void register_main_window_class(HINSTANCE instance)
+{
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof(window_class);
+    window_class.style = 0;  // no CS_HREDRAW / CS_VREDRAW: every frame is drawn whole anyway
+    window_class.lpfnWndProc = main_window_proc;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));  // empty when the resource is missing
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hbrBackground = nullptr;  // nothing is erased; the swap chain covers the client area
+    window_class.lpszClassName = k_main_window_class;
+    RegisterClassExW(&window_class);
+}
+
+bool apply_initial_placement(HWND hwnd)
+{
+    if (const std::optional<WINDOWPLACEMENT> saved = read_placement()) {
+        uint8_t stored[k_placement_size];
+        std::memcpy(stored, &*saved, k_placement_size);
+        if (const std::optional<RestoredPlacement> restored = restored_placement(stored)) {
+            WINDOWPLACEMENT placement{};
+            std::memcpy(&placement, restored->bytes.data(), k_placement_size);
+            // Twice on purpose: when the saved rectangle lies on a monitor of another DPI, the first
+            // call's WM_DPICHANGED resizes the window to the suggested rectangle; the second call
+            // puts the saved rectangle back.
+            SetWindowPlacement(hwnd, &placement);
+            SetWindowPlacement(hwnd, &placement);
+            return restored->maximised;
+        }
+    }
+    ScreenRect work{};
+    MONITORINFO monitor_info{};
+    monitor_info.cbSize = sizeof(monitor_info);
+    if (GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor_info)) {
+        work = {monitor_info.rcWork.left, monitor_info.rcWork.top, monitor_info.rcWork.right,
+                monitor_info.rcWork.bottom};
+    }
+    const WindowBox box = default_window_box(work, GetDpiForWindow(hwnd));
+    SetWindowPos(hwnd, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return false;
+}
+
+void run_automatic_update_check(HWND hwnd)
+{
+    const uint64_t now = static_cast<uint64_t>(std::max<int64_t>(now_seconds(), 0));  // 0 before 1970
+    if (!automatic_check_due(read_auto_update(), now, read_last_update_check())) return;
+    // Recorded before the check starts, whether or not it later succeeds: one try per day.
+    write_last_update_check(now);
+    start_update_check(hwnd, false);
+}
+
+int run_vessop(std::span<const std::wstring> args)
+{
+    const CommandLineOptions options = parse_command_line(args);
+    if (options.unregister) {
+        delete_settings();  // before COM and without a window; the outcome does not matter
+        return 0;
+    }
+
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // never uninitialised: the process ends with it
+
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    register_main_window_class(instance);
+    const HWND hwnd = CreateWindowExW(0, k_main_window_class, k_main_window_title, WS_OVERLAPPEDWINDOW,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, 1000, 760, nullptr, nullptr, instance,
+                                      nullptr);
+    if (!hwnd) return 0;
+
+    const bool dark = read_dark_mode();
+    set_dark_title_bar(hwnd, dark);
+    const bool maximised = apply_initial_placement(hwnd);
+
+    const uint32_t dpi = effective_dpi(GetDpiForWindow(hwnd));
+    WindowState state;
+    state.command_line_roots = options.roots;
+    state.hwnd = hwnd;
+    state.gfx = create_gfx(hwnd, dpi);  // without it the window opens and works, but draws nothing
+    state.dpi = dpi;
+    state.dark = dark;
+    start_scan(state);  // before the window shows: the first frame already says it is searching
+    window_state_slot().fill(std::move(state));
+
+    ShowWindow(hwnd, maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    run_automatic_update_check(hwnd);
+
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+// Start-up of Vessop.exe on the window thread, through to the end of the message loop.
+
+#include <span>
+#include <string>
+
+#include <windows.h>
+
+inline constexpr wchar_t k_main_window_class[] = L"Vessop.Main";
+inline constexpr wchar_t k_main_window_title[] = L"Vessop";
+
+// The whole program: options, COM, the window, the first scan, the automatic update check and the
+// message loop. `args` is the full argument vector, the program's own path first. Returns the exit
+// code, always 0.
+int run_vessop(std::span<const std::wstring> args);
+
+// Registers "Vessop.Main"; a failure is ignored (CreateWindowExW then fails and the program ends).
+void register_main_window_class(HINSTANCE instance);
+
+// Applies the saved "Placement" to the still hidden window, or the default size and position.
+// Returns whether the window is to be shown maximised.
+bool apply_initial_placement(HWND hwnd);
+
+// Starts the automatic update check when it is on and a day has passed since the last one,
+// recording the time first.
+void run_automatic_update_check(HWND hwnd);

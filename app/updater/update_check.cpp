@@ -1,0 +1,10 @@
+#include "app/updater/update_check.h"
+
+// This build has no update server to ask: a check starts nothing, so no outcome is ever posted and
+// the two handlers have nothing to take.
+
+void start_update_check(HWND, bool) {}
+
+void on_update_checked(HWND) {}
+
+void on_installer_ready(HWND) {}

@@ -1,0 +1,28 @@
+#pragma once
+
+// Decisions of the window procedure that need no window: notice expiry, scroll clamping and the
+// keyboard and wheel mappings. Time and sizes come in as parameters.
+
+#include <cstdint>
+
+// TIMER_NOTICE runs 3000 ms after the latest show_notice. A notice is removed by a firing timer only
+// when it is at least this old: a notice that replaced another one after the timer started keeps its
+// own full time (the replacement restarted the timer).
+inline constexpr uint32_t k_notice_duration_ms = 3000;
+inline constexpr double k_notice_min_age_s = 2.9;
+bool notice_expired(double set_at_s, double now_s);
+
+// An offset kept inside [0, largest]; a NaN offset lands on 0.
+float clamp_scroll(float offset, float largest);
+
+enum class KeyCommand { None, CloseDetail, Scroll, Rescan };
+struct KeyAction {
+    KeyCommand command = KeyCommand::None;
+    float scroll_delta = 0;  // pixels, positive = down
+};
+
+// What a key does (virtual-key code) with the client height in pixels (at least 0) and the window DPI.
+KeyAction key_action(uint32_t virtual_key, float client_height, uint32_t dpi);
+
+// One wheel notch (120) moves 120 design pixels; turning the wheel away from the user scrolls up.
+float wheel_scroll_delta(int16_t wheel_delta, uint32_t dpi);

@@ -1,0 +1,334 @@
+#include "app/window_proc.h"
+
+#include "app/commands.h"
+#include "app/messages.h"
+#include "app/settings.h"
+#include "app/startup_logic.h"
+#include "app/updater/update_check.h"
+#include "app/window_logic.h"
+#include "base/clock.h"
+#include "gfx/direct2d.h"
+#include "gfx/hit_test.h"
+#include "gfx/main_view.h"
+#include "npki/background_scan.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include <windows.h>
+#include <dbt.h>
+#include <dwmapi.h>
+
+// The procedure's switch only cracks parameters; every handler takes the state itself, so the
+// "busy" and "absent" cases are decided in one visible place per message.
+
+namespace {
+
+constexpr DWORD k_dwm_use_immersive_dark_mode = 20;
+
+struct ClientSize {
+    float width = 0;
+    float height = 0;
+};
+
+// A failed GetClientRect leaves an empty rectangle; negative sides count as 0.
+ClientSize client_size(HWND hwnd)
+{
+    RECT rect{};
+    if (!GetClientRect(hwnd, &rect)) rect = {};
+    return {static_cast<float>(std::max<LONG>(rect.right - rect.left, 0)),
+            static_cast<float>(std::max<LONG>(rect.bottom - rect.top, 0))};
+}
+
+float point_coordinate(WORD word)
+{
+    return static_cast<float>(static_cast<int16_t>(word));
+}
+
+LRESULT on_destroy()
+{
+    window_state_slot().discard();  // releases the drawing resources with the state
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT on_size(HWND hwnd)
+{
+    auto state = window_state_slot().take();
+    if (!state) return 0;
+    RECT rect{};
+    if (!GetClientRect(hwnd, &rect)) rect = {};
+    if (state->gfx) {
+        resize_gfx(*state->gfx, static_cast<uint32_t>(std::max<LONG>(rect.right - rect.left, 1)),
+                   static_cast<uint32_t>(std::max<LONG>(rect.bottom - rect.top, 1)));
+    }
+    state->list_scroll = clamp_scroll(state->list_scroll, largest_list_offset(*state));
+    state->detail_scroll = clamp_scroll(state->detail_scroll, largest_detail_offset(*state));
+    repaint(hwnd);
+    return 0;
+}
+
+LRESULT on_paint(HWND hwnd)
+{
+    {
+        auto state = window_state_slot().take();
+        if (state) paint_frame(*state);
+    }
+    // Always, also when nothing was drawn: an invalid window would get WM_PAINT forever.
+    ValidateRect(hwnd, nullptr);
+    return 0;
+}
+
+LRESULT on_close(HWND hwnd)
+{
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (GetWindowPlacement(hwnd, &placement)) write_placement(placement);  // a failed write is ignored
+    DestroyWindow(hwnd);
+    return 0;
+}
+
+LRESULT on_setting_change(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    {
+        // Every setting change is checked, whatever its parameters: the light/dark switch does not
+        // reliably name itself.
+        auto state = window_state_slot().take();
+        if (state) {
+            const bool dark = read_dark_mode();
+            if (dark != state->dark) {
+                state->dark = dark;
+                set_dark_title_bar(hwnd, dark);
+                repaint(hwnd);
+            }
+        }
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT on_get_min_max_info(HWND hwnd, MINMAXINFO* info)
+{
+    if (!info) return 0;
+    const TrackSize minimum = minimum_track_size(GetDpiForWindow(hwnd));
+    info->ptMinTrackSize.x = minimum.width;
+    info->ptMinTrackSize.y = minimum.height;
+    return 0;
+}
+
+LRESULT on_key_down(HWND hwnd, WPARAM virtual_key)
+{
+    auto state = window_state_slot().take();
+    if (!state) return 0;
+    const KeyAction action =
+        key_action(static_cast<uint32_t>(virtual_key), client_size(hwnd).height, state->dpi);
+    switch (action.command) {
+    case KeyCommand::CloseDetail:
+        if (state->selection) {
+            state->selection.reset();
+            repaint(hwnd);
+        }
+        break;
+    case KeyCommand::Scroll: scroll_by(*state, action.scroll_delta); break;
+    case KeyCommand::Rescan: start_scan(*state); break;
+    case KeyCommand::None: break;
+    }
+    return 0;
+}
+
+LRESULT on_notice_timer(HWND hwnd)
+{
+    KillTimer(hwnd, TIMER_NOTICE);
+    auto state = window_state_slot().take();
+    if (!state || !state->notice) return 0;
+    // A notice set after this timer started restarted it; it is left for its own expiry.
+    if (!notice_expired(state->notice->set_at, monotonic_seconds())) return 0;
+    state->notice.reset();
+    repaint(hwnd);
+    return 0;
+}
+
+LRESULT on_rescan_timer(HWND hwnd)
+{
+    KillTimer(hwnd, TIMER_RESCAN);
+    auto state = window_state_slot().take();
+    if (state) start_scan(*state);
+    return 0;
+}
+
+LRESULT on_timer(HWND hwnd, UINT message, WPARAM id, LPARAM lparam)
+{
+    switch (id) {
+    case TIMER_NOTICE: return on_notice_timer(hwnd);
+    case TIMER_SCANNING: repaint(hwnd); return 0;  // the searching dots move
+    case TIMER_RESCAN: return on_rescan_timer(hwnd);
+    default: return DefWindowProcW(hwnd, message, id, lparam);
+    }
+}
+
+LRESULT on_mouse_move(HWND hwnd, float x, float y)
+{
+    auto state = window_state_slot().take();
+    if (!state) return 0;
+    if (!state->leave_tracking) {
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof(track);
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = hwnd;
+        track.dwHoverTime = 0;
+        TrackMouseEvent(&track);
+        state->leave_tracking = true;  // also after a failure: one attempt per entry into the window
+    }
+    const HitTarget target = hit_test(*state, x, y);
+    if (!same_hover(state->hover, target)) {
+        state->hover = target;
+        repaint(hwnd);
+    }
+    return 0;
+}
+
+LRESULT on_mouse_wheel(HWND hwnd, int16_t wheel_delta)
+{
+    (void)hwnd;
+    auto state = window_state_slot().take();
+    if (state) scroll_by(*state, wheel_scroll_delta(wheel_delta, state->dpi));
+    return 0;
+}
+
+LRESULT on_device_change(HWND hwnd, WPARAM event)
+{
+    // Plugging in one drive sends several events; restarting the one-shot timer turns the burst
+    // into a single rescan after the last of them.
+    if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE)
+        SetTimer(hwnd, TIMER_RESCAN, k_device_rescan_delay_ms, nullptr);
+    return TRUE;
+}
+
+LRESULT on_mouse_leave(HWND hwnd)
+{
+    auto state = window_state_slot().take();
+    if (!state) return 0;
+    state->leave_tracking = false;
+    if (state->hover.kind != 0) {
+        state->hover = HitTarget{};
+        repaint(hwnd);
+    }
+    return 0;
+}
+
+LRESULT on_dpi_changed(HWND hwnd, WORD new_dpi, const RECT* suggested)
+{
+    {
+        auto state = window_state_slot().take();
+        if (state.access() == SlotAccess::Busy) return 0;
+        if (state) {
+            state->dpi = effective_dpi(new_dpi);
+            if (state->gfx) {
+                state->gfx->scale = static_cast<float>(state->dpi) / 96.0f;
+                remake_text_formats(*state->gfx, state->dpi);  // on failure the old formats stay
+            }
+        }
+        // The state goes back before SetWindowPos: the WM_SIZE it sends must find it free to
+        // resize the swap chain.
+    }
+    if (suggested) {
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return 0;
+}
+
+LRESULT on_scan_done_message()
+{
+    auto state = window_state_slot().take();
+    if (state) on_scan_done(*state);
+    return 0;
+}
+
+LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_DESTROY: return on_destroy();
+    case WM_SIZE: return on_size(hwnd);
+    case WM_PAINT: return on_paint(hwnd);
+    case WM_CLOSE: return on_close(hwnd);
+    case WM_ERASEBKGND: return 1;  // every frame covers the whole client area
+    case WM_SETTINGCHANGE: return on_setting_change(hwnd, message, wparam, lparam);
+    case WM_GETMINMAXINFO: return on_get_min_max_info(hwnd, reinterpret_cast<MINMAXINFO*>(lparam));
+    case WM_KEYDOWN: return on_key_down(hwnd, wparam);
+    case WM_TIMER: return on_timer(hwnd, message, wparam, lparam);
+    case WM_MOUSEMOVE:
+        return on_mouse_move(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
+    case WM_LBUTTONUP:
+        on_click(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
+        return 0;
+    case WM_MOUSEWHEEL: return on_mouse_wheel(hwnd, static_cast<int16_t>(HIWORD(wparam)));
+    case WM_DEVICECHANGE: return on_device_change(hwnd, wparam);
+    case WM_MOUSELEAVE: return on_mouse_leave(hwnd);
+    case WM_DPICHANGED: return on_dpi_changed(hwnd, LOWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+    case WM_APP_SCAN_DONE: return on_scan_done_message();
+    case WM_APP_UPDATE_CHECKED: on_update_checked(hwnd); return 0;
+    case WM_APP_UPDATE_READY: on_installer_ready(hwnd); return 0;
+    default: return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+}
+
+}  // namespace
+
+WindowStateSlot& window_state_slot()
+{
+    static WindowStateSlot slot;
+    return slot;
+}
+
+LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    try {
+        return dispatch(hwnd, message, wparam, lparam);
+    } catch (...) {
+        // Nothing may unwind into user32. What the message still owes the system is done here.
+        if (message == WM_PAINT) ValidateRect(hwnd, nullptr);
+        if (message == WM_DEVICECHANGE) return TRUE;
+        if (message == WM_ERASEBKGND) return 1;
+        return 0;
+    }
+}
+
+void repaint(HWND hwnd)
+{
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void set_dark_title_bar(HWND hwnd, bool dark)
+{
+    const BOOL value = dark ? TRUE : FALSE;
+    DwmSetWindowAttribute(hwnd, k_dwm_use_immersive_dark_mode, &value, sizeof(value));
+}
+
+void show_notice(WindowState& state, std::string text)
+{
+    state.notice = Notice{std::move(text), monotonic_seconds()};
+    SetTimer(state.hwnd, TIMER_NOTICE, k_notice_duration_ms, nullptr);  // restarts a running one
+    repaint(state.hwnd);
+}
+
+void scroll_by(WindowState& state, float delta)
+{
+    if (state.selection) {
+        state.detail_scroll = clamp_scroll(state.detail_scroll + delta, largest_detail_offset(state));
+    } else {
+        state.list_scroll = clamp_scroll(state.list_scroll + delta, largest_list_offset(state));
+    }
+    repaint(state.hwnd);
+}
+
+float largest_list_offset(const WindowState& state)
+{
+    return largest_list_scroll(state);
+}
+
+float largest_detail_offset(const WindowState&)
+{
+    return 0;  // no detail pane is laid out yet, so it has nothing to scroll
+}
