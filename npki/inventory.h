@@ -44,5 +44,9 @@ std::string path_key(std::wstring_view path);
 // The holder's name as lists and messages show it: the NPKI identifier digits after the name dropped.
 std::string holder_name(std::string_view subject_cn);
 
-// Appends one backslash unless `base` already ends with one, then `name`.
+// "X:" (upper-cased) when the folder's text begins with an ASCII letter and a colon; empty for UNC
+// and relative paths.
+std::string drive_of_path(std::wstring_view folder);
+
+// Appends one backslash unless `base` already ends with one (or is empty), then `name`.
 Path join_path(std::wstring_view base, std::wstring_view name);
