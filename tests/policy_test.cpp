@@ -163,7 +163,6 @@ TEST(IssuerDisplayName, CandidatesTriedInOrderAgainstEveryKey)
         // within one candidate the table order decides, not the position in the text
         {"CrossCert-yessign", "", nullptr, "en", "KFTC (yessign)"},
         {"INIPASS", "", nullptr, "ko", "이니텍"},
-        {"\xE2\x84\xAA" "ICA", "", nullptr, "en", "KICA (signGATE)"},  // KELVIN SIGN lower-cases to k
     };
     for (const Case& c : k_cases) {
         CertificateInfo info;
@@ -198,21 +197,6 @@ TEST(PlaceLabel, KindFollowedByDriveWhenThereIsOne)
         copy.drive = c.drive;
         EXPECT_EQ(place_label(copy, c.translate), c.expected);
     }
-}
-
-TEST(EnumerationNames, StableForMachineReadableOutput)
-{
-    const std::pair<Purpose, const char*> k_purposes[] = {
-        {Purpose::AllPurpose, "AllPurpose"}, {Purpose::Banking, "Banking"},
-        {Purpose::Securities, "Securities"}, {Purpose::ETaxInvoice, "ETaxInvoice"},
-        {Purpose::SpecialPurpose, "SpecialPurpose"}, {Purpose::Other, "Other"},
-    };
-    for (const auto& [purpose, name] : k_purposes) EXPECT_EQ(purpose_name(purpose), name);
-    const std::pair<HolderKind, const char*> k_kinds[] = {
-        {HolderKind::Personal, "Personal"}, {HolderKind::Business, "Business"},
-        {HolderKind::Unspecified, "Unspecified"},
-    };
-    for (const auto& [kind, name] : k_kinds) EXPECT_EQ(holder_kind_name(kind), name);
 }
 
 }  // namespace
