@@ -1,0 +1,218 @@
+#include "npki/search_roots.h"
+
+#include "app/settings.h"
+#include "base/text.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace {
+
+std::string joined(const std::vector<Path>& paths)
+{
+    std::string text;
+    for (const Path& path : paths) text += utf8_from_utf16(path) + "|";
+    return text;
+}
+
+SearchEnvironment full_environment()
+{
+    return {L"C:\\Users\\kim", L"C:\\Users\\kim\\AppData\\Roaming", L"C:\\Users\\kim\\AppData\\Local",
+            L"C:\\Program Files", L"C:\\Program Files (x86)"};
+}
+
+const std::vector<DriveInfo> k_drives = {{L"C:\\", false}, {L"E:\\", true}};
+
+TEST(SearchRoots, DefaultPlacesDrivesThenAddedFoldersInOrder)
+{
+    SearchEnvironment no_x86 = full_environment();
+    no_x86.program_files_x86.reset();
+    SearchEnvironment trailing = full_environment();
+    trailing.user_profile = L"D:\\";
+    trailing.app_data = L"D:\\roaming\\";
+    struct Case {
+        const char* what;
+        SearchEnvironment environment;
+        std::vector<DriveInfo> drives;
+        std::vector<Path> added;
+        std::vector<Path> expected;
+    };
+    const Case k_cases[] = {
+        {"everything",
+         full_environment(),
+         k_drives,
+         {L"D:\\backup", L" E:\\certs "},
+         {L"C:\\Users\\kim\\AppData\\LocalLow\\NPKI", L"C:\\Users\\kim\\AppData\\Roaming\\NPKI",
+          L"C:\\Users\\kim\\AppData\\Local\\NPKI", L"C:\\Program Files\\NPKI", L"C:\\Program Files (x86)\\NPKI",
+          L"C:\\NPKI", L"E:\\NPKI", L"D:\\backup", L" E:\\certs "}},
+        {"no ProgramFiles(x86): one place fewer",
+         no_x86,
+         k_drives,
+         {},
+         {L"C:\\Users\\kim\\AppData\\LocalLow\\NPKI", L"C:\\Users\\kim\\AppData\\Roaming\\NPKI",
+          L"C:\\Users\\kim\\AppData\\Local\\NPKI", L"C:\\Program Files\\NPKI", L"C:\\NPKI", L"E:\\NPKI"}},
+        {"bases ending in a backslash get no second one",
+         trailing,
+         {},
+         {},
+         {L"D:\\AppData\\LocalLow\\NPKI", L"D:\\roaming\\NPKI", L"C:\\Users\\kim\\AppData\\Local\\NPKI",
+          L"C:\\Program Files\\NPKI", L"C:\\Program Files (x86)\\NPKI"}},
+        {"nothing set, no drives", SearchEnvironment{}, {}, {L"F:\\NPKI"}, {L"F:\\NPKI"}},
+        {"duplicates are kept for the scanner to skip",
+         SearchEnvironment{},
+         {{L"D:\\", true}},
+         {L"D:\\NPKI", L"D:\\"},
+         {L"D:\\NPKI", L"D:\\NPKI", L"D:\\"}},
+    };
+    for (const Case& c : k_cases) {
+        EXPECT_EQ(joined(search_roots_from({}, c.environment, c.drives, c.added)), joined(c.expected)) << c.what;
+    }
+}
+
+TEST(SearchRoots, CommandLineRootsReplaceEverythingElse)
+{
+    const std::vector<Path> command_line = {L"Z:\\b", L"Z:\\a", L"Z:\\b"};
+    EXPECT_EQ(search_roots_from(command_line, full_environment(), k_drives, {L"D:\\backup"}), command_line);
+    EXPECT_EQ(collect_search_roots(command_line), command_line);
+}
+
+TEST(SearchRoots, DrivesKeepFixedAndRemovableInLetterOrder)
+{
+    // GetDriveTypeW numbers: 0 unknown, 1 no root, 2 removable, 3 fixed, 4 remote, 5 CD-ROM, 6 RAM disk.
+    const std::map<wchar_t, unsigned> types = {{L'A', 2}, {L'C', 3}, {L'D', 5}, {L'E', 2}, {L'F', 4},
+                                               {L'G', 6}, {L'H', 0}, {L'I', 1}, {L'Z', 3}};
+    uint32_t mask = 0;
+    for (const auto& [letter, type] : types) mask |= uint32_t{1} << (letter - L'A');
+    mask |= uint32_t{1} << 26;  // bits past Z are not drives
+    std::vector<Path> asked;
+    const std::vector<DriveInfo> drives = drives_from_mask(mask, [&](const Path& root) {
+        asked.push_back(root);
+        return types.count(root[0]) ? types.at(root[0]) : 3u;
+    });
+    std::string got;
+    for (const DriveInfo& d : drives) got += utf8_from_utf16(d.root) + (d.removable ? "r " : "f ");
+    EXPECT_EQ(got, "A:\\r C:\\f E:\\r Z:\\f ");
+    EXPECT_EQ(asked.size(), types.size());
+    EXPECT_TRUE(drives_from_mask(0, [](const Path&) { return 3u; }).empty());
+}
+
+TEST(SearchRoots, ListDrivesReportsTheMachinesFixedDrives)
+{
+    // Wine maps C: (and Z: for the Unix root) as fixed disks.
+    const std::vector<DriveInfo> drives = list_drives();
+    bool has_c = false;
+    for (const DriveInfo& drive : drives) {
+        ASSERT_EQ(drive.root.size(), 3u);
+        EXPECT_EQ(drive.root.substr(1), L":\\");
+        EXPECT_EQ(drive.removable, GetDriveTypeW(drive.root.c_str()) == DRIVE_REMOVABLE);
+        has_c = has_c || drive.root == L"C:\\";
+    }
+    EXPECT_TRUE(has_c);
+}
+
+// Sets environment variables for one test and puts the old values back.
+class EnvironmentOverride {
+public:
+    void set(const wchar_t* name, const wchar_t* value)
+    {
+        if (!saved_.count(name)) {
+            wchar_t buffer[32768];
+            const DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
+            saved_[name] = n ? std::optional<std::wstring>(std::wstring(buffer, n)) : std::nullopt;
+        }
+        SetEnvironmentVariableW(name, value);
+    }
+    ~EnvironmentOverride()
+    {
+        for (const auto& [name, value] : saved_) SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+    }
+
+private:
+    std::map<std::wstring, std::optional<std::wstring>> saved_;
+};
+
+// Sets the "Folders" setting for one test and puts the old value back.
+class FoldersOverride {
+public:
+    explicit FoldersOverride(std::optional<std::string_view> value) : saved_(read_text_setting(k_setting_folders))
+    {
+        if (value) {
+            write_text_setting(k_setting_folders, *value);
+        } else {
+            remove();
+        }
+    }
+    ~FoldersOverride()
+    {
+        if (saved_) {
+            write_text_setting(k_setting_folders, *saved_);
+        } else {
+            remove();
+        }
+    }
+
+private:
+    static void remove() { RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Vessop", L"Folders"); }
+    std::optional<std::string> saved_;
+};
+
+TEST(SearchRoots, EnvironmentValuesMissingOrEmptyAreAbsent)
+{
+    EnvironmentOverride environment;
+    const std::wstring long_value = L"C:\\" + std::wstring(400, L'x');  // longer than MAX_PATH
+    environment.set(L"USERPROFILE", L"C:\\Users\\lee");
+    environment.set(L"APPDATA", nullptr);
+    environment.set(L"LOCALAPPDATA", L"");
+    environment.set(L"ProgramFiles", long_value.c_str());
+    environment.set(L"ProgramFiles(x86)", L"C:\\Program Files (x86)");
+    const SearchEnvironment read = read_search_environment();
+    EXPECT_EQ(read.user_profile, std::optional<Path>(L"C:\\Users\\lee"));
+    EXPECT_FALSE(read.app_data.has_value());
+    EXPECT_FALSE(read.local_app_data.has_value());
+    EXPECT_EQ(read.program_files, std::optional<Path>(long_value));
+    EXPECT_EQ(read.program_files_x86, std::optional<Path>(L"C:\\Program Files (x86)"));
+}
+
+TEST(SearchRoots, AddedFoldersSplitAtLineFeedsSkippingBlankLines)
+{
+    struct Case {
+        std::optional<std::string_view> stored;
+        std::vector<Path> expected;
+    };
+    const Case k_cases[] = {
+        {"D:\\backup\r\n\n  \nE:\\certs", {L"D:\\backup", L"E:\\certs"}},
+        {" D:\\backup ", {L" D:\\backup "}},
+        {"D:\\\xED\x95\x9C\xEA\xB8\x80\n\xE3\x80\x80\t\r\nF:\\x\r\n", {L"D:\\\xD55C\xAE00", L"F:\\x"}},
+        {"", {}},
+        {std::nullopt, {}},
+    };
+    for (const Case& c : k_cases) {
+        FoldersOverride folders(c.stored);
+        EXPECT_EQ(joined(read_added_folders()), joined(c.expected)) << (c.stored ? *c.stored : "(absent)");
+    }
+}
+
+TEST(SearchRoots, CollectedRootsFollowTheMachine)
+{
+    EnvironmentOverride environment;
+    environment.set(L"USERPROFILE", L"C:\\Users\\lee\\");
+    environment.set(L"APPDATA", L"C:\\Users\\lee\\AppData\\Roaming");
+    environment.set(L"LOCALAPPDATA", nullptr);
+    environment.set(L"ProgramFiles", L"C:\\Program Files");
+    environment.set(L"ProgramFiles(x86)", nullptr);
+    FoldersOverride folders("G:\\added\nH:\\NPKI");
+    std::vector<Path> expected = {L"C:\\Users\\lee\\AppData\\LocalLow\\NPKI", L"C:\\Users\\lee\\AppData\\Roaming\\NPKI",
+                                  L"C:\\Program Files\\NPKI"};
+    for (const DriveInfo& drive : list_drives()) expected.push_back(drive.root + L"NPKI");
+    expected.push_back(L"G:\\added");
+    expected.push_back(L"H:\\NPKI");
+    EXPECT_EQ(joined(collect_search_roots({})), joined(expected));
+}
+
+}  // namespace
