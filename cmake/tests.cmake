@@ -16,6 +16,12 @@ add_executable(vessop_tests ${VESSOP_TEST_SOURCES})
 target_link_libraries(vessop_tests PRIVATE vessop_test_support vessop_core ${VESSOP_GTEST})
 # Lets a test read the sources, e.g. to check every text the code asks for against the catalogue.
 target_compile_definitions(vessop_tests PRIVATE VESSOP_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# The resource test reads the built Vessop.exe, which lies beside the test binary.
+if(TARGET Vessop)
+  target_compile_definitions(vessop_tests PRIVATE VESSOP_EXE_NAME="$<TARGET_FILE_NAME:Vessop>")
+  target_link_libraries(vessop_tests PRIVATE version)
+  add_dependencies(vessop_tests Vessop)
+endif()
 
 # Under Wine an access violation can end a process with status 0: the test main prints one of these
 # lines before terminating, and CTest fails the test on either of them.

@@ -2,19 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <climits>
 
 float round_half_away(float v)
 {
     return std::round(v);  // std::round already rounds halfway cases away from zero
-}
-
-int saturate_to_int(double v)
-{
-    if (std::isnan(v)) return 0;
-    if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(v);
 }
 
 float scale_of_dpi(uint32_t dpi)
@@ -37,6 +28,37 @@ ViewMetrics view_metrics(float width, float height, uint32_t dpi)
     m.row_gap = round_half_away(10 * s);
     m.list_top = 100 * s + m.header_height;
     return m;
+}
+
+RectF header_rect(const ViewMetrics& m)
+{
+    return {0, 0, m.width, m.header_height};
+}
+
+RectF header_divider_rect(const ViewMetrics& m)
+{
+    return {0, m.header_height - 1, m.width, 1};
+}
+
+RectF program_name_rect(const ViewMetrics& m)
+{
+    return {18 * m.s, 0, 200 * m.s, m.header_height};
+}
+
+RectF scanning_line_rect(const ViewMetrics& m)
+{
+    return {0, 0.5f * m.height - 20 * m.s, m.width, 40 * m.s};
+}
+
+SummaryRects summary_rects(const ViewMetrics& m, float list_scroll)
+{
+    const float s = m.s;
+    const float headline_y = 22 * s + m.header_height - list_scroll;
+    return {
+        {m.content_left, headline_y, m.content_width, 40 * s},
+        {m.content_left, headline_y + 42 * s, m.content_width, 26 * s},
+        {m.content_left, 100 * s + m.header_height - list_scroll, m.content_width, 26 * s},
+    };
 }
 
 float row_top(const ViewMetrics& m, size_t index, float list_scroll)

@@ -29,9 +29,6 @@ struct RectF {
 // Rounds half away from zero (2.5 -> 3, -2.5 -> -3); NaN stays NaN.
 float round_half_away(float v);
 
-// Float to int that never overflows: NaN gives 0, out-of-range values clamp to the int range.
-int saturate_to_int(double v);
-
 // The design scale of a DPI, never below 1.
 float scale_of_dpi(uint32_t dpi);
 
@@ -49,6 +46,22 @@ struct ViewMetrics {
 
 // Client width and height are clamped at 0 first.
 ViewMetrics view_metrics(float width, float height, uint32_t dpi);
+
+// The header bar, its one-pixel divider (its own last row) and the program name.
+RectF header_rect(const ViewMetrics& m);
+RectF header_divider_rect(const ViewMetrics& m);
+RectF program_name_rect(const ViewMetrics& m);
+
+// "Looking for certificates…", centred across the window's middle.
+RectF scanning_line_rect(const ViewMetrics& m);
+
+// The summary scrolls with the list.
+struct SummaryRects {
+    RectF headline;
+    RectF second_line;
+    RectF empty_hint;
+};
+SummaryRects summary_rects(const ViewMetrics& m, float list_scroll);
 
 // Top of card i after scrolling.
 float row_top(const ViewMetrics& m, size_t index, float list_scroll);

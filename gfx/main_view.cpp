@@ -33,23 +33,19 @@ void draw_scanning_line(const WindowState& state, const ViewMetrics& m, const Pa
     const double t = state.scan_started ? monotonic_seconds() - *state.scan_started : 0.0;
     std::string text(tr({"공동인증서를 찾고 있습니다", "Looking for certificates"}));
     text.append(static_cast<size_t>(scanning_dot_count(t)), '.');
-    const float s = m.s;
-    draw_text(*state.gfx, text, {0, 0.5f * m.height - 20 * s, m.width, 40 * s}, palette.text_secondary,
-              TextStyle::title, true);
+    draw_text(*state.gfx, text, scanning_line_rect(m), palette.text_secondary, TextStyle::title, true);
 }
 
 void draw_summary(const WindowState& state, const ViewMetrics& m, const Palette& palette,
                   const ExpirySummary& summary)
 {
     const Gfx& gfx = *state.gfx;
-    const float s = m.s;
+    const SummaryRects rects = summary_rects(m, state.list_scroll);
     const size_t n = state.entries->size();
     const std::string headline =
         n > 0 ? fill_placeholders(tr({"공동인증서 {0}개", "Certificates: {0}"}), {std::to_string(n)})
               : std::string(tr({"공동인증서가 없습니다", "No certificates found"}));
-    const float headline_y = 22 * s + m.header_height - state.list_scroll;
-    draw_text(gfx, headline, {m.content_left, headline_y, m.content_width, 40 * s}, palette.text,
-              TextStyle::title, false);
+    draw_text(gfx, headline, rects.headline, palette.text, TextStyle::title, false);
 
     std::string second = fill_placeholders(
         tr({"하드 디스크와 USB 드라이브의 NPKI 폴더 {0}곳을 살폈습니다",
@@ -63,26 +59,22 @@ void draw_summary(const WindowState& state, const ViewMetrics& m, const Palette&
         second += k_summary_separator;
         second += fill_placeholders(tr({"만료 {0}", "{0} expired"}), {std::to_string(summary.expired)});
     }
-    draw_text(gfx, second, {m.content_left, headline_y + 42 * s, m.content_width, 26 * s}, palette.text_secondary,
-              TextStyle::body, false);
+    draw_text(gfx, second, rects.second_line, palette.text_secondary, TextStyle::body, false);
 
     if (n == 0) {
         draw_text(gfx,
                   tr({"USB 에 든 인증서는 USB 를 꽂으면 바로 나타납니다. 다른 곳에 둔 인증서는 '폴더 추가' 로 넣으세요.",
                       "Certificates on a USB drive show up as soon as you plug it in. For other places, use 'Add "
                       "folder'."}),
-                  {m.content_left, 100 * s + m.header_height - state.list_scroll, m.content_width, 26 * s},
-                  palette.text_secondary, TextStyle::body, false);
+                  rects.empty_hint, palette.text_secondary, TextStyle::body, false);
     }
 }
 
 void draw_header(const Gfx& gfx, const ViewMetrics& m, const Palette& palette)
 {
-    const float s = m.s;
-    const float h = m.header_height;
-    fill_rect(gfx, {0, 0, m.width, h}, palette.header);
-    fill_rect(gfx, {0, h - 1, m.width, 1}, palette.border);
-    draw_text(gfx, "Vessop", {18 * s, 0, 200 * s, h}, palette.text, TextStyle::strong, false);
+    fill_rect(gfx, header_rect(m), palette.header);
+    fill_rect(gfx, header_divider_rect(m), palette.border);
+    draw_text(gfx, "Vessop", program_name_rect(m), palette.text, TextStyle::strong, false);
 }
 
 void draw_toolbar(const WindowState& state, const ViewMetrics& m, const Palette& palette,

@@ -1,0 +1,282 @@
+#include "gfx/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <string>
+
+namespace {
+
+void expect_rect(const RectF& r, float x, float y, float w, float h, const std::string& what)
+{
+    EXPECT_FLOAT_EQ(r.x, x) << what;
+    EXPECT_FLOAT_EQ(r.y, y) << what;
+    EXPECT_FLOAT_EQ(r.width, w) << what;
+    EXPECT_FLOAT_EQ(r.height, h) << what;
+}
+
+// Every body text 70 px wide, every small text as listed: widths independent of fonts and language.
+float fixed_measure(std::string_view text, TextStyle style)
+{
+    static const std::map<std::string, float> k_small{{"Recycle", 40}, {"Open folder", 60}, {"Copy", 30}};
+    if (style == TextStyle::body) return 70;
+    auto it = k_small.find(std::string(text));
+    return it == k_small.end() ? 0 : it->second;
+}
+
+}  // namespace
+
+TEST(ViewMetrics, DpiAndWidthGiveRoundedQuantities)
+{
+    struct Case {
+        float width;
+        uint32_t dpi;
+        float header, content_width, content_left, row_height, gap, list_top;
+    };
+    const Case k_cases[] = {
+        {1000, 96, 52, 952, 24, 96, 10, 152},     // narrower than 1008: 24 px margins
+        {2000, 96, 52, 960, 520, 96, 10, 152},    // wide: a centred 960 column
+        {1001, 96, 52, 953, 24, 96, 10, 152},     // margin (1001 - 953) / 2 = 24
+        {1009, 96, 52, 960, 25, 96, 10, 152},     // (1009 - 960) / 2 = 24.5 rounds away from zero
+        {1500, 144, 78, 1428, 36, 144, 15, 228},  // 150 %: 1512 needed for the full column
+        {3000, 144, 78, 1440, 780, 144, 15, 228},
+        {1000, 120, 65, 940, 30, 120, 13, 190},   // 12.5 rounds up, not to even
+        {1000, 168, 91, 916, 42, 168, 18, 266},   // 17.5 rounds up
+        {1000, 72, 52, 952, 24, 96, 10, 152},     // a DPI below 96 counts as 96
+    };
+    for (const Case& c : k_cases) {
+        const ViewMetrics m = view_metrics(c.width, 700, c.dpi);
+        const std::string what = "W " + std::to_string(c.width) + " dpi " + std::to_string(c.dpi);
+        EXPECT_FLOAT_EQ(m.header_height, c.header) << what;
+        EXPECT_FLOAT_EQ(m.content_width, c.content_width) << what;
+        EXPECT_FLOAT_EQ(m.content_left, c.content_left) << what;
+        EXPECT_FLOAT_EQ(m.row_height, c.row_height) << what;
+        EXPECT_FLOAT_EQ(m.row_gap, c.gap) << what;
+        EXPECT_FLOAT_EQ(m.list_top, c.list_top) << what;
+    }
+}
+
+TEST(ViewMetrics, NegativeClientSizeCountsAsZero)
+{
+    const ViewMetrics m = view_metrics(-10, -5, 96);
+    EXPECT_EQ(m.width, 0);
+    EXPECT_EQ(m.height, 0);
+    EXPECT_FLOAT_EQ(m.content_width, -48);
+    EXPECT_FLOAT_EQ(m.content_left, 24);
+}
+
+TEST(ViewMetrics, UnscrolledViewStacksAtOneHundredPercent)
+{
+    const ViewMetrics m = view_metrics(1000, 760, 96);
+    expect_rect(header_rect(m), 0, 0, 1000, 52, "header");
+    expect_rect(header_divider_rect(m), 0, 51, 1000, 1, "divider");
+    expect_rect(program_name_rect(m), 18, 0, 200, 52, "name");
+    const SummaryRects summary = summary_rects(m, 0);
+    expect_rect(summary.headline, 24, 74, 952, 40, "headline");
+    expect_rect(summary.second_line, 24, 116, 952, 26, "second line");
+    expect_rect(summary.empty_hint, 24, 152, 952, 26, "empty hint");
+    const float k_card_tops[] = {152, 258, 364, 470};
+    for (size_t i = 0; i < std::size(k_card_tops); ++i) {
+        expect_rect(card_rect(m, i, 0), 24, k_card_tops[i], 952, 96, "card " + std::to_string(i));
+    }
+    expect_rect(scanning_line_rect(m), 0, 360, 1000, 40, "scanning line");
+}
+
+TEST(ViewMetrics, ScrollMovesSummaryAndCardsTogether)
+{
+    const ViewMetrics m = view_metrics(1000, 760, 144);
+    const float k_scrolls[] = {0, 37.5f, 400};
+    for (float scroll : k_scrolls) {
+        const SummaryRects summary = summary_rects(m, scroll);
+        EXPECT_FLOAT_EQ(summary.headline.y, 22 * 1.5f + 78 - scroll);
+        EXPECT_FLOAT_EQ(summary.second_line.y - summary.headline.y, 63);
+        EXPECT_FLOAT_EQ(card_rect(m, 2, scroll).y, 228 + 159 * 2 - scroll);
+    }
+}
+
+TEST(LargestListScroll, EntriesAndHeightGiveRange)
+{
+    struct Case {
+        size_t entries;
+        float s;
+        float client_height;
+        float expected;
+    };
+    const Case k_cases[] = {
+        {10, 1, 600, 630},     // 152 + 106 * 9 + 96 + 28 = 1230
+        {0, 1, 0, 0},          // no cards: nothing to scroll, even in a window of height 0
+        {1, 1, 760, 0},        // 276 fits
+        {5, 1, 600, 100},      // 152 + 424 + 124 = 700
+        {5, 1, 700, 0},        // exactly fits
+        {3, 1.5f, 500, 232},   // 228 + 159 * 2 + 144 + 42 = 732
+        {10, 1, -50, 1230},    // a negative height counts as 0
+    };
+    for (const Case& c : k_cases) {
+        EXPECT_FLOAT_EQ(largest_list_scroll(c.entries, c.s, c.client_height), c.expected)
+            << c.entries << " entries at s " << c.s << ", Hc " << c.client_height;
+    }
+}
+
+TEST(ToolbarItems, ItemsArePlacedRightToLeft)
+{
+    struct Case {
+        uint32_t dpi;
+        float width;
+        bool clean_up;
+        // x of menu, refresh, add folder, clean-up; top; size
+        std::vector<float> xs;
+        float top;
+        float bh;
+        float text_w;
+    };
+    const Case k_cases[] = {
+        {96, 1000, true, {954, 912, 806, 700}, 8, 36, 100},
+        {96, 1000, false, {954, 912, 806}, 8, 36, 100},
+        {144, 1000, false, {931, 868, 744}, 12, 54, 115},   // right edge 985, gaps of 9
+        {108, 600, true, {547.75f, 500, 389.5f, 279}, 9, 41, 103.75f},  // H 59, bh 41: top 9
+    };
+    for (const Case& c : k_cases) {
+        const ViewMetrics m = view_metrics(c.width, 700, c.dpi);
+        ToolbarLabels labels{"Add folder", std::nullopt};
+        if (c.clean_up) labels.clean_up = "Clean up expired (2)";
+        const std::vector<ToolbarItem> items = toolbar_items(m, fixed_measure, labels);
+        ASSERT_EQ(items.size(), c.xs.size()) << "dpi " << c.dpi;
+        const uint8_t k_kinds[] = {k_toolbar_menu, k_toolbar_refresh, k_toolbar_add_folder, k_toolbar_clean_up};
+        for (size_t i = 0; i < items.size(); ++i) {
+            const std::string what = "dpi " + std::to_string(c.dpi) + " item " + std::to_string(i);
+            EXPECT_EQ(items[i].kind, k_kinds[i]) << what;
+            expect_rect(items[i].rect, c.xs[i], c.top, i < 2 ? c.bh : c.text_w, c.bh, what);
+        }
+        EXPECT_TRUE(is_icon_label(items[0].label));
+        EXPECT_TRUE(is_icon_label(items[1].label));
+        EXPECT_EQ(items[2].label, "Add folder");
+        if (c.clean_up) {
+            EXPECT_EQ(items[3].label, "Clean up expired (2)");
+        }
+    }
+}
+
+TEST(IsIconLabel, PrivateUseFirstCharacterGivesIcon)
+{
+    const struct {
+        const char* label;
+        bool icon;
+    } k_cases[] = {
+        {"\xEE\x9C\x80", true},       // U+E700
+        {"\xEE\x80\x80", true},       // U+E000, first of the range
+        {"\xEF\xA3\xBF", true},       // U+F8FF, last of the range
+        {"\xEF\xA4\x80", false},      // U+F900, just past it
+        {"\xED\x9F\xBF", false},      // U+D7FF
+        {"\xEE\x9C\x80 x", true},     // only the first character counts
+        {"x\xEE\x9C\x80", false},
+        {"Add folder", false},
+        {"\xED\x8F\xB4\xEB\x8D\x94", false},  // Hangul "폴더"
+        {"", false},
+        {"\xEE\x9C", false},          // truncated sequence
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(is_icon_label(c.label), c.icon) << c.label;
+}
+
+TEST(RowButtons, ButtonsSitAtCardBottomRight)
+{
+    const RowButtonLabels labels{"Recycle", "Open folder", "Copy"};
+    struct Case {
+        float s;
+        RectF card;
+        float xs[3];
+        float widths[3];
+        float y;
+        float height;
+    };
+    const Case k_cases[] = {
+        // recycle 40 + 24, open folder 60 + 24, copy 30 + 24; 6 apart, 14 from the right edge
+        {1, {24, 152, 952, 96}, {898, 808, 748}, {64, 84, 54}, 206, 30},
+        // at 150 %: b = 45, bottom margin 18, right margin 21, gap 9, padding 36
+        {1.5f, {36, 228, 1428, 144}, {1367, 1262, 1187}, {76, 96, 66}, 309, 45},
+        // a card scrolled partly under the header moves its buttons with it
+        {1, {24, -20, 952, 96}, {898, 808, 748}, {64, 84, 54}, 34, 30},
+    };
+    for (const Case& c : k_cases) {
+        const std::vector<RowButton> buttons = row_buttons(c.s, c.card, fixed_measure, labels);
+        ASSERT_EQ(buttons.size(), 3u);
+        const uint8_t k_actions[] = {k_action_recycle, k_action_open_folder, k_action_copy};
+        const char* k_labels[] = {"Recycle", "Open folder", "Copy"};
+        for (size_t i = 0; i < 3; ++i) {
+            const std::string what = "s " + std::to_string(c.s) + " button " + std::to_string(i);
+            EXPECT_EQ(buttons[i].action, k_actions[i]) << what;
+            EXPECT_EQ(buttons[i].label, k_labels[i]) << what;
+            expect_rect(buttons[i].rect, c.xs[i], c.y, c.widths[i], c.height, what);
+        }
+    }
+}
+
+TEST(RowButtons, OneHundredPercentButtonsSpanRows54To84OfCard)
+{
+    const ViewMetrics m = view_metrics(1000, 760, 96);
+    const RectF card = card_rect(m, 1, 0);
+    for (const RowButton& b : row_buttons(1, card, fixed_measure, {"Recycle", "Open folder", "Copy"})) {
+        EXPECT_FLOAT_EQ(b.rect.y - card.y, 54);
+        EXPECT_FLOAT_EQ(b.rect.y + b.rect.height - card.y, 84);
+    }
+}
+
+TEST(ScanningDotCount, SecondsGiveOneToThreeDots)
+{
+    const struct {
+        double t;
+        int dots;
+    } k_cases[] = {
+        {0, 1},       {0.333, 1},  {0.334, 2},  {0.6666, 2}, {0.667, 3},
+        {0.99, 3},    {1.0, 1},    {1.5, 2},    {2.34, 2},   {2.67, 3},   {3600.1, 1},
+        {-0.1, 3},    {-0.5, 2},   {-1.0, 1},   // a clock step backwards still gives 1 to 3
+        {std::numeric_limits<double>::quiet_NaN(), 1},
+        {std::numeric_limits<double>::infinity(), 1},
+        {1e300, 1},   // far beyond any integer: still a valid count
+    };
+    for (const auto& c : k_cases) {
+        const int dots = scanning_dot_count(c.t);
+        if (c.t == 1e300) {
+            EXPECT_GE(dots, 1);
+            EXPECT_LE(dots, 3);
+        } else {
+            EXPECT_EQ(dots, c.dots) << "t " << c.t;
+        }
+    }
+}
+
+TEST(NoticeRect, TextWidthGivesCentredPill)
+{
+    struct Case {
+        float width;
+        float height;
+        uint32_t dpi;
+        float text_width;
+        float x, y, w, h;
+    };
+    const Case k_cases[] = {
+        {1000, 760, 96, 200, 384, 696, 232, 38},
+        {1001, 760, 96, 200, 385, 696, 232, 38},    // 384.5 rounds away from zero
+        {200, 300, 96, 300, 16, 236, 168, 38},      // never wider than W - 32 s
+        {1000, 760, 144, 200, 376, 664, 248, 57},
+        {0, 0, 96, 0, 16, -64, -32, 38},            // a minimised window: geometry only, nothing visible
+    };
+    for (const Case& c : k_cases) {
+        const RectF r = notice_rect(view_metrics(c.width, c.height, c.dpi), c.text_width);
+        expect_rect(r, c.x, c.y, c.w, c.h, "W " + std::to_string(c.width));
+    }
+}
+
+TEST(RectF, ContainsIsHalfOpen)
+{
+    const RectF r{10, 20, 30, 40};
+    const struct {
+        float x, y;
+        bool inside;
+    } k_cases[] = {
+        {10, 20, true}, {39.99f, 59.99f, true}, {40, 30, false}, {20, 60, false},
+        {9.99f, 30, false}, {20, 19.99f, false}, {std::nanf(""), 30, false},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(r.contains(c.x, c.y), c.inside) << c.x << "," << c.y;
+}
