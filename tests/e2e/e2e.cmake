@@ -1,0 +1,33 @@
+# End-to-end tests: the real Vessop.exe under Wine on a private Xvfb display, driven with xdotool,
+# read back with screenshots, OCR and the registry. Each test copies the build's Wine prefix.
+if(NOT TARGET Vessop OR NOT CMAKE_CROSSCOMPILING)
+  return()
+endif()
+
+set(VESSOP_E2E_DIR ${CMAKE_SOURCE_DIR}/tests/e2e)
+
+# Helpers that run inside the test's Wine prefix.
+add_executable(e2e_post_devicechange ${VESSOP_E2E_DIR}/post_devicechange.cpp)
+add_executable(e2e_window_probe ${VESSOP_E2E_DIR}/window_probe.cpp)
+target_link_libraries(e2e_window_probe PRIVATE user32)
+add_executable(e2e_make_fixture ${VESSOP_E2E_DIR}/make_fixture.cpp)
+target_link_libraries(e2e_make_fixture PRIVATE vessop_test_support vessop_core)
+
+find_program(VESSOP_XVFB Xvfb)
+find_program(VESSOP_XDOTOOL xdotool)
+find_program(VESSOP_TESSERACT tesseract)
+find_program(VESSOP_IMPORT import)
+if(NOT VESSOP_XVFB OR NOT VESSOP_XDOTOOL OR NOT VESSOP_TESSERACT OR NOT VESSOP_IMPORT)
+  message(STATUS "End-to-end tests skipped: Xvfb, xdotool, tesseract or ImageMagick missing (scripts/setup)")
+  return()
+endif()
+
+
+function(vessop_e2e_test name script)
+  add_test(NAME E2E.${name}
+           COMMAND bash ${VESSOP_E2E_DIR}/${script} $<TARGET_FILE:Vessop> ${ARGN})
+  set_tests_properties(E2E.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 240
+                       FAIL_REGULAR_EXPRESSION "Unhandled page fault|Unhandled exception")
+endfunction()
+
+vessop_e2e_test(WindowOpensAtDefaultPlacement run_window.sh)

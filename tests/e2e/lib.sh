@@ -1,0 +1,263 @@
+# Shared helpers of the end-to-end tests, sourced by each run_*.sh.
+#
+# Each test gets a private copy of the build folder's Wine prefix (so registry changes never leak into
+# another test), its own Xvfb display and its own temporary folder, and a trap removes all of them,
+# also when the test fails. Waiting is done by polling a condition with a deadline, never by a fixed
+# sleep. A test ends with e2e_pass, or with e2e_fail and a message; the trap reports and cleans up.
+#
+# Usage in a test:  . "$(dirname "$0")/lib.sh";  e2e_init VESSOP_EXE HELPER_DIR;  ...;  e2e_pass
+
+set -uo pipefail
+
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+E2E_TMP=""
+E2E_XVFB_PID=""
+E2E_APP_PID=""
+E2E_DONE=0
+
+e2e_log() { printf '[e2e %s] %s\n' "$(date +%H:%M:%S)" "$*"; }
+
+e2e_fail()
+{
+    e2e_log "FAIL: $*"
+    if [ -n "$E2E_TMP" ] && [ -d "$E2E_TMP" ] && [ -n "${DISPLAY:-}" ]; then
+        # Keep what the screen showed, for the person reading the log.
+        local keep=${E2E_KEEP_DIR:-/tmp}/vessop-e2e-fail-$(basename "$0" .sh)-$$.png
+        import -window root "$keep" >/dev/null 2>&1 && e2e_log "screen at failure: $keep"
+    fi
+    exit 1
+}
+
+e2e_pass()
+{
+    E2E_DONE=1
+    e2e_log "PASS"
+    exit 0
+}
+
+e2e_cleanup()
+{
+    local status=$?
+    exec 2>/dev/null  # bash would report the killed background jobs as noise
+    if [ -n "${WINEPREFIX:-}" ] && [ -n "$E2E_TMP" ] && [[ "$WINEPREFIX" == "$E2E_TMP"/* ]]; then
+        wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
+    fi
+    if [ -n "$E2E_APP_PID" ]; then kill "$E2E_APP_PID" >/dev/null 2>&1 || true; fi
+    if [ -n "$E2E_XVFB_PID" ]; then
+        kill "$E2E_XVFB_PID" >/dev/null 2>&1 || true
+        wait "$E2E_XVFB_PID" 2>/dev/null || true
+    fi
+    if [ -n "$E2E_TMP" ] && [ -d "$E2E_TMP" ]; then rm -rf "$E2E_TMP"; fi
+    if [ "$E2E_DONE" -ne 1 ] && [ "$status" -eq 0 ]; then status=1; fi
+    exit "$status"
+}
+
+# Starts Xvfb on the first free display from 80 on; E2E_SCREEN overrides 1280x720x24.
+e2e_start_xvfb()
+{
+    local n
+    for n in $(seq 80 160); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1280x720x24}" -nolisten tcp -nolisten unix-abstract \
+            >"$E2E_TMP/xvfb.log" 2>&1 &
+        E2E_XVFB_PID=$!
+        local i
+        for i in $(seq 1 50); do
+            if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then break; fi  # lost the race for this display
+            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+                export DISPLAY=":$n"
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$E2E_XVFB_PID" >/dev/null 2>&1 || true
+        E2E_XVFB_PID=""
+    done
+    e2e_fail "no free X display"
+}
+
+# e2e_init VESSOP_EXE [HELPER_DIR]: private prefix, display and temporary folder.
+e2e_init()
+{
+    E2E_EXE=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+    E2E_BIN=${2:-$(dirname "$E2E_EXE")}
+    [ -f "$E2E_EXE" ] || { echo "no program: $1"; exit 1; }
+    local dir
+    dir=$(dirname "$E2E_EXE")
+    E2E_BUILD=""
+    while [ "$dir" != "/" ]; do
+        if [ -f "$dir/CMakeCache.txt" ]; then E2E_BUILD=$dir; break; fi
+        dir=$(dirname "$dir")
+    done
+    [ -n "$E2E_BUILD" ] || { echo "no build folder above $E2E_EXE"; exit 1; }
+
+    E2E_TMP=$(mktemp -d /tmp/vessop-e2e.XXXXXX)
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+
+    "$E2E_ROOT/scripts/wine-prefix" "$E2E_BUILD" || e2e_fail "cannot prepare the build's Wine prefix"
+    VESSOP_KEEP_DISPLAY=1 . "$E2E_ROOT/scripts/wine-env.sh" "$E2E_BUILD"
+    cp -a "$E2E_BUILD/wineprefix" "$E2E_TMP/prefix" || e2e_fail "cannot copy the Wine prefix"
+    rm -f "$E2E_TMP/prefix/.vessop-ready"
+    export WINEPREFIX="$E2E_TMP/prefix"
+    export XDG_DATA_HOME="$E2E_TMP/xdg"
+    export VESSOP_KEEP_DISPLAY=1
+    export LANG=C.UTF-8 TZ=Asia/Seoul
+    mkdir -p "$XDG_DATA_HOME"
+
+    e2e_start_xvfb
+    # One persistent server for the test, pre-warmed, so later processes start quickly.
+    wineserver -p >/dev/null 2>&1 </dev/null
+    wine wineboot >"$E2E_TMP/wineboot.log" 2>&1 </dev/null
+    # English texts, whatever the machine's language.
+    e2e_reg_add 'HKCU\Software\Vessop' Language REG_SZ en
+    e2e_log "prefix $WINEPREFIX on $DISPLAY"
+}
+
+e2e_reg_add() # KEY NAME TYPE DATA
+{
+    wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$E2E_TMP/reg.log" 2>&1 </dev/null \
+        || e2e_fail "reg add $1 $2 failed"
+}
+
+e2e_reg_delete_value() # KEY NAME
+{
+    wine reg delete "$1" /v "$2" /f >>"$E2E_TMP/reg.log" 2>&1 </dev/null || true
+}
+
+# Prints the data of a value as `reg query` shows it (REG_BINARY as hex digits); status 1 when missing.
+e2e_reg_query() # KEY NAME
+{
+    local out
+    out=$(wine reg query "$1" /v "$2" 2>/dev/null </dev/null | tr -d '\r') || return 1
+    local line
+    line=$(printf '%s\n' "$out" | grep -E "^\s+$2\s+REG_" | head -n 1) || return 1
+    [ -n "$line" ] || return 1
+    printf '%s\n' "$line" | sed -E "s/^\s+$2\s+REG_[A-Z_]+\s*//"
+}
+
+e2e_key_exists() # KEY
+{
+    wine reg query "$1" >/dev/null 2>&1 </dev/null
+}
+
+# Windows path of a Unix path (Wine maps / to Z:).
+e2e_winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"; }
+
+# e2e_start [ARGS...]: starts Vessop.exe in the background.
+e2e_start()
+{
+    wine "$E2E_EXE" "$@" >>"$E2E_TMP/app.log" 2>&1 </dev/null &
+    E2E_APP_PID=$!
+}
+
+# Waits until the process started by e2e_start has ended; status 1 on timeout.
+e2e_wait_exit() # SECONDS
+{
+    local deadline=$((SECONDS + $1))
+    while kill -0 "$E2E_APP_PID" 2>/dev/null; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+    wait "$E2E_APP_PID" 2>/dev/null
+    E2E_APP_PID=""
+    return 0
+}
+
+# Sets E2E_WID to the visible top-level X window titled "Vessop".
+e2e_wait_window() # [SECONDS]
+{
+    E2E_WID=$(timeout "${1:-30}" xdotool search --sync --onlyvisible --name '^Vessop$' 2>/dev/null | head -n 1)
+    [ -n "$E2E_WID" ] || e2e_fail "the window did not appear"
+}
+
+# Waits until no visible "Vessop" window is left.
+e2e_wait_no_window() # SECONDS
+{
+    local deadline=$((SECONDS + $1))
+    while xdotool search --onlyvisible --name '^Vessop$' >/dev/null 2>&1; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.1
+    done
+}
+
+# Runs a helper program from the build's bin folder inside the private prefix; prints its output.
+e2e_helper() # NAME [ARGS...]
+{
+    local name=$1
+    shift
+    wine "$E2E_BIN/$name.exe" "$@" 2>/dev/null </dev/null | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
+# Reads one key of `window_probe info` (class, title, window, client, normal, dpi, work, …).
+e2e_probe() # KEY
+{
+    e2e_helper e2e_window_probe info | sed -n "s/^$1=//p"
+}
+
+# Absolute X geometry of a window as "x y width height".
+e2e_x_geometry() # WID
+{
+    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+        /^ *Width:/{w=$NF} /^ *Height:/{h=$NF} END{print x, y, w, h}'
+}
+
+e2e_shot() # FILE
+{
+    import -window root "$1" >/dev/null 2>&1 || e2e_fail "screenshot failed"
+}
+
+# "r,g,b" of one pixel of a screenshot.
+e2e_pixel() # FILE X Y
+{
+    convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null \
+        | sed -n 's/^0,0: *( *\([0-9]*\), *\([0-9]*\), *\([0-9]*\).*/\1,\2,\3/p' | head -n 1
+}
+
+# Polls the screen until the pixel at absolute (X, Y) has the colour; status 1 on timeout.
+e2e_wait_pixel() # X Y R,G,B SECONDS
+{
+    local deadline=$((SECONDS + $4)) got=""
+    while :; do
+        e2e_shot "$E2E_TMP/poll.png"
+        got=$(e2e_pixel "$E2E_TMP/poll.png" "$1" "$2")
+        [ "$got" = "$3" ] && return 0
+        [ $SECONDS -lt $deadline ] || { e2e_log "pixel ($1,$2) is $got, wanted $3"; return 1; }
+        sleep 0.2
+    done
+}
+
+# Text read from a region of a screenshot (scaled up: tesseract reads small UI text better).
+e2e_ocr() # FILE X Y WIDTH HEIGHT
+{
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -colorspace Gray -resize 300% "$E2E_TMP/ocr.png" 2>/dev/null
+    tesseract "$E2E_TMP/ocr.png" - --psm 6 -l eng 2>/dev/null
+}
+
+# Polls OCR of a region until it matches an extended regular expression; status 1 on timeout.
+e2e_wait_text() # X Y WIDTH HEIGHT REGEX SECONDS
+{
+    local deadline=$((SECONDS + $6)) text=""
+    while :; do
+        e2e_shot "$E2E_TMP/text.png"
+        text=$(e2e_ocr "$E2E_TMP/text.png" "$1" "$2" "$3" "$4")
+        if printf '%s' "$text" | grep -Eq "$5"; then return 0; fi
+        [ $SECONDS -lt $deadline ] || { e2e_log "read: $(printf '%s' "$text" | tr '\n' ' ')"; return 1; }
+        sleep 0.3
+    done
+}
+
+# Client origin on the screen ("x y") as Windows reports it.
+e2e_client_origin()
+{
+    e2e_probe client | awk -F, '{print $1, $2}'
+}
+
+# Bounding box ("width height x y") of the pixels in a region that differ clearly from a colour.
+e2e_ink_box() # FILE X Y WIDTH HEIGHT R,G,B
+{
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fill black -fuzz 20% -opaque "rgb($6)" \
+        -fill white +opaque black -trim -format '%w %h %X %Y' info: 2>/dev/null
+}

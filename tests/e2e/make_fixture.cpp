@@ -1,0 +1,144 @@
+// Test and demo helper: writes NPKI certificate trees made by the DER writer, so that no binary
+// certificate is checked in.
+//   make_fixture count FOLDER K [FIRST]   K valid personal certificates (serials FIRST.., default 1)
+//                                         under FOLDER\NPKI\yessign\USER
+//   make_fixture demo PC_ROOT USB_ROOT    a dozen realistic certificates from five authorities, some
+//                                         expired or expiring soon, some with copies on the USB root
+// Exit status 0 on success, 1 when a file could not be written, 64 on a usage error.
+
+#include "base/handle.h"
+#include "base/text.h"
+#include "tests/support/der_writer.h"
+#include "tests/support/npki_fixture.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace {
+
+constexpr int64_t k_day = 86400;
+
+std::string serial_bytes(uint32_t value)
+{
+    std::string bytes;
+    bytes += '\x01';  // a positive INTEGER whatever the value
+    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((value >> shift) & 0xFF);
+    return bytes;
+}
+
+struct Authority {
+    const char* ca_folder;  // the folder name under NPKI
+    const char* organization;
+    const char* common_name;
+    const char* country;
+};
+
+constexpr Authority k_yessign{"yessign", "yessign", "yessignCA Class 2", "kr"};
+constexpr Authority k_signkorea{"SignKorea", "SignKorea", "SignKorea CA4", "KR"};
+constexpr Authority k_kica{"KICA", "KICA", "signGATE CA5", "KR"};
+constexpr Authority k_crosscert{"CrossCert", "CrossCert", "CrossCertCA4", "KR"};
+constexpr Authority k_tradesign{"TradeSign", "TradeSign", "TradeSignCA4", "KR"};
+
+struct Holder {
+    const Authority* authority;
+    const char* common_name;  // as NPKI writes it: name, "()" and the identifier digits
+    const char* unit;         // the purpose unit of the subject
+    const char* policy_oid;
+    int64_t days_left;        // negative: expired that many days ago
+    uint32_t serial;
+    bool on_pc;
+    bool on_usb;
+};
+
+CertSpec spec_for(const Holder& holder, int64_t now)
+{
+    const Authority& ca = *holder.authority;
+    CertSpec spec;
+    spec.subject = {
+        {{std::string(k_oid_country), "KR", StringType::printable}},
+        {{std::string(k_oid_organization), ca.organization, StringType::utf8}},
+        {{std::string(k_oid_organizational_unit), holder.unit, StringType::utf8}},
+        {{std::string(k_oid_common_name), holder.common_name, StringType::utf8}},
+    };
+    spec.issuer = {
+        {{std::string(k_oid_country), ca.country, StringType::printable}},
+        {{std::string(k_oid_organization), ca.organization, StringType::utf8}},
+        {{std::string(k_oid_organizational_unit), "AccreditedCA", StringType::utf8}},
+        {{std::string(k_oid_common_name), ca.common_name, StringType::utf8}},
+    };
+    spec.serial = serial_bytes(holder.serial);
+    // Certificates run for a year; noon keeps the day count clear of midnight in any time zone.
+    spec.not_after = (now / k_day + holder.days_left) * k_day + k_day / 2;
+    spec.not_before = spec.not_after - 365 * k_day;
+    spec.policy_oids = {holder.policy_oid};
+    return spec;
+}
+
+bool write_holder(const std::wstring& root, const Holder& holder, int64_t now)
+{
+    const std::string der = make_certificate_der(spec_for(holder, now));
+    const std::wstring ca = utf16_from_utf8(holder.authority->ca_folder);
+    const std::wstring folder = npki_folder_name(holder.common_name, holder.authority->organization);
+    return !add_certificate(root, ca, folder, der, true, true).empty();
+}
+
+int write_count(const std::wstring& folder, long count, long first, int64_t now)
+{
+    for (long i = 0; i < count; ++i) {
+        const std::string name = "Tester" + std::to_string(first + i) + "()0012345678901234";
+        const Holder holder{&k_yessign, name.c_str(), "personal4IB", "1.2.410.200005.1.1.1", 200,
+                            static_cast<uint32_t>(first + i), true, false};
+        if (!write_holder(folder, holder, now)) return 1;
+    }
+    return 0;
+}
+
+int write_demo(const std::wstring& pc_root, const std::wstring& usb_root, int64_t now)
+{
+    // Holder names are invented; the identifier digits follow the NPKI pattern.
+    const Holder k_holders[] = {
+        {&k_yessign, "홍길동()0012345678901234", "personal4IB", "1.2.410.200005.1.1.1", 214, 0x51A0C1, true, true},
+        {&k_yessign, "홍길동()0012345678901235", "personal4IB", "1.2.410.200005.1.1.4", 318, 0x51A0C2, true, false},
+        {&k_signkorea, "김민지()0034567890123456", "personal", "1.2.410.200004.5.1.1.9", 12, 0x3B7701, true, false},
+        {&k_kica, "이서준()0045678901234567", "personal", "1.2.410.200004.5.2.1.2", -41, 0x0C4411, true, false},
+        {&k_crosscert, "탐셀상사()0056789012345678", "corporation", "1.2.410.200004.5.4.1.2", 152, 0x7D1002, false, true},
+        {&k_tradesign, "박지훈()0067890123456789", "personal", "1.2.410.200012.1.1.1", 503, 0x2E9003, true, false},
+        {&k_yessign, "한빛물산()0078901234567890", "corporation4EC", "1.2.410.200005.1.1.6.8", 5, 0x51A0C3, true, true},
+        {&k_crosscert, "최유나()0089012345678901", "personal", "1.2.410.200004.5.4.1.101", -203, 0x7D1004, true, false},
+        {&k_kica, "정하늘()0090123456789012", "personal", "1.2.410.200004.5.2.1.7.1", 88, 0x0C4412, true, false},
+        {&k_signkorea, "한빛물산()0078901234567891", "corporation", "1.2.410.200004.5.1.1.7", 261, 0x3B7702, true, false},
+        {&k_yessign, "윤소라()0001234567890123", "personal4IB", "1.2.410.200005.1.1.1", -3, 0x51A0C4, true, false},
+        {&k_tradesign, "강도윤()0011223344556677", "corporation", "1.2.410.200012.1.1.3", 25, 0x2E9005, false, true},
+    };
+    for (const Holder& holder : k_holders) {
+        if (holder.on_pc && !write_holder(pc_root, holder, now)) return 1;
+        if (holder.on_usb && !write_holder(usb_root, holder, now)) return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main()
+{
+    int count = 0;
+    UniqueLocalMem owner(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (!owner) return 64;
+    auto* argv = static_cast<wchar_t**>(owner.get());
+    const std::vector<std::wstring> args(argv, argv + count);
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+
+    if (args.size() >= 4 && args[1] == L"count") {
+        const long first = args.size() >= 5 ? std::wcstol(args[4].c_str(), nullptr, 10) : 1;
+        return write_count(args[2], std::wcstol(args[3].c_str(), nullptr, 10), first, now);
+    }
+    if (args.size() == 4 && args[1] == L"demo") return write_demo(args[2], args[3], now);
+    std::fprintf(stderr, "usage: make_fixture count FOLDER K [FIRST] | demo PC_ROOT USB_ROOT\n");
+    return 64;
+}

@@ -1,0 +1,82 @@
+// Test helper: reports what Windows (Wine) itself says about the main window, which X11 tools cannot
+// see: the Win32 class, the window and client rectangles, the DPI, the minimum tracking size and the
+// primary work area. It also sends the messages a user would cause.
+// Usage: window_probe info | minmax | close | resize W H
+// "info" prints key=value lines; exit status 2 when no "Vessop.Main" window exists.
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <windows.h>
+
+namespace {
+
+void print_rect(const char* name, const RECT& r)
+{
+    std::printf("%s=%ld,%ld,%ld,%ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+int info(HWND window)
+{
+    wchar_t class_name[64]{};
+    GetClassNameW(window, class_name, 64);
+    wchar_t title[64]{};
+    GetWindowTextW(window, title, 64);
+    char class_utf8[128]{};
+    char title_utf8[128]{};
+    WideCharToMultiByte(CP_UTF8, 0, class_name, -1, class_utf8, sizeof(class_utf8), nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, title, -1, title_utf8, sizeof(title_utf8), nullptr, nullptr);
+    std::printf("class=%s\ntitle=%s\n", class_utf8, title_utf8);
+    std::printf("visible=%d\nmaximised=%d\n", IsWindowVisible(window) ? 1 : 0, IsZoomed(window) ? 1 : 0);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    print_rect("window", rect);
+    GetClientRect(window, &rect);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    std::printf("client=%ld,%ld,%ld,%ld\n", origin.x, origin.y, rect.right, rect.bottom);
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(window, &placement);
+    print_rect("normal", placement.rcNormalPosition);
+    std::printf("dpi=%u\n", GetDpiForWindow(window));
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    print_rect("work", monitor.rcWork);
+    GetWindowThreadProcessId(window, nullptr);
+    return 0;
+}
+
+int minmax(HWND window)
+{
+    // The system marshals MINMAXINFO for a sent WM_GETMINMAXINFO, so the handler's answer comes back.
+    MINMAXINFO limits{};
+    limits.ptMinTrackSize = {1, 1};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    std::printf("mintrack=%ld,%ld\n", limits.ptMinTrackSize.x, limits.ptMinTrackSize.y);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const char* command = argc > 1 ? argv[1] : "info";
+    const HWND window = FindWindowW(L"Vessop.Main", nullptr);
+    if (!window) {
+        std::printf("no window\n");
+        return 2;
+    }
+    if (std::strcmp(command, "info") == 0) return info(window);
+    if (std::strcmp(command, "minmax") == 0) return minmax(window);
+    if (std::strcmp(command, "close") == 0) return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (std::strcmp(command, "resize") == 0 && argc > 3) {
+        const int width = std::atoi(argv[2]);
+        const int height = std::atoi(argv[3]);
+        return SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
+    }
+    std::printf("unknown command\n");
+    return 1;
+}
