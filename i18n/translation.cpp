@@ -8,6 +8,9 @@ TranslationTable parse_table(std::string_view json)
     // object itself, so look for the brace first.
     const size_t start = json.find_first_not_of(" \t\n\r");
     if (start == std::string_view::npos || json[start] != '{') return {};
+    // nlohmann also takes a NUL byte as the end of the input, which would let anything follow it. A
+    // valid table never holds one (not even inside a string, where control characters are escaped).
+    if (json.find('\0') != std::string_view::npos) return {};
 
     // Strict parse (trailing non-white-space is an error), no exceptions: a bad table is "discarded".
     const nlohmann::json object = nlohmann::json::parse(json.begin() + start, json.end(), nullptr, false);
