@@ -38,6 +38,13 @@ constexpr FormatSpec k_formats[] = {
 
 // DXGI_ERROR_DEVICE_REMOVED; with bit 1 cleared DXGI_ERROR_DEVICE_RESET (0x887A0007) matches too.
 constexpr uint32_t k_device_lost = 0x887A0005;
+constexpr uint32_t k_recreate_target = 0x8899000C;  // D2DERR_RECREATE_TARGET
+
+bool is_device_loss(HRESULT hr)
+{
+    const auto code = static_cast<uint32_t>(hr);
+    return code == k_recreate_target || (code & ~2u) == k_device_lost;
+}
 
 HRESULT make_text_formats(IDWriteFactory* factory, float scale, TextFormats& out)
 {
@@ -195,7 +202,15 @@ void paint_frame(WindowState& state)
     if (!state.gfx) return;
     Gfx& gfx = *state.gfx;
 
-    if (!gfx.target_bitmap) make_target_bitmap(gfx);
+    if (!gfx.target_bitmap) {
+        const HRESULT made = make_target_bitmap(gfx);
+        // A device lost between frames shows up here, before EndDraw or Present could report it;
+        // skipping would leave the window blank for good, so recover as a lost frame would.
+        if (is_device_loss(made)) {
+            recreate_after_device_loss(state);
+            return;
+        }
+    }
     // Without a target there is nothing to draw into: skip this frame, the next one tries again.
     if (!gfx.target_bitmap) return;
     gfx.device_context->SetTarget(gfx.target_bitmap.Get());
@@ -210,7 +225,7 @@ void paint_frame(WindowState& state)
     const HRESULT end = gfx.render_target->EndDraw();
     gfx.device_context->SetTarget(nullptr);
 
-    if (static_cast<uint32_t>(end) == static_cast<uint32_t>(D2DERR_RECREATE_TARGET)) {
+    if (static_cast<uint32_t>(end) == k_recreate_target) {
         recreate_after_device_loss(state);
         return;
     }

@@ -124,8 +124,15 @@ MeasureText measurer_of(const WindowState& state)
 
 std::vector<ToolbarItem> toolbar_items(const WindowState& state)
 {
-    const ExpirySummary summary = summary_of(state, now_seconds());
-    return toolbar_items(view_metrics_of(state), measurer_of(state), toolbar_labels(summary.expired));
+    // Hit-testing asks on every mouse move: count the expired entries without the calendar work of
+    // the full summary.
+    size_t expired = 0;
+    if (state.entries) {
+        const int64_t now = now_seconds();
+        expired = static_cast<size_t>(std::count_if(state.entries->begin(), state.entries->end(),
+                                                    [now](const CertificateEntry& e) { return is_expired(e.info, now); }));
+    }
+    return toolbar_items(view_metrics_of(state), measurer_of(state), toolbar_labels(expired));
 }
 
 std::vector<RowButton> row_buttons(const WindowState& state, const RectF& card)
