@@ -115,6 +115,17 @@ e2e_init()
     e2e_log "prefix $WINEPREFIX on $DISPLAY"
 }
 
+# Ends every Wine process of the prefix and starts a fresh server: some settings (the DPI) are read
+# once per session.
+e2e_restart_wine()
+{
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
+    E2E_APP_PID=""
+    wineserver -p >/dev/null 2>&1 </dev/null
+    wine wineboot >>"$E2E_TMP/wineboot.log" 2>&1 </dev/null
+}
+
 e2e_reg_add() # KEY NAME TYPE DATA
 {
     wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$E2E_TMP/reg.log" 2>&1 </dev/null \

@@ -1,7 +1,7 @@
 // Test helper: reports what Windows (Wine) itself says about the main window, which X11 tools cannot
 // see: the Win32 class, the window and client rectangles, the DPI, the minimum tracking size and the
 // primary work area. It also sends the messages a user would cause.
-// Usage: window_probe info | minmax | close | resize W H
+// Usage: window_probe info | minmax | close | restore | settingchange | resize W H
 // "info" prints key=value lines; exit status 2 when no "Vessop.Main" window exists.
 
 #include <cstdio>
@@ -45,7 +45,6 @@ int info(HWND window)
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
     print_rect("work", monitor.rcWork);
-    GetWindowThreadProcessId(window, nullptr);
     return 0;
 }
 
@@ -73,9 +72,22 @@ int main(int argc, char** argv)
     if (std::strcmp(command, "minmax") == 0) return minmax(window);
     if (std::strcmp(command, "close") == 0) return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
     if (std::strcmp(command, "resize") == 0 && argc > 3) {
+        // Windows keeps a resizable top-level window at least at its minimum tracking size.
         const int width = std::atoi(argv[2]);
         const int height = std::atoi(argv[3]);
         return SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
+    }
+    if (std::strcmp(command, "restore") == 0) {
+        // As the title bar's restore button does.
+        return PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0) ? 0 : 1;
+    }
+    if (std::strcmp(command, "settingchange") == 0) {
+        // What Windows sends every top-level window when the app light/dark mode changes.
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(window, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                                   SMTO_ABORTIFHUNG, 5000, &result)
+                   ? 0
+                   : 1;
     }
     std::printf("unknown command\n");
     return 1;
