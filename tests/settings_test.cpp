@@ -73,21 +73,15 @@ protected:
     void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, k_key); }
 };
 
-TEST_F(SettingsStore, MissingKeyGivesEveryDefault)
+TEST_F(SettingsStore, MissingKeyGivesDefaultsAndFirstWriteCreatesIt)
 {
     EXPECT_FALSE(read_text_setting("Language"));
-    EXPECT_FALSE(read_text_setting("Folders"));
-    EXPECT_FALSE(read_dword_setting("AutoUpdate"));
     EXPECT_TRUE(read_auto_update());
     EXPECT_FALSE(read_placement());
     EXPECT_EQ(read_last_update_check(), 0u);
     EXPECT_FALSE(key_exists(k_key));  // reading creates nothing
-}
 
-TEST_F(SettingsStore, FirstWriteCreatesTheKey)
-{
     write_last_update_check(1767225600);
-    ASSERT_TRUE(key_exists(k_key));
     const auto raw = get_raw(k_key, L"LastUpdateCheck");
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
@@ -156,7 +150,7 @@ TEST_F(SettingsStore, WrongTypesCountAsMissing)
     for (const char* name : {"Binary4", "Qword", "Sz"}) EXPECT_FALSE(read_dword_setting(name)) << name;
 }
 
-TEST_F(SettingsStore, AutoUpdateIsOffOnlyWhenStoredAsDwordZero)
+TEST_F(SettingsStore, AutoUpdateIsOffOnlyAsDwordZero)
 {
     struct Case {
         std::optional<DWORD> dword;
@@ -177,11 +171,7 @@ TEST_F(SettingsStore, AutoUpdateIsOffOnlyWhenStoredAsDwordZero)
         if (c.text) put_text(L"AutoUpdate", *c.text);
         EXPECT_EQ(read_auto_update(), c.on) << (c.dword ? *c.dword : 0xDEAD);
     }
-}
-
-TEST_F(SettingsStore, AutoUpdateToggleStoresFourByteDword)
-{
-    for (const bool on : {false, true, false}) {
+    for (const bool on : {false, true}) {  // the toggle stores a 4-byte REG_DWORD 0 or 1
         write_auto_update(on);
         const auto raw = get_raw(k_key, L"AutoUpdate");
         ASSERT_TRUE(raw);
@@ -259,7 +249,7 @@ TEST_F(SettingsStore, LastUpdateCheckReadsOnlyPlainNumbers)
     }
 }
 
-TEST_F(SettingsStore, FoldersAreJoinedByLineFeedsAndEmptyListStaysPresent)
+TEST_F(SettingsStore, FoldersJoinWithLineFeedsAndEmptyListStaysPresent)
 {
     const std::vector<std::wstring> folders = {L"C:\\NPKI", L"D:\\인증서 백업", L"\\\\server\\share"};
     write_folders(folders);
@@ -274,14 +264,10 @@ TEST_F(SettingsStore, FoldersAreJoinedByLineFeedsAndEmptyListStaysPresent)
 
     write_folders({});
     EXPECT_EQ(read_text_setting("Folders"), "");  // present and empty, not missing
-}
 
-TEST_F(SettingsStore, HandEditedCrlfFoldersReadTheSame)
-{
-    put_text(L"Folders", L"C:\\A\r\n\r\n   \r\nD:\\B\r\n");
-    const std::optional<std::string> value = read_text_setting("Folders");
-    ASSERT_TRUE(value);
-    EXPECT_EQ(split_folders_value(*value), (std::vector<std::string>{"C:\\A", "D:\\B"}));
+    put_text(L"Folders", L"C:\\A\r\n\r\n   \r\nD:\\B\r\n");  // edited by hand
+    EXPECT_EQ(split_folders_value(read_text_setting("Folders").value_or("")),
+              (std::vector<std::string>{"C:\\A", "D:\\B"}));
 }
 
 TEST_F(SettingsStore, DeleteRemovesKeyAndIgnoresMissingKey)
@@ -342,34 +328,16 @@ TEST(LastUpdateCheckFormat, ParsesUnsignedDecimalWithOptionalPlus)
         uint64_t expected;
     };
     const Case k_cases[] = {
-        {"0", 0},
-        {"1700000000", 1700000000},
-        {"+1700000000", 1700000000},
         {"0001", 1},  // leading zeros are never written, but read fine
         {"++1", 0},
         {"+-1", 0},
-        {"-", 0},
         {" 1", 0},
-        {"1\n", 0},
         {"1e9", 0},
-        {"0x10", 0},
         {std::string_view("12\0", 3), 0},
-        {"18446744073709551615", UINT64_MAX},
-        {"18446744073709551616", 0},
-        {"18446744073709551620", 0},  // overflow in the last digit's multiplication
-        {"99999999999999999999", 0},
+        {"18446744073709551620", 0},  // passes the limit only in the last digit
         {"184467440737095516150", 0},
     };
     for (const Case& c : k_cases) EXPECT_EQ(parse_last_update_check(c.text), c.expected) << c.text;
-}
-
-TEST(LastUpdateCheckFormat, WritesPlainDecimalThatReadsBack)
-{
-    for (const uint64_t seconds : {uint64_t{0}, uint64_t{86400}, uint64_t{1767225600}, UINT64_MAX}) {
-        const std::string text = format_last_update_check(seconds);
-        EXPECT_EQ(text.find_first_not_of("0123456789"), std::string::npos);
-        EXPECT_EQ(parse_last_update_check(text), seconds);
-    }
 }
 
 TEST(FoldersFormat, SplitsAtLineFeedsAndSkipsBlankLines)
@@ -392,33 +360,6 @@ TEST(FoldersFormat, SplitsAtLineFeedsAndSkipsBlankLines)
         {"C:\\\xED\x99\x8D\n", {"C:\\\xED\x99\x8D"}},
     };
     for (const Case& c : k_cases) EXPECT_EQ(split_folders_value(c.value), c.folders) << c.value;
-}
-
-TEST(FoldersFormat, JoinedListSplitsBackToItself)
-{
-    const std::vector<std::vector<std::string>> k_lists = {
-        {},
-        {"C:\\NPKI"},
-        {"C:\\NPKI", "E:\\백업\\NPKI", " spaced "},
-    };
-    for (const auto& list : k_lists) {
-        const std::string value = join_folders_value(list);
-        EXPECT_FALSE(value.ends_with('\n'));
-        EXPECT_EQ(split_folders_value(value), list);
-    }
-    EXPECT_EQ(join_folders_value(std::vector<std::string>{"a", "b"}), "a\nb");
-}
-
-TEST(PlacementFormat, AcceptsOnlyFortyFourBytes)
-{
-    for (const size_t size : {size_t{0}, size_t{1}, size_t{43}, size_t{44}, size_t{45}, size_t{88}}) {
-        const std::vector<uint8_t> bytes(size, 0x5A);
-        const auto placement = placement_from_bytes(bytes);
-        EXPECT_EQ(placement.has_value(), size == 44) << size;
-        if (placement) {
-            EXPECT_EQ((*placement)[43], 0x5A);
-        }
-    }
 }
 
 }  // namespace
