@@ -4,6 +4,7 @@
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"
 #include "tests/support/reference_digest.h"
+#include "tests/support/removable_drive.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +328,23 @@ TEST(DecodeCertificateFolder, PathWithoutLeadingDriveLetterIsNotRemovable)
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->second.drive, "");
     EXPECT_FALSE(decoded->second.removable);
+}
+
+TEST(DecodeCertificateFolder, CopyOnRemovableDriveIsRemovable)
+{
+    TempFolder temp;
+    ASSERT_FALSE(add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(CertSpec{})).empty());
+    RemovableTestDrive drive(temp.path());
+    if (!drive.ok()) GTEST_SKIP() << "no way to define a removable drive here";
+
+    const wchar_t lower = static_cast<wchar_t>(std::towlower(drive.letter()));
+    for (const std::wstring& root : {drive.root(), std::wstring{lower, L':', L'\\'}}) {
+        const auto decoded = decode_in(root + L"NPKI\\yessign\\USER\\cert");
+        ASSERT_TRUE(decoded);
+        const std::string expected_drive = {static_cast<char>(drive.letter()), ':'};
+        EXPECT_EQ(decoded->second.drive, expected_drive);
+        EXPECT_TRUE(decoded->second.removable);
+    }
 }
 
 }  // namespace
