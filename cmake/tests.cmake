@@ -48,3 +48,4 @@ if(CMAKE_CROSSCOMPILING)
 endif()
 
 include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/tests/scanner_drives.cmake OPTIONAL)
