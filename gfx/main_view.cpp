@@ -3,6 +3,7 @@
 #include "base/clock.h"
 #include "gfx/draw.h"
 #include "gfx/palette.h"
+#include "gfx/view_text.h"
 #include "i18n/catalogue.h"
 #include "x509/dates.h"
 
@@ -11,15 +12,10 @@
 
 namespace {
 
-constexpr char k_summary_separator[] = " \xC2\xB7 ";  // space, U+00B7, space
-
 ToolbarLabels toolbar_labels(size_t expired)
 {
     ToolbarLabels labels{std::string(tr({"폴더 추가", "Add folder"})), std::nullopt};
-    if (expired > 0) {
-        labels.clean_up =
-            fill_placeholders(tr({"만료된 것 정리 ({0})", "Clean up expired ({0})"}), {std::to_string(expired)});
-    }
+    if (expired > 0) labels.clean_up = clean_up_label(expired);
     return labels;
 }
 
@@ -31,8 +27,7 @@ ExpirySummary summary_of(const WindowState& state, int64_t now)
 void draw_scanning_line(const WindowState& state, const ViewMetrics& m, const Palette& palette)
 {
     const double t = state.scan_started ? monotonic_seconds() - *state.scan_started : 0.0;
-    std::string text(tr({"공동인증서를 찾고 있습니다", "Looking for certificates"}));
-    text.append(static_cast<size_t>(scanning_dot_count(t)), '.');
+    const std::string text = scanning_text(t);
     draw_text(*state.gfx, text, scanning_line_rect(m), palette.text_secondary, TextStyle::title, true);
 }
 
@@ -42,24 +37,9 @@ void draw_summary(const WindowState& state, const ViewMetrics& m, const Palette&
     const Gfx& gfx = *state.gfx;
     const SummaryRects rects = summary_rects(m, state.list_scroll);
     const size_t n = state.entries->size();
-    const std::string headline =
-        n > 0 ? fill_placeholders(tr({"공동인증서 {0}개", "Certificates: {0}"}), {std::to_string(n)})
-              : std::string(tr({"공동인증서가 없습니다", "No certificates found"}));
-    draw_text(gfx, headline, rects.headline, palette.text, TextStyle::title, false);
-
-    std::string second = fill_placeholders(
-        tr({"하드 디스크와 USB 드라이브의 NPKI 폴더 {0}곳을 살폈습니다",
-            "NPKI folders checked on hard disks and USB drives: {0}"}),
-        {std::to_string(state.folders_checked)});
-    if (summary.expiring_soon > 0) {
-        second += k_summary_separator;
-        second += fill_placeholders(tr({"곧 만료 {0}", "{0} expiring soon"}), {std::to_string(summary.expiring_soon)});
-    }
-    if (summary.expired > 0) {
-        second += k_summary_separator;
-        second += fill_placeholders(tr({"만료 {0}", "{0} expired"}), {std::to_string(summary.expired)});
-    }
-    draw_text(gfx, second, rects.second_line, palette.text_secondary, TextStyle::body, false);
+    draw_text(gfx, summary_headline(n), rects.headline, palette.text, TextStyle::title, false);
+    draw_text(gfx, summary_second_line(state.folders_checked, summary), rects.second_line, palette.text_secondary,
+              TextStyle::body, false);
 
     if (n == 0) {
         draw_text(gfx,
