@@ -1,0 +1,383 @@
+// The real window procedure on a real window under Wine: what each message does with the state
+// present, absent or busy. Unit tests run without an X display, where Wine cannot make a top-level
+// window, so the procedure runs in a message-only window of a class of its own; the end-to-end tests
+// cover the visible window.
+
+#include "app/messages.h"
+#include "app/settings.h"
+#include "app/window_proc.h"
+#include "base/clock.h"
+#include "gfx/main_view.h"
+#include "npki/background_scan.h"
+#include "tests/support/der_writer.h"
+#include "tests/support/npki_fixture.h"
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <windows.h>
+#include <dbt.h>
+
+namespace {
+
+constexpr wchar_t k_test_class[] = L"Vessop.WindowProcTest";
+
+// Pumps this thread's messages until `done` holds or the time is up; true when it held.
+bool pump_until(const std::function<bool()>& done, double seconds)
+{
+    const double deadline = monotonic_seconds() + seconds;
+    for (;;) {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (done()) return true;
+        if (monotonic_seconds() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+CertificateEntry entry(std::string issuer_dn, std::string serial_hex)
+{
+    CertificateEntry e;
+    e.info.issuer_dn = std::move(issuer_dn);
+    e.info.serial_hex = std::move(serial_hex);
+    e.info.subject_cn = "Tester";
+    return e;
+}
+
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        WNDCLASSEXW window_class{};
+        window_class.cbSize = sizeof(window_class);
+        window_class.lpfnWndProc = main_window_proc;
+        window_class.hInstance = GetModuleHandleW(nullptr);
+        window_class.lpszClassName = k_test_class;
+        RegisterClassExW(&window_class);  // already registered by an earlier test: fine
+        hwnd_ = CreateWindowExW(0, k_test_class, L"Vessop", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 760, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(hwnd_, nullptr);
+        pending_scan_result().take();
+    }
+
+    void TearDown() override
+    {
+        if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        window_state_slot().discard();
+        // Let a scan thread of this test finish, so its result cannot reach the next test.
+        pump_until([] { return false; }, 0.0);
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}
+        pending_scan_result().take();
+    }
+
+    // A state for this window, without drawing resources, put into the slot.
+    void fill_state(std::function<void(WindowState&)> adjust = {})
+    {
+        WindowState state;
+        state.hwnd = hwnd_;
+        state.dpi = 96;
+        if (adjust) adjust(state);
+        ASSERT_TRUE(window_state_slot().fill(std::move(state)));
+    }
+
+    // Reads the state between messages.
+    template <class F>
+    auto with_state(F&& read)
+    {
+        auto lease = window_state_slot().take();
+        EXPECT_TRUE(lease);
+        return read(*lease);
+    }
+
+    HWND hwnd_ = nullptr;
+};
+
+TEST_F(MainWindow, DeviceChangeAnswersTrueForEveryEvent)
+{
+    DEV_BROADCAST_HDR header{};
+    header.dbch_size = sizeof(header);
+    for (WPARAM event : {WPARAM{DBT_DEVICEARRIVAL}, WPARAM{DBT_DEVICEREMOVECOMPLETE}, WPARAM{DBT_DEVNODES_CHANGED},
+                         WPARAM{DBT_DEVICEQUERYREMOVE}, WPARAM{0x0018}}) {
+        SCOPED_TRACE(event);
+        const LPARAM detail = (event & 0x8000) ? reinterpret_cast<LPARAM>(&header) : 0;
+        EXPECT_EQ(SendMessageW(hwnd_, WM_DEVICECHANGE, event, detail), TRUE);
+    }
+}
+
+TEST_F(MainWindow, MinimumTrackSizeIsScaledDesignSize)
+{
+    MINMAXINFO limits{};
+    limits.ptMaxTrackSize = {12345, 6789};
+    SendMessageW(hwnd_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const LONG expected = static_cast<LONG>(640 * GetDpiForWindow(hwnd_) / 96);
+    EXPECT_EQ(limits.ptMinTrackSize.x, expected);
+    EXPECT_EQ(limits.ptMaxTrackSize.x, 12345);  // other fields untouched
+    EXPECT_EQ(limits.ptMaxTrackSize.y, 6789);
+}
+
+TEST_F(MainWindow, EraseBackgroundReportsDone)
+{
+    EXPECT_EQ(SendMessageW(hwnd_, WM_ERASEBKGND, 0, 0), 1);
+}
+
+TEST_F(MainWindow, PaintValidatesWhetherStateIsAbsentFreeOrBusy)
+{
+    // Absent.
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    SendMessageW(hwnd_, WM_PAINT, 0, 0);
+    EXPECT_FALSE(GetUpdateRect(hwnd_, nullptr, FALSE));
+    // Present (no drawing resources: nothing is drawn, the window is still validated).
+    fill_state();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    SendMessageW(hwnd_, WM_PAINT, 0, 0);
+    EXPECT_FALSE(GetUpdateRect(hwnd_, nullptr, FALSE));
+    // Busy: a paint from inside a handler that holds the state.
+    auto held = window_state_slot().take();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    SendMessageW(hwnd_, WM_PAINT, 0, 0);
+    EXPECT_FALSE(GetUpdateRect(hwnd_, nullptr, FALSE));
+}
+
+TEST_F(MainWindow, KeysActOnStateUnlessBusy)
+{
+    fill_state([](WindowState& s) {
+        s.entries = std::vector<CertificateEntry>(10, entry("CN=A", "01"));
+        s.selection = 3;
+    });
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(with_state([](WindowState& s) { return s.selection.has_value(); }));
+
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_END, 0);
+    const float largest = with_state([](WindowState& s) { return largest_list_scroll(s); });
+    ASSERT_GT(largest, 0.0f);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.list_scroll; }), largest);
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.list_scroll; }), largest - 60);
+    SendMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);  // away from the user: up
+    EXPECT_EQ(with_state([](WindowState& s) { return s.list_scroll; }), largest - 180);
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.list_scroll; }), 0.0f);
+
+    // Busy: the key is dropped.
+    with_state([](WindowState& s) { s.selection = 1; return 0; });
+    {
+        auto held = window_state_slot().take();
+        EXPECT_EQ(SendMessageW(hwnd_, WM_KEYDOWN, VK_ESCAPE, 0), 0);
+    }
+    EXPECT_TRUE(with_state([](WindowState& s) { return s.selection.has_value(); }));
+}
+
+TEST_F(MainWindow, WheelWithPaneOpenScrollsThePaneNotTheList)
+{
+    fill_state([](WindowState& s) {
+        s.entries = std::vector<CertificateEntry>(10, entry("CN=A", "01"));
+        s.selection = 0;
+        s.list_scroll = 50;
+    });
+    SendMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.list_scroll; }), 50.0f);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.detail_scroll; }), 0.0f);  // nothing to scroll yet
+}
+
+TEST_F(MainWindow, NoticeTimerRemovesOnlyANoticeOldEnough)
+{
+    const struct {
+        const char* name;
+        double age_s;
+        bool removed;
+    } k_cases[] = {{"own timer", 3.0, true}, {"replaced a second later", 2.0, false}, {"just set", 0.0, false}};
+    fill_state();
+    for (const auto& c : k_cases) {
+        SCOPED_TRACE(c.name);
+        with_state([&](WindowState& s) {
+            s.notice = Notice{"Copied: Serial number", monotonic_seconds() - c.age_s};
+            return 0;
+        });
+        SendMessageW(hwnd_, WM_TIMER, TIMER_NOTICE, 0);
+        EXPECT_EQ(with_state([](WindowState& s) { return !s.notice.has_value(); }), c.removed);
+    }
+}
+
+TEST_F(MainWindow, ShowNoticeRestartsTheTimerForAFullPeriod)
+{
+    fill_state();
+    with_state([](WindowState& s) { show_notice(s, "first"); return 0; });
+    pump_until([] { return false; }, 1.0);
+    with_state([](WindowState& s) { show_notice(s, "second"); return 0; });
+    const double second_set = monotonic_seconds();
+    // Past the moment the first notice's timer was due: the second notice is still shown, and the
+    // restarted timer still removes it afterwards.
+    pump_until([] { return false; }, 2.5);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.notice ? s.notice->text : std::string(); }), "second");
+    ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return !s.notice; }); }, 3.0));
+    EXPECT_GE(monotonic_seconds() - second_set, 2.9);
+}
+
+TEST_F(MainWindow, DpiChangeMovesTheWindowAlsoWithoutStateButNotWhenBusy)
+{
+    RECT suggested{10, 20, 810, 620};
+    SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT rect{};
+    GetWindowRect(hwnd_, &rect);
+    EXPECT_EQ(rect.left, 10);
+    EXPECT_EQ(rect.right - rect.left, 800);
+
+    fill_state();
+    RECT busy_rect{30, 40, 730, 540};
+    {
+        auto held = window_state_slot().take();
+        SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&busy_rect));
+    }
+    GetWindowRect(hwnd_, &rect);
+    EXPECT_EQ(rect.left, 10);  // busy: nothing at all
+    EXPECT_EQ(with_state([](WindowState& s) { return s.dpi; }), 96u);
+
+    SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&busy_rect));
+    GetWindowRect(hwnd_, &rect);
+    EXPECT_EQ(rect.left, 30);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.dpi; }), 144u);
+}
+
+TEST_F(MainWindow, MouseLeaveClearsHoverAndDisarmsTracking)
+{
+    fill_state([](WindowState& s) {
+        s.hover = HitTarget{5, 0, 2};
+        s.leave_tracking = true;
+    });
+    SendMessageW(hwnd_, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.hover.kind; }), 0);
+    EXPECT_FALSE(with_state([](WindowState& s) { return s.leave_tracking; }));
+    SendMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(5, 300));
+    EXPECT_TRUE(with_state([](WindowState& s) { return s.leave_tracking; }));  // armed again, even if tracking failed
+}
+
+TEST_F(MainWindow, DestroyTakesTheStateOutAndQuits)
+{
+    fill_state();
+    DestroyWindow(hwnd_);
+    EXPECT_FALSE(window_state_slot().filled());
+    MSG message{};
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 0u);
+}
+
+TEST_F(MainWindow, CloseSavesAFortyFourBytePlacementAndDestroys)
+{
+    SetWindowPos(hwnd_, nullptr, 70, 80, 900, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd_));
+    const std::optional<WINDOWPLACEMENT> saved = read_placement();
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->length, 44u);
+    EXPECT_EQ(saved->rcNormalPosition.left, 70);
+    EXPECT_EQ(saved->rcNormalPosition.bottom, 780);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Vessop", L"Placement");
+}
+
+TEST_F(MainWindow, ScanResultKeepsTheOpenCertificateByIdentity)
+{
+    fill_state([](WindowState& s) {
+        s.entries = std::vector<CertificateEntry>{entry("CN=A", "01"), entry("CN=B", "02")};
+        s.selection = 1;
+        s.scan_started = monotonic_seconds();
+        s.list_scroll = 5000;
+    });
+    ScanOutcome outcome;
+    outcome.completed = true;
+    outcome.inventory.entries = {entry("CN=B", "02"), entry("CN=A", "01"), entry("CN=C", "03")};
+    outcome.inventory.folders_checked = 4;
+    pending_scan_result().put(std::move(outcome));
+    SendMessageW(hwnd_, WM_APP_SCAN_DONE, 0, 0);
+    with_state([](WindowState& s) {
+        EXPECT_EQ(s.selection, std::optional<size_t>(0));
+        EXPECT_EQ(s.entries->size(), 3u);
+        EXPECT_EQ(s.folders_checked, 4u);
+        EXPECT_FALSE(s.scan_started.has_value());
+        EXPECT_EQ(s.list_scroll, largest_list_scroll(s));  // clamped to the new content
+        return 0;
+    });
+    // A second message finds the slot empty and changes nothing.
+    SendMessageW(hwnd_, WM_APP_SCAN_DONE, 0, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.entries->size(); }), 3u);
+}
+
+TEST_F(MainWindow, UnfinishedScanEndsTheWaitAndKeepsTheList)
+{
+    fill_state([](WindowState& s) {
+        s.entries = std::vector<CertificateEntry>{entry("CN=A", "01")};
+        s.scan_started = monotonic_seconds();
+    });
+    pending_scan_result().put(ScanOutcome{});
+    SendMessageW(hwnd_, WM_APP_SCAN_DONE, 0, 0);
+    with_state([](WindowState& s) {
+        EXPECT_FALSE(s.scan_started.has_value());
+        EXPECT_EQ(s.entries->size(), 1u);
+        return 0;
+    });
+}
+
+TEST_F(MainWindow, RequestDuringAScanRunsExactlyOneMoreScan)
+{
+    TempFolder root;
+    CertSpec spec;
+    ASSERT_FALSE(add_certificate(root.path(), L"yessign", L"cn=one", make_certificate_der(spec)).empty());
+    fill_state([&](WindowState& s) { s.command_line_roots = {root.path()}; });
+
+    with_state([](WindowState& s) {
+        start_scan(s);
+        EXPECT_TRUE(s.scan_started.has_value());
+        start_scan(s);  // F5 during the scan
+        start_scan(s);  // and again: the two collapse
+        EXPECT_TRUE(s.rescan_pending);
+        return 0;
+    });
+    // The first result starts the follow-up scan at once.
+    ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return s.entries.has_value(); }); }, 20));
+    with_state([](WindowState& s) {
+        EXPECT_EQ(s.entries->size(), 1u);
+        EXPECT_TRUE(s.scan_started.has_value());
+        EXPECT_FALSE(s.rescan_pending);
+        return 0;
+    });
+    // The follow-up sees a certificate added meanwhile, and then everything is idle.
+    spec.serial = std::string("\x02", 1);
+    ASSERT_FALSE(add_certificate(root.path(), L"yessign", L"cn=two", make_certificate_der(spec)).empty());
+    ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return !s.scan_started; }); }, 20));
+    EXPECT_FALSE(pump_until([&] { return with_state([](WindowState& s) { return s.scan_started.has_value(); }); }, 0.5));
+}
+
+TEST_F(MainWindow, DeviceBurstStartsOneScanAfterTheDebounce)
+{
+    TempFolder root;
+    fill_state([&](WindowState& s) { s.command_line_roots = {root.path()}; });
+    DEV_BROADCAST_HDR header{};
+    header.dbch_size = sizeof(header);
+    double first = 0;
+    double last = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) pump_until([] { return false; }, 0.1);
+        SendMessageW(hwnd_, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header));
+        last = monotonic_seconds();
+        if (i == 0) first = last;
+    }
+    ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return s.scan_started.has_value(); }); }, 10));
+    const double started = monotonic_seconds();
+    // One scan, 800 ms after the last event (a little slack for the timer's coarser clock).
+    EXPECT_GE(started - last, 0.75);
+    EXPECT_GE(started - first, 1.05);
+    ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return s.entries.has_value(); }); }, 10));
+    EXPECT_EQ(with_state([](WindowState& s) { return s.folders_checked; }), 1u);
+}
+
+}  // namespace
