@@ -1,5 +1,6 @@
 #include "npki/scanner.h"
 
+#include "base/handle.h"
 #include "base/text.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"
@@ -7,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ctime>
 #include <cwctype>
 #include <string>
 #include <vector>
 
 #include <windows.h>
+#include <winioctl.h>
 
 namespace {
 
@@ -390,6 +393,63 @@ TEST(ScanRoot, UndecodableCertificatesAreSkippedAndTheRestFound)
     add_certificate(temp.path(), L"yessign", L"d-good", certificate("good", "\x02"));
     const Inventory inventory = run_scan({temp.path()});
     EXPECT_EQ(common_names_of(inventory), std::vector<std::string>{"good"});
+}
+
+// A directory link at `link` to `target`: a symbolic link when the system lets us make one,
+// otherwise a junction. False when neither can be made.
+bool make_folder_link(const std::wstring& link, const std::wstring& target)
+{
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+        GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
+    UniqueFile handle(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle) return false;
+    // The mount-point reparse data: substitute name (NT path), print name, both NUL-terminated.
+    const std::wstring substitute = L"\\??\\" + target;
+    std::vector<uint8_t> data(8 + 8 + (substitute.size() + 1 + target.size() + 1) * sizeof(wchar_t));
+    const auto put16 = [&](size_t at, size_t value) {
+        data[at] = static_cast<uint8_t>(value);
+        data[at + 1] = static_cast<uint8_t>(value >> 8);
+    };
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    std::memcpy(data.data(), &tag, 4);
+    put16(4, data.size() - 8);
+    put16(8, 0);
+    put16(10, substitute.size() * sizeof(wchar_t));
+    put16(12, (substitute.size() + 1) * sizeof(wchar_t));
+    put16(14, target.size() * sizeof(wchar_t));
+    std::memcpy(data.data() + 16, substitute.c_str(), (substitute.size() + 1) * sizeof(wchar_t));
+    std::memcpy(data.data() + 16 + (substitute.size() + 1) * sizeof(wchar_t), target.c_str(),
+                (target.size() + 1) * sizeof(wchar_t));
+    DWORD returned = 0;
+    if (DeviceIoControl(handle.get(), FSCTL_SET_REPARSE_POINT, data.data(), static_cast<DWORD>(data.size()), nullptr, 0,
+                        &returned, nullptr)) {
+        return true;
+    }
+    handle.reset();
+    RemoveDirectoryW(link.c_str());
+    return false;
+}
+
+TEST(ScanRoot, LinkedCaFolderIsNotEnteredButLinkedRootIsFollowed)
+{
+    TempFolder temp;
+    add_certificate_at(temp.path(), L"elsewhere\\USER\\far", certificate("far", "\x01"));
+    add_certificate(temp / L"pc", L"yessign", L"near", certificate("near", "\x02"));
+    // Wine 8 answers CreateSymbolicLinkW with success and creates nothing, and has no junctions.
+    if (!make_folder_link(temp / L"pc\\NPKI\\linked", temp / L"elsewhere")) {
+        GTEST_SKIP() << "this system makes neither symbolic links nor junctions";
+    }
+    EXPECT_EQ(common_names_of(run_scan({temp / L"pc"})), std::vector<std::string>{"near"});
+    // An NPKI folder that is a link, reached from the root above it or given as the root, is followed.
+    make_folders(temp / L"usb");
+    ASSERT_TRUE(make_folder_link(temp / L"usb\\NPKI", temp / L"pc\\NPKI"));
+    EXPECT_EQ(common_names_of(run_scan({temp / L"usb"})), std::vector<std::string>{"near"});
+    EXPECT_EQ(common_names_of(run_scan({temp / L"usb\\NPKI"})), std::vector<std::string>{"near"});
 }
 
 TEST(ListSubfolders, OnlyFoldersInUtf8ByteOrder)
