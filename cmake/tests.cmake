@@ -40,7 +40,7 @@ if(CMAKE_CROSSCOMPILING)
   add_test(NAME DrawingWithDisplay
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/with_display.sh ${CMAKE_SOURCE_DIR}/scripts/wine-run
             $<TARGET_FILE:vessop_tests>
-            --gtest_filter=GfxDevice.*:MeasureText.*:MakeTextLayout.*:DrawOperations.*:MainView.*:PaintFrame.*:LargestListScroll.WindowState*)
+            --gtest_filter=GfxDevice.*:MeasureText.*:MakeTextLayout.*:DrawOperations.*:MainView.*:PaintFrame.*)
   set_tests_properties(DrawingWithDisplay PROPERTIES
     FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}"
     ENVIRONMENT "TZ=Asia/Seoul;LANG=C.UTF-8"

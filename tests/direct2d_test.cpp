@@ -438,14 +438,3 @@ TEST(PaintFrame, FramesKeepTheResources)
     paint_frame(without);  // nothing to draw with: nothing happens
     EXPECT_FALSE(without.gfx);
 }
-
-TEST(LargestListScroll, WindowStateUsesClientHeight)
-{
-    TestWindow window(400, 600);
-    REQUIRE_WINDOW(window);
-    WindowState state;
-    state.hwnd = window.get();
-    EXPECT_EQ(largest_list_scroll(state), 0);
-    state.entries.emplace(10, expired_entry());
-    EXPECT_FLOAT_EQ(largest_list_scroll(state), 630);
-}

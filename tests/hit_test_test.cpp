@@ -58,14 +58,6 @@ TEST(HitTestToolbar, OverlappingItemsGiveRightmost)
     EXPECT_EQ(hit_test_toolbar(items, 40, 10).kind, 3);
 }
 
-TEST(HitTest, WithoutWindowGivesNothingOnTheLeft)
-{
-    // No window and no drawing resources: the client counts as 0 x 0, so the toolbar lies left of x 0.
-    WindowState state;
-    EXPECT_EQ(hit_test(state, 10, 20).kind, 0);
-    EXPECT_EQ(hit_test(state, -24, 20).kind, 1);  // menu at -46 .. -10
-}
-
 TEST(SameHover, TargetsGiveRepaintOnlyWhenTheyLookDifferent)
 {
     const struct {

@@ -110,27 +110,6 @@ TEST(ExeResources, IconGroupOneHoldsNineThirtyTwoBitSizes)
     EXPECT_EQ(sizes, (std::set<int>{16, 20, 24, 32, 40, 48, 64, 128, 256}));
 }
 
-TEST(ExeResources, IconLoadsAtEverySize)
-{
-    ExeResources exe;
-    ASSERT_TRUE(exe.get());
-    const int k_sizes[] = {16, 20, 24, 32, 40, 48, 64, 128, 256};
-    for (int size : k_sizes) {
-        HICON icon = static_cast<HICON>(LoadImageW(exe.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
-        EXPECT_TRUE(icon) << size << " px";
-        if (!icon) continue;
-        ICONINFO info{};
-        if (GetIconInfo(icon, &info)) {
-            BITMAP bitmap{};
-            GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-            EXPECT_EQ(bitmap.bmWidth, size);
-            if (info.hbmColor) DeleteObject(info.hbmColor);
-            if (info.hbmMask) DeleteObject(info.hbmMask);
-        }
-        DestroyIcon(icon);
-    }
-}
-
 TEST(ExeResources, VersionBlockNamesProductAndMaker)
 {
     const std::wstring path = exe_path();
