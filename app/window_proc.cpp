@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 
 #include <windows.h>
@@ -188,9 +187,8 @@ LRESULT on_mouse_move(HWND hwnd, float x, float y)
     return 0;
 }
 
-LRESULT on_mouse_wheel(HWND hwnd, int16_t wheel_delta)
+LRESULT on_mouse_wheel(int16_t wheel_delta)
 {
-    (void)hwnd;
     auto state = window_state_slot().take();
     if (state) scroll_by(*state, wheel_scroll_delta(wheel_delta, state->dpi));
     return 0;
@@ -263,7 +261,7 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_LBUTTONUP:
         on_click(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
         return 0;
-    case WM_MOUSEWHEEL: return on_mouse_wheel(hwnd, static_cast<int16_t>(HIWORD(wparam)));
+    case WM_MOUSEWHEEL: return on_mouse_wheel(static_cast<int16_t>(HIWORD(wparam)));
     case WM_DEVICECHANGE: return on_device_change(hwnd, wparam);
     case WM_MOUSELEAVE: return on_mouse_leave(hwnd);
     case WM_DPICHANGED: return on_dpi_changed(hwnd, LOWORD(wparam), reinterpret_cast<const RECT*>(lparam));

@@ -103,18 +103,6 @@ protected:
     HWND hwnd_ = nullptr;
 };
 
-TEST_F(MainWindow, DeviceChangeAnswersTrueForEveryEvent)
-{
-    DEV_BROADCAST_HDR header{};
-    header.dbch_size = sizeof(header);
-    for (WPARAM event : {WPARAM{DBT_DEVICEARRIVAL}, WPARAM{DBT_DEVICEREMOVECOMPLETE}, WPARAM{DBT_DEVNODES_CHANGED},
-                         WPARAM{DBT_DEVICEQUERYREMOVE}, WPARAM{0x0018}}) {
-        SCOPED_TRACE(event);
-        const LPARAM detail = (event & 0x8000) ? reinterpret_cast<LPARAM>(&header) : 0;
-        EXPECT_EQ(SendMessageW(hwnd_, WM_DEVICECHANGE, event, detail), TRUE);
-    }
-}
-
 TEST_F(MainWindow, MinimumTrackSizeIsScaledDesignSize)
 {
     MINMAXINFO limits{};
@@ -124,11 +112,6 @@ TEST_F(MainWindow, MinimumTrackSizeIsScaledDesignSize)
     EXPECT_EQ(limits.ptMinTrackSize.x, expected);
     EXPECT_EQ(limits.ptMaxTrackSize.x, 12345);  // other fields untouched
     EXPECT_EQ(limits.ptMaxTrackSize.y, 6789);
-}
-
-TEST_F(MainWindow, EraseBackgroundReportsDone)
-{
-    EXPECT_EQ(SendMessageW(hwnd_, WM_ERASEBKGND, 0, 0), 1);
 }
 
 TEST_F(MainWindow, PaintValidatesWhetherStateIsAbsentFreeOrBusy)
@@ -188,25 +171,6 @@ TEST_F(MainWindow, WheelWithPaneOpenScrollsThePaneNotTheList)
     SendMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
     EXPECT_EQ(with_state([](WindowState& s) { return s.list_scroll; }), 50.0f);
     EXPECT_EQ(with_state([](WindowState& s) { return s.detail_scroll; }), 0.0f);  // nothing to scroll yet
-}
-
-TEST_F(MainWindow, NoticeTimerRemovesOnlyANoticeOldEnough)
-{
-    const struct {
-        const char* name;
-        double age_s;
-        bool removed;
-    } k_cases[] = {{"own timer", 3.0, true}, {"replaced a second later", 2.0, false}, {"just set", 0.0, false}};
-    fill_state();
-    for (const auto& c : k_cases) {
-        SCOPED_TRACE(c.name);
-        with_state([&](WindowState& s) {
-            s.notice = Notice{"Copied: Serial number", monotonic_seconds() - c.age_s};
-            return 0;
-        });
-        SendMessageW(hwnd_, WM_TIMER, TIMER_NOTICE, 0);
-        EXPECT_EQ(with_state([](WindowState& s) { return !s.notice.has_value(); }), c.removed);
-    }
 }
 
 TEST_F(MainWindow, ShowNoticeRestartsTheTimerForAFullPeriod)
