@@ -1,12 +1,18 @@
 # Resources of Vessop.exe: icon group 1 (drawn at build time by res/make-icon.sh), the application
 # manifest and the version block, all through res/vessop.rc.
-find_program(VESSOP_CONVERT NAMES convert REQUIRED)
+# On a Windows host only ImageMagick 7's "magick" will do: System32 holds an unrelated convert.exe.
+if(CMAKE_HOST_WIN32)
+  find_program(VESSOP_CONVERT NAMES magick REQUIRED)
+else()
+  find_program(VESSOP_CONVERT NAMES convert magick REQUIRED)
+endif()
+find_program(VESSOP_BASH NAMES bash REQUIRED)
 set(VESSOP_RES_DIR ${CMAKE_BINARY_DIR}/res)
 set(VESSOP_ICON ${VESSOP_RES_DIR}/vessop.ico)
 add_custom_command(
   OUTPUT ${VESSOP_ICON}
   COMMAND ${CMAKE_COMMAND} -E env CONVERT=${VESSOP_CONVERT}
-          bash ${CMAKE_SOURCE_DIR}/res/make-icon.sh ${VESSOP_ICON} ${VESSOP_RES_DIR}/icon-work
+          ${VESSOP_BASH} ${CMAKE_SOURCE_DIR}/res/make-icon.sh ${VESSOP_ICON} ${VESSOP_RES_DIR}/icon-work
   DEPENDS ${CMAKE_SOURCE_DIR}/res/make-icon.sh
   COMMENT "Drawing the program icon"
   VERBATIM)

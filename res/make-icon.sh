@@ -21,7 +21,7 @@ draw() {
   f=$(awk -v k="$k" 'BEGIN { printf "%.6f", k / 256 }')
   local detail=full
   [ "$size" -le 24 ] && detail=simple
-  local args=(-size "${k}x${k}" xc:none -scale 100% -stroke none)
+  local args=(-size "${k}x${k}" xc:none -stroke none)
   # ribbon tails, behind the seal
   args+=(-fill "$deep" -draw "scale $f,$f polygon 166,176 146,246 168,232 182,252 192,182")
   args+=(-fill "$deep" -draw "scale $f,$f polygon 196,176 216,246 194,232 180,252 170,182")
@@ -43,7 +43,7 @@ draw() {
   else
     args+=(-fill "$accent" -draw "scale $f,$f circle 181,160 181,130")  # a thicker ring reads at 16 px
   fi
-  "$convert" "${args[@]}" -filter Box -resize "${size}x${size}" -define png:color-type=6 "PNG32:$file"
+  "$convert" "${args[@]}" -filter Box -resize "${size}x${size}" "PNG32:$file"
 }
 
 files=()
