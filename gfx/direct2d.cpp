@@ -21,14 +21,14 @@ namespace {
 
 using TextFormats = std::array<ComPtr<IDWriteTextFormat>, 5>;
 
-struct FormatSpec {
+struct StyleFont {
     const wchar_t* family;
     DWRITE_FONT_WEIGHT weight;
     float size_dip;
 };
 
 // In the order of TextStyle: small, body, strong, title, icon.
-constexpr FormatSpec k_formats[] = {
+constexpr StyleFont k_formats[] = {
     {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 11.5f},
     {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 13.0f},
     {L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 13.0f},
@@ -50,9 +50,9 @@ HRESULT make_text_formats(IDWriteFactory* factory, float scale, TextFormats& out
 {
     TextFormats made;
     for (size_t i = 0; i < made.size(); ++i) {
-        const FormatSpec& spec = k_formats[i];
-        const HRESULT hr = factory->CreateTextFormat(spec.family, nullptr, spec.weight, DWRITE_FONT_STYLE_NORMAL,
-                                                     DWRITE_FONT_STRETCH_NORMAL, spec.size_dip * scale, L"",
+        const StyleFont& font = k_formats[i];
+        const HRESULT hr = factory->CreateTextFormat(font.family, nullptr, font.weight, DWRITE_FONT_STYLE_NORMAL,
+                                                     DWRITE_FONT_STRETCH_NORMAL, font.size_dip * scale, L"",
                                                      &made[i]);
         if (FAILED(hr)) return hr;  // the formats made so far are released with `made`
     }
