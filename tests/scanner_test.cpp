@@ -1,6 +1,5 @@
 #include "npki/scanner.h"
 
-#include "base/handle.h"
 #include "base/text.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"
@@ -8,14 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <ctime>
 #include <cwctype>
 #include <string>
 #include <vector>
 
 #include <windows.h>
-#include <winioctl.h>
 
 namespace {
 
@@ -65,12 +62,9 @@ TEST(ScanRules, LinksAreLeftOutAndOtherReparsePointsWalked)
     };
     constexpr Case k_cases[] = {
         {FILE_ATTRIBUTE_DIRECTORY, 0, true},
-        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, 0, true},
-        {FILE_ATTRIBUTE_NORMAL, 0, false},
         {FILE_ATTRIBUTE_ARCHIVE, 0, false},
         {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK, false},
         {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_MOUNT_POINT, false},
-        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 0x20000000, false},
         // Cloud placeholders and deduplicated folders are no links: their contents are here.
         {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 0x9000001A, true},
         {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_DEDUP, true},
@@ -91,11 +85,9 @@ TEST(ScanRules, FolderNamesMatchAsciiCaseOnly)
         bool matches;
     };
     const Case k_cases[] = {
-        {L"NPKI", "NPKI", true},   {L"npki", "NPKI", true},  {L"NpKi", "NPKI", true},   {L"USER", "USER", true},
-        {L"user", "USER", true},   {L"User", "USER", true},  {L"NPKI ", "NPKI", false}, {L" NPKI", "NPKI", false},
-        {L"NPK", "NPKI", false},   {L"NPKIX", "NPKI", false}, {L"", "NPKI", false},
+        {L"npki", "NPKI", true},    {L"uSeR", "USER", true},   {L"NPKI ", "NPKI", false},
+        {L"NPKIX", "NPKI", false},  {L"USER", "NPKI", false},
         {L"\xFF2E\xFF30\xFF2B\xFF29", "NPKI", false},  // full-width letters are other letters
-        {L"USER", "NPKI", false},
     };
     for (const Case& c : k_cases) EXPECT_EQ(is_folder_named(c.name, c.wanted), c.matches) << u8(c.name);
 }
@@ -109,39 +101,20 @@ TEST(ScanRules, LastComponentAndParentFollowTheSeparators)
     };
     const Case k_cases[] = {
         {L"C:\\NPKI\\yessign\\USER\\cert", L"cert", L"C:\\NPKI\\yessign\\USER\\"},
-        {L"C:\\NPKI\\", L"NPKI", L"C:\\"},
         {L"C:\\NPKI\\\\", L"NPKI", L"C:\\"},
         {L"C:/certs/NPKI", L"NPKI", L"C:/certs/"},
         {L"C:\\", L"", L""},
-        {L"C:", L"", L""},
-        {L"d:\\x", L"x", L"d:\\"},
-        {L"\\\\server\\share", L"", L""},
         {L"\\\\server\\share\\", L"", L""},
         {L"\\\\server\\share\\NPKI", L"NPKI", L"\\\\server\\share\\"},
-        {L"\\\\?\\C:\\NPKI", L"NPKI", L"\\\\?\\C:\\"},
         {L"\\\\?\\C:\\", L"", L""},
         {L"\\\\?\\UNC\\server\\share\\a", L"a", L"\\\\?\\UNC\\server\\share\\"},
         {L"relative", L"relative", L""},
-        {L"a\\b", L"b", L"a\\"},
-        {L"\\top", L"top", L"\\"},
         {L"", L"", L""},
     };
     for (const Case& c : k_cases) {
         EXPECT_EQ(std::wstring(last_component(c.path)), c.last) << u8(c.path);
         EXPECT_EQ(std::wstring(parent_path(c.path)), c.parent) << u8(c.path);
     }
-}
-
-TEST(ScanRules, SiblingsSortByUtf8BytesAndKeepListingOrderAmongEqualNames)
-{
-    // UTF-16 order would put the astral character (a surrogate pair) before the full-width z.
-    std::vector<Path> paths = {L"p\\b", L"p\\\xFF5A", L"p\\\xD83D\xDE00", L"p\\B", L"p\\a#1", L"p\\a#2", L"p\\\xD55C"};
-    std::vector<std::string> names = {"b", "\xEF\xBD\x9A", "\xF0\x9F\x98\x80", "B", "a", "a", "\xED\x95\x9C"};
-    sort_by_utf8_name(paths, names);
-    const std::vector<Path> expected = {L"p\\B",       L"p\\a#1", L"p\\a#2", L"p\\b", L"p\\\xD55C",
-                                        L"p\\\xFF5A", L"p\\\xD83D\xDE00"};
-    EXPECT_EQ(paths, expected);
-    EXPECT_EQ(names.front(), "B");
 }
 
 FoundCopy found(std::string issuer_dn, std::string serial, std::wstring folder, std::string cn = "cn")
@@ -155,13 +128,14 @@ FoundCopy found(std::string issuer_dn, std::string serial, std::wstring folder, 
     return {std::move(info), std::move(copy)};
 }
 
-TEST(GroupCopies, CopiesOfOneIdentityFormOneEntryInFoundOrder)
+TEST(GroupCopies, CopiesOfOneIdentityFormOneEntryInFoundOrderOncePerFolder)
 {
     FoundList list;
     list.push_back(found("CN=yessignCA, O=yessign, C=kr", "0A01", L"C:\\a", "first"));
     list.push_back(found("CN=Other, C=kr", "0A01", L"C:\\b"));
     list.push_back(found("cn=YESSIGNCA, o=YESSIGN, c=KR", "0A01", L"D:\\a", "second"));
     list.push_back(found("CN=yessignCA, O=yessign, C=kr", "0a01", L"E:\\a"));  // serials compare byte for byte
+    list.push_back(found("CN=yessignCA, O=yessign, C=kr", "0A01", L"c:\\A\\"));   // the same folder again: dropped
     const std::vector<CertificateEntry> entries = group_copies(std::move(list));
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].info.subject_cn, "first");  // the first copy's data is kept
@@ -170,52 +144,6 @@ TEST(GroupCopies, CopiesOfOneIdentityFormOneEntryInFoundOrder)
     EXPECT_EQ(entries[0].copies[1].folder, L"D:\\a");
     EXPECT_EQ(entries[1].copies[0].folder, L"C:\\b");
     EXPECT_EQ(entries[2].copies[0].folder, L"E:\\a");
-}
-
-TEST(GroupCopies, SameFolderByPathKeyIsOneCopy)
-{
-    struct Case {
-        const wchar_t* second;
-        size_t copies;
-    };
-    const Case k_cases[] = {
-        {L"C:\\NPKI\\yessign\\USER\\cert", 1},
-        {L"c:\\npki\\YESSIGN\\user\\CERT", 1},
-        {L"C:\\NPKI\\yessign\\USER\\cert\\", 1},
-        {L"C:/NPKI/yessign/USER/cert", 2},  // forward slashes are not normalised
-        {L"D:\\NPKI\\yessign\\USER\\cert", 2},
-    };
-    for (const Case& c : k_cases) {
-        FoundList list;
-        list.push_back(found("CN=ca", "01", L"C:\\NPKI\\yessign\\USER\\cert"));
-        list.push_back(found("CN=ca", "01", c.second));
-        const std::vector<CertificateEntry> entries = group_copies(std::move(list));
-        ASSERT_EQ(entries.size(), 1u);
-        EXPECT_EQ(entries[0].copies.size(), c.copies) << u8(c.second);
-        EXPECT_EQ(entries[0].copies[0].folder, L"C:\\NPKI\\yessign\\USER\\cert");
-    }
-}
-
-TEST(GroupCopies, ManyCertificatesKeepFirstMatchGrouping)
-{
-    // Interleaved copies of many certificates: each entry must collect exactly its own copies in
-    // found order, as a first-match search over the entries would.
-    constexpr int k_certificates = 500;
-    FoundList list;
-    for (int round = 0; round < 3; ++round) {
-        for (int i = 0; i < k_certificates; ++i) {
-            list.push_back(found("CN=ca" + std::to_string(i % 7), std::to_string(i), L"R" + std::to_wstring(round) +
-                                                                                      L"\\" + std::to_wstring(i)));
-        }
-    }
-    const std::vector<CertificateEntry> entries = group_copies(std::move(list));
-    ASSERT_EQ(entries.size(), size_t{k_certificates});
-    for (int i = 0; i < k_certificates; ++i) {
-        ASSERT_EQ(entries[i].copies.size(), 3u);
-        for (int round = 0; round < 3; ++round) {
-            EXPECT_EQ(entries[i].copies[round].folder, L"R" + std::to_wstring(round) + L"\\" + std::to_wstring(i));
-        }
-    }
 }
 
 CertificateEntry entry_ending(int64_t not_after, std::string cn)
@@ -238,14 +166,10 @@ TEST(InventoryOrder, CurrentFirstSoonestEndThenMostRecentlyExpired)
     };
     const Case k_cases[] = {
         {T + k_day, "z", T + 365 * k_day, "a", true},       // ending tomorrow before next year
-        {T + 365 * k_day, "a", T + k_day, "z", false},
         {T - 7 * k_day, "z", T - 365 * k_day, "a", true},   // expired last week before last year
-        {T - 365 * k_day, "a", T - 7 * k_day, "z", false},
         {T + 1, "z", T, "a", true},                          // ending exactly now is expired
-        {T, "a", T + 1, "z", false},
         {T - 1, "a", T + 10 * 365 * k_day, "z", false},      // any current before any expired
         {T + 5, "Bob", T + 5, "bob", true},                  // same second: by CN bytes, upper case first
-        {T + 5, "bob", T + 5, "Bob", false},
         {T + 5, "ab", T + 5, "abc", true},                   // a prefix comes first
         {T - 5, "\xED\x99\x8D", T - 5, "zz", false},         // Hangul bytes sort after ASCII
         {T + 5, "same", T + 5, "same", false},
@@ -277,25 +201,15 @@ TEST(ScanRoot, EveryRootShapeFindsTheCertificate)
     const std::wstring certificate_folder =
         add_certificate(temp.path(), L"yessign", L"cert", certificate("\xED\x99\x8D()1234567890", "\x01"));
     ASSERT_FALSE(certificate_folder.empty());
-    struct Case {
-        const wchar_t* root;  // relative to the temporary folder
-        const char* ca_folder_name;
-    };
-    const Case k_cases[] = {
-        {L"", "yessign"},                             // the folder above NPKI
-        {L"NPKI", "yessign"},                         // NPKI itself
-        {L"NPKI\\", "yessign"},
-        {L"NPKI\\yessign", "yessign"},                // a CA folder
-        {L"NPKI\\yessign\\USER\\cert", "yessign"},    // the certificate folder
-        {L"NPKI\\yessign\\USER\\cert\\", "yessign"},
-    };
-    for (const Case& c : k_cases) {
-        const std::wstring root = *c.root ? temp / c.root : temp.path();
+    // The folder above NPKI, NPKI itself, a CA folder, the certificate folder (relative to temp).
+    for (const wchar_t* relative : {L"", L"NPKI", L"NPKI\\", L"NPKI\\yessign", L"NPKI\\yessign\\USER\\cert",
+                                    L"NPKI\\yessign\\USER\\cert\\"}) {
+        const std::wstring root = *relative ? temp / relative : temp.path();
         const Inventory inventory = run_scan({root});
         EXPECT_EQ(inventory.folders_checked, 1u) << u8(root);
         ASSERT_EQ(inventory.entries.size(), 1u) << u8(root);
         ASSERT_EQ(inventory.entries[0].copies.size(), 1u);
-        EXPECT_EQ(inventory.entries[0].copies[0].ca_folder_name, c.ca_folder_name) << u8(root);
+        EXPECT_EQ(inventory.entries[0].copies[0].ca_folder_name, "yessign") << u8(root);
         EXPECT_EQ(path_key(inventory.entries[0].copies[0].folder), path_key(certificate_folder)) << u8(root);
         EXPECT_TRUE(inventory.entries[0].copies[0].has_private_key);
     }
@@ -326,16 +240,6 @@ TEST(ScanRoot, UserFolderInAnyLetterCaseIsRecognised)
     }
 }
 
-TEST(ScanRoot, NpkiFolderInAnyLetterCaseIsRecognised)
-{
-    TempFolder temp;
-    add_certificate_at(temp.path(), L"npki\\yessign\\USER\\cert", certificate("c", "\x01"));
-    // A lower-case npki folder below the root is found, on a case-insensitive file system
-    // through the NPKI test, and as a root by its own name.
-    EXPECT_EQ(run_scan({temp.path()}).entries.size(), 1u);
-    EXPECT_EQ(run_scan({temp / L"npki"}).entries.size(), 1u);
-}
-
 TEST(ScanRoot, CertificatesOutsideTheLayoutAreNotFound)
 {
     struct Case {
@@ -358,16 +262,6 @@ TEST(ScanRoot, CertificatesOutsideTheLayoutAreNotFound)
         EXPECT_TRUE(inventory.entries.empty()) << u8(c.certificate_at) << " from " << u8(c.root);
         EXPECT_EQ(inventory.folders_checked, 1u);
     }
-}
-
-TEST(ScanRoot, CertificateFolderAsRootIsFoundAtAnyDepth)
-{
-    TempFolder temp;
-    const std::wstring folder = add_certificate_at(temp.path(), L"backup\\2024\\cert", certificate("c", "\x01"));
-    const Inventory inventory = run_scan({folder});
-    ASSERT_EQ(inventory.entries.size(), 1u);
-    EXPECT_EQ(inventory.entries[0].copies[0].ca_folder_name, "backup");  // two levels up, whatever it is
-    EXPECT_EQ(inventory.entries[0].copies[0].folder, folder);
 }
 
 TEST(ScanRoot, SignCertThatIsAFolderMakesNoCertificateFolder)
@@ -395,44 +289,12 @@ TEST(ScanRoot, UndecodableCertificatesAreSkippedAndTheRestFound)
     EXPECT_EQ(common_names_of(inventory), std::vector<std::string>{"good"});
 }
 
-// A directory link at `link` to `target`: a symbolic link when the system lets us make one,
-// otherwise a junction. False when neither can be made.
+// A directory symbolic link; false where the system will not make one.
 bool make_folder_link(const std::wstring& link, const std::wstring& target)
 {
-    if (CreateSymbolicLinkW(link.c_str(), target.c_str(),
-                            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
-        GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        return true;
-    }
-    if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
-    UniqueFile handle(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!handle) return false;
-    // The mount-point reparse data: substitute name (NT path), print name, both NUL-terminated.
-    const std::wstring substitute = L"\\??\\" + target;
-    std::vector<uint8_t> data(8 + 8 + (substitute.size() + 1 + target.size() + 1) * sizeof(wchar_t));
-    const auto put16 = [&](size_t at, size_t value) {
-        data[at] = static_cast<uint8_t>(value);
-        data[at + 1] = static_cast<uint8_t>(value >> 8);
-    };
-    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
-    std::memcpy(data.data(), &tag, 4);
-    put16(4, data.size() - 8);
-    put16(8, 0);
-    put16(10, substitute.size() * sizeof(wchar_t));
-    put16(12, (substitute.size() + 1) * sizeof(wchar_t));
-    put16(14, target.size() * sizeof(wchar_t));
-    std::memcpy(data.data() + 16, substitute.c_str(), (substitute.size() + 1) * sizeof(wchar_t));
-    std::memcpy(data.data() + 16 + (substitute.size() + 1) * sizeof(wchar_t), target.c_str(),
-                (target.size() + 1) * sizeof(wchar_t));
-    DWORD returned = 0;
-    if (DeviceIoControl(handle.get(), FSCTL_SET_REPARSE_POINT, data.data(), static_cast<DWORD>(data.size()), nullptr, 0,
-                        &returned, nullptr)) {
-        return true;
-    }
-    handle.reset();
-    RemoveDirectoryW(link.c_str());
-    return false;
+    return CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+           GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 TEST(ScanRoot, LinkedCaFolderIsNotEnteredButLinkedRootIsFollowed)
@@ -440,9 +302,10 @@ TEST(ScanRoot, LinkedCaFolderIsNotEnteredButLinkedRootIsFollowed)
     TempFolder temp;
     add_certificate_at(temp.path(), L"elsewhere\\USER\\far", certificate("far", "\x01"));
     add_certificate(temp / L"pc", L"yessign", L"near", certificate("near", "\x02"));
-    // Wine 8 answers CreateSymbolicLinkW with success and creates nothing, and has no junctions.
+    // Wine 8 answers CreateSymbolicLinkW with success and creates nothing; Windows needs the
+    // privilege or developer mode.
     if (!make_folder_link(temp / L"pc\\NPKI\\linked", temp / L"elsewhere")) {
-        GTEST_SKIP() << "this system makes neither symbolic links nor junctions";
+        GTEST_SKIP() << "this system makes no symbolic links";
     }
     EXPECT_EQ(common_names_of(run_scan({temp / L"pc"})), std::vector<std::string>{"near"});
     // An NPKI folder that is a link, reached from the root above it or given as the root, is followed.
@@ -464,15 +327,6 @@ TEST(ListSubfolders, OnlyFoldersInUtf8ByteOrder)
         names.push_back(u8(std::wstring(last_component(folder))));
     }
     EXPECT_EQ(names, (std::vector<std::string>{"C", "a", "b", "\xED\x95\x9C", "\xEF\xBD\x9A", "\xF0\x9F\x98\x80"}));
-}
-
-TEST(ListSubfolders, MissingFolderOrFileGivesNothing)
-{
-    TempFolder temp;
-    write_file(temp / L"file", "x");
-    EXPECT_TRUE(list_subfolders(temp / L"missing").empty());
-    EXPECT_TRUE(list_subfolders(temp / L"file").empty());
-    EXPECT_TRUE(list_subfolders(temp.path()).empty());
 }
 
 TEST(RunScan, RootsAreCountedOnceAndOnlyWhenTheyExist)
@@ -533,17 +387,6 @@ TEST(RunScan, CopiesAcrossRootsGroupWithTheFirstRootsCopyFirst)
             EXPECT_EQ(e.copies[0].folder, on_usb);
         }
     }
-}
-
-TEST(RunScan, SameFolderReachedTwiceGivesOneCopy)
-{
-    TempFolder temp;
-    add_certificate(temp.path(), L"yessign", L"cert", certificate("c", "\x01"));
-    // The folder above NPKI and NPKI itself are different roots reaching the same folders.
-    const Inventory inventory = run_scan({temp / L"NPKI", temp.path(), temp / L"NPKI\\yessign"});
-    EXPECT_EQ(inventory.folders_checked, 3u);
-    ASSERT_EQ(inventory.entries.size(), 1u);
-    EXPECT_EQ(inventory.entries[0].copies.size(), 1u);
 }
 
 TEST(RunScan, ListOrderFollowsExpiryAndCommonNames)

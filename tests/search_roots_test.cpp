@@ -63,12 +63,6 @@ TEST(SearchRoots, DefaultPlacesDrivesThenAddedFoldersInOrder)
          {},
          {L"D:\\AppData\\LocalLow\\NPKI", L"D:\\roaming\\NPKI", L"C:\\Users\\kim\\AppData\\Local\\NPKI",
           L"C:\\Program Files\\NPKI", L"C:\\Program Files (x86)\\NPKI"}},
-        {"nothing set, no drives", SearchEnvironment{}, {}, {L"F:\\NPKI"}, {L"F:\\NPKI"}},
-        {"duplicates are kept for the scanner to skip",
-         SearchEnvironment{},
-         {{L"D:\\", true}},
-         {L"D:\\NPKI", L"D:\\"},
-         {L"D:\\NPKI", L"D:\\NPKI", L"D:\\"}},
     };
     for (const Case& c : k_cases) {
         EXPECT_EQ(joined(search_roots_from({}, c.environment, c.drives, c.added)), joined(c.expected)) << c.what;
@@ -100,20 +94,6 @@ TEST(SearchRoots, DrivesKeepFixedAndRemovableInLetterOrder)
     EXPECT_EQ(got, "A:\\r C:\\f E:\\r Z:\\f ");
     EXPECT_EQ(asked.size(), types.size());
     EXPECT_TRUE(drives_from_mask(0, [](const Path&) { return 3u; }).empty());
-}
-
-TEST(SearchRoots, ListDrivesReportsTheMachinesFixedDrives)
-{
-    // Wine maps C: (and Z: for the Unix root) as fixed disks.
-    const std::vector<DriveInfo> drives = list_drives();
-    bool has_c = false;
-    for (const DriveInfo& drive : drives) {
-        ASSERT_EQ(drive.root.size(), 3u);
-        EXPECT_EQ(drive.root.substr(1), L":\\");
-        EXPECT_EQ(drive.removable, GetDriveTypeW(drive.root.c_str()) == DRIVE_REMOVABLE);
-        has_c = has_c || drive.root == L"C:\\";
-    }
-    EXPECT_TRUE(has_c);
 }
 
 // Sets environment variables for one test and puts the old values back.
@@ -187,9 +167,7 @@ TEST(SearchRoots, AddedFoldersSplitAtLineFeedsSkippingBlankLines)
     };
     const Case k_cases[] = {
         {"D:\\backup\r\n\n  \nE:\\certs", {L"D:\\backup", L"E:\\certs"}},
-        {" D:\\backup ", {L" D:\\backup "}},
         {"D:\\\xED\x95\x9C\xEA\xB8\x80\n\xE3\x80\x80\t\r\nF:\\x\r\n", {L"D:\\\xD55C\xAE00", L"F:\\x"}},
-        {"", {}},
         {std::nullopt, {}},
     };
     for (const Case& c : k_cases) {
