@@ -12,7 +12,9 @@
 #include "npki/search_roots.h"
 #include "x509/dates.h"
 
+#include <algorithm>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
