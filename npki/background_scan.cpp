@@ -23,6 +23,19 @@ struct ScanJob {
     HWND hwnd = nullptr;
 };
 
+// The window waits for this message before it can start another scan, so a post refused because the
+// thread's queue is full is tried again for a while; a window that is gone needs nothing.
+void post_scan_done(HWND hwnd)
+{
+    constexpr int k_attempts = 50;
+    constexpr DWORD k_retry_ms = 100;
+    for (int attempt = 0; attempt < k_attempts; ++attempt) {
+        if (PostMessageW(hwnd, WM_APP_SCAN_DONE, 0, 0) || !IsWindow(hwnd)) return;
+        Sleep(k_retry_ms);
+    }
+    // Given up: the outcome waits in the slot for the next WM_APP_SCAN_DONE.
+}
+
 DWORD WINAPI scan_thread_main(void* parameter)
 {
     std::unique_ptr<ScanJob> job(static_cast<ScanJob*>(parameter));  // adopted: freed when the thread ends
@@ -38,8 +51,7 @@ DWORD WINAPI scan_thread_main(void* parameter)
     } catch (...) {
         // Even the hand-over failed; the post below still ends the wait on the window thread.
     }
-    // A failed post is ignored: the outcome waits in the slot for the next WM_APP_SCAN_DONE.
-    PostMessageW(job->hwnd, WM_APP_SCAN_DONE, 0, 0);
+    post_scan_done(job->hwnd);
     return 0;
 }
 
