@@ -49,7 +49,7 @@ DWORD WINAPI scan_thread_main(void* parameter)
         }
         pending_scan_result().put(std::move(outcome));
     } catch (...) {
-        // Even the hand-over failed; the post below still ends the wait on the window thread.
+        // The slot's lock failed: there is nothing to hand over, and no way to report it.
     }
     post_scan_done(job->hwnd);
     return 0;
