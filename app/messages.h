@@ -3,8 +3,6 @@
 // Application messages posted by the background threads (wParam and lParam 0; the payload waits in
 // a mutex-guarded slot), and the main window's timers.
 
-#include <cstdint>
-
 #include <windows.h>
 
 inline constexpr UINT WM_APP_SCAN_DONE = WM_APP + 1;
