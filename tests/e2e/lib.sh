@@ -128,8 +128,13 @@ e2e_restart_wine()
 
 e2e_reg_add() # KEY NAME TYPE DATA
 {
-    wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$E2E_TMP/reg.log" 2>&1 </dev/null \
-        || e2e_fail "reg add $1 $2 failed"
+    local attempt
+    for attempt in 1 2 3; do
+        wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$E2E_TMP/reg.log" 2>&1 </dev/null && return 0
+        sleep 0.5  # a `wine reg` run failed once on a busy machine; it is not worth a failed test
+    done
+    e2e_log "reg output: $(tail -n 5 "$E2E_TMP/reg.log" | tr '\r\n' '  ')"
+    e2e_fail "reg add $1 $2 failed"
 }
 
 e2e_reg_delete_value() # KEY NAME
