@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The window appears hidden-then-shown with its class and title, at the default placement Windows'
+# The window appears with its class and title, at the default placement that Windows'
 # work area gives at 96 DPI, and draws the light palette.
 # Usage: run_window.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
