@@ -27,18 +27,12 @@ namespace {
 
 constexpr DWORD k_dwm_use_immersive_dark_mode = 20;
 
-struct ClientSize {
-    float width = 0;
-    float height = 0;
-};
-
-// A failed GetClientRect leaves an empty rectangle; negative sides count as 0.
-ClientSize client_size(HWND hwnd)
+// A failed GetClientRect leaves an empty rectangle; a negative height counts as 0.
+float client_height(HWND hwnd)
 {
     RECT rect{};
     if (!GetClientRect(hwnd, &rect)) rect = {};
-    return {static_cast<float>(std::max<LONG>(rect.right - rect.left, 0)),
-            static_cast<float>(std::max<LONG>(rect.bottom - rect.top, 0))};
+    return static_cast<float>(std::max<LONG>(rect.bottom - rect.top, 0));
 }
 
 float point_coordinate(WORD word)
@@ -121,7 +115,7 @@ LRESULT on_key_down(HWND hwnd, WPARAM virtual_key)
     auto state = window_state_slot().take();
     if (!state) return 0;
     const KeyAction action =
-        key_action(static_cast<uint32_t>(virtual_key), client_size(hwnd).height, state->dpi);
+        key_action(static_cast<uint32_t>(virtual_key), client_height(hwnd), state->dpi);
     switch (action.command) {
     case KeyCommand::CloseDetail:
         if (state->selection) {
