@@ -22,8 +22,14 @@ struct HashTraits {
 
 std::optional<std::array<uint8_t, 32>> sha256(std::span<const uint8_t> bytes)
 {
-    UniqueHandle<AlgTraits> alg;
-    if (BCryptOpenAlgorithmProvider(alg.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0) return std::nullopt;
+    // Opening the provider is the expensive step and its handle may be shared between threads, so it
+    // is opened once per process (a scan hashes thousands of certificates) and kept until exit.
+    static const UniqueHandle<AlgTraits> alg = [] {
+        UniqueHandle<AlgTraits> opened;
+        if (BCryptOpenAlgorithmProvider(opened.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0) opened.reset();
+        return opened;
+    }();
+    if (!alg) return std::nullopt;
     UniqueHandle<HashTraits> hash;
     if (BCryptCreateHash(alg.get(), hash.put(), nullptr, 0, nullptr, 0, 0) < 0) return std::nullopt;
     // BCryptHashData takes a ULONG length: feed larger inputs in pieces.

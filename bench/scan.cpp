@@ -134,7 +134,9 @@ struct Bench {
         floor_s.push_back(seconds_of([&] { read_everything(tree.roots); }));
         scan_s.push_back(seconds_of([&] { inventory = run_scan(tree.roots); }));
         decode_s.push_back(seconds_of([&] {
-            for (const Path& folder : tree.certificate_folders) decode_certificate_folder(folder, "bench");
+            std::vector<CertificateFolder> folders;
+            for (const Path& folder : tree.certificate_folders) folders.push_back({folder, "bench"});
+            decode_folders(folders);
         }));
         group_s.push_back(seconds_of([&] { inventory_from(walk, 1'750'000'000); }));
     }
@@ -153,10 +155,9 @@ struct Bench {
                     "copies%s\n",
                     count, floor * 1000, bytes, scan * 1000, scan / floor, inventory.entries.size(), copies,
                     correct ? "" : "  WRONG RESULT");
-        std::printf("N=%zu: decode_certificate_folder alone %.1f ms (%.3f ms per folder), grouping and ordering "
-                    "%.1f ms, leaving %.1f ms for the walk\n",
-                    count, decode * 1000, decode * 1000 / tree.certificate_folders.size(), group * 1000,
-                    (scan - decode - group) * 1000);
+        std::printf("N=%zu: of which decoding (measured on its own) %.1f ms, %.3f ms per folder; grouping and "
+                    "ordering %.1f ms\n",
+                    count, decode * 1000, decode * 1000 / tree.certificate_folders.size(), group * 1000);
         return correct;
     }
 

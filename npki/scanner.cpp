@@ -10,6 +10,9 @@
 #include "x509/decoder.h"
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
+#include <thread>
 #include <unordered_set>
 
 #include <windows.h>
@@ -33,21 +36,23 @@ bool is_folder(const Path& path)
 // A folder holding signCert.der as a file; a sub-folder of that name does not make one.
 bool is_certificate_folder(const Path& folder) { return is_file(join_path(folder, k_certificate_file)); }
 
-void decode_into(const Path& folder, const std::string& ca_folder_name, FoundList& found)
-{
-    if (auto decoded = decode_certificate_folder(folder, ca_folder_name)) found.push_back(std::move(*decoded));
-}
+// Below this many folders a thread costs more than it saves.
+constexpr size_t k_folders_per_thread = 32;
+constexpr unsigned k_max_decode_threads = 4;
 
 bool is_named(const Path& path, std::string_view ascii_upper) { return is_folder_named(last_component(path), ascii_upper); }
 
 // The certificate folders of every USER folder among a CA folder's sub-folders.
-void scan_ca_subfolders(const std::string& ca_folder_name, const std::vector<Path>& subfolders, FoundList& found)
+void scan_ca_subfolders(const std::string& ca_folder_name, const std::vector<Path>& subfolders,
+                        std::vector<CertificateFolder>& found)
 {
     for (const Path& user : subfolders) {
         if (!is_named(user, "USER")) continue;
-        for (const Path& certificate_folder : list_subfolders(user)) {
-            if (is_certificate_folder(certificate_folder)) decode_into(certificate_folder, ca_folder_name, found);
-        }
+        // Every sub-folder is handed to the decoder, which opens signCert.der and drops the folder when
+        // that is missing or is itself a folder: the same outcome as asking for its attributes first,
+        // one file-system call fewer per certificate.
+        for (Path& certificate_folder : list_subfolders(user))
+            found.push_back({std::move(certificate_folder), ca_folder_name});
     }
 }
 
@@ -74,18 +79,18 @@ std::vector<Path> list_subfolders(const Path& folder)
     return paths;
 }
 
-void scan_ca_folder(const Path& ca_folder, FoundList& found)
+void scan_ca_folder(const Path& ca_folder, std::vector<CertificateFolder>& found)
 {
     scan_ca_subfolders(utf8_from_utf16(last_component(ca_folder)), list_subfolders(ca_folder), found);
 }
 
-void scan_root(const Path& folder, FoundList& found)
+void scan_root(const Path& folder, std::vector<CertificateFolder>& found)
 {
     if (is_certificate_folder(folder)) {
         // The CA folder of a certificate folder is two levels up (NPKI\‹CA›\USER\‹folder›);
         // a root too short for that has none.
         const std::wstring_view ca_folder = parent_path(parent_path(folder));
-        decode_into(folder, utf8_from_utf16(last_component(ca_folder)), found);
+        found.push_back({folder, utf8_from_utf16(last_component(ca_folder))});
         return;  // a certificate folder's own sub-folders are not looked at
     }
     std::vector<Path> subfolders;
@@ -107,9 +112,45 @@ void scan_root(const Path& folder, FoundList& found)
     for (const Path& ca_folder : subfolders) scan_ca_folder(ca_folder, found);
 }
 
+FoundList decode_folders(const std::vector<CertificateFolder>& folders)
+{
+    RemovableDrives drives;  // one drive-type question per letter for the whole scan
+    std::vector<std::optional<FoundCopy>> decoded(folders.size());
+    std::atomic<size_t> next{0};
+    const auto work = [&]() noexcept {
+        for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < folders.size();) {
+            try {
+                decoded[i] = decode_certificate_folder(folders[i].folder, folders[i].ca_folder_name, &drives);
+            } catch (...) {
+                // Out of memory for one certificate: it is left out like any unreadable one.
+            }
+        }
+    };
+
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t wanted = std::min<size_t>({cores, k_max_decode_threads, folders.size() / k_folders_per_thread});
+    std::vector<std::thread> helpers;
+    for (size_t t = 1; t < wanted; ++t) {
+        try {
+            helpers.emplace_back(work);
+        } catch (...) {
+            break;  // no more threads: the ones we have (this one at least) do the rest
+        }
+    }
+    work();
+    for (std::thread& helper : helpers) helper.join();
+
+    FoundList found;
+    found.reserve(folders.size());
+    for (std::optional<FoundCopy>& item : decoded)
+        if (item) found.push_back(std::move(*item));
+    return found;
+}
+
 WalkResult walk_search_roots(const std::vector<Path>& search_roots)
 {
     WalkResult walk;
+    std::vector<CertificateFolder> folders;
     std::unordered_set<std::string> scanned_roots;
     for (const Path& root : search_roots) {
         std::string key = path_key(root);
@@ -118,9 +159,10 @@ WalkResult walk_search_roots(const std::vector<Path>& search_roots)
         if (attributes == INVALID_FILE_ATTRIBUTES) continue;  // gone, denied or no medium: not counted
         scanned_roots.insert(std::move(key));
         // A root that is a file exists, so it counts; it simply holds no folders.
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) scan_root(root, walk.found);
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) scan_root(root, folders);
         ++walk.folders_checked;
     }
+    walk.found = decode_folders(folders);
     return walk;
 }
 

@@ -21,6 +21,12 @@
 using FoundCopy = std::pair<CertificateInfo, CertificateCopy>;
 using FoundList = std::vector<FoundCopy>;
 
+// A certificate folder the walk reached (it holds signCert.der as a file), waiting to be decoded.
+struct CertificateFolder {
+    Path folder;
+    std::string ca_folder_name;
+};
+
 // --- The walk ---------------------------------------------------------------------------------
 
 // One scan over the roots: walk, then group and order at the time read after the walk.
@@ -36,10 +42,13 @@ WalkResult walk_search_roots(const std::vector<Path>& search_roots);
 // Groups and orders what a walk found; `scan_time` (seconds since 1970) serves only the order.
 Inventory inventory_from(WalkResult walk, int64_t scan_time);
 
-// The walk below one root.
-void scan_root(const Path& folder, FoundList& found);
+// The walk below one root: appends the certificate folders it reaches, in walk order.
+void scan_root(const Path& folder, std::vector<CertificateFolder>& found);
 // Every certificate folder in ‹ca_folder›\USER\*.
-void scan_ca_folder(const Path& ca_folder, FoundList& found);
+void scan_ca_folder(const Path& ca_folder, std::vector<CertificateFolder>& found);
+// Decodes the folders the walk found, keeping walk order; folders that do not decode are left out.
+// Decoding runs on a few threads: it is most of a scan's time and each folder is independent.
+FoundList decode_folders(const std::vector<CertificateFolder>& folders);
 // The sub-folders of a folder (links left out), joined to it, sorted by the UTF-8 bytes of their
 // names. Empty when the folder cannot be listed.
 std::vector<Path> list_subfolders(const Path& folder);

@@ -29,7 +29,7 @@ constexpr uint64_t k_ticks_per_second = 10'000'000;
 // file crypt32 would reject anyway, so it counts as no certificate. The limit also keeps the byte
 // count well inside the 32-bit length that CertCreateCertificateContext takes.
 constexpr uint64_t k_max_certificate_bytes = 1u << 20;
-constexpr DWORD k_read_chunk_bytes = 16 * 1024;
+constexpr size_t k_read_chunk_bytes = 64 * 1024;
 
 // The whole file, or nothing when it cannot be read or is implausibly large.
 std::optional<std::vector<uint8_t>> read_certificate_file(const Path& path)
@@ -44,17 +44,21 @@ std::optional<std::vector<uint8_t>> read_certificate_file(const Path& path)
     if (!GetFileSizeEx(file.get(), &size)) return std::nullopt;
     if (size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > k_max_certificate_bytes) return std::nullopt;
 
-    // Read to the end rather than trusting the size: the file may change between the two calls.
-    std::vector<uint8_t> bytes;
-    bytes.reserve(static_cast<size_t>(size.QuadPart));
-    std::array<uint8_t, k_read_chunk_bytes> chunk;
+    // Read to the end rather than trusting the size: the file may change between the two calls. Asking
+    // for one byte more than the size means a file that did not grow is read in a single call (a short
+    // read of a disk file is its end).
+    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart) + 1);
+    size_t have = 0;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), chunk.data(), k_read_chunk_bytes, &got, nullptr)) return std::nullopt;
-        if (got == 0) break;
-        if (bytes.size() + got > k_max_certificate_bytes) return std::nullopt;  // grew past the limit
-        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - have, k_read_chunk_bytes));
+        if (!ReadFile(file.get(), bytes.data() + have, want, &got, nullptr)) return std::nullopt;
+        have += got;
+        if (got < want) break;
+        if (have > k_max_certificate_bytes) return std::nullopt;  // grew past the limit
+        if (have == bytes.size()) bytes.resize(bytes.size() + k_read_chunk_bytes);
     }
+    bytes.resize(have);
     return bytes;
 }
 
@@ -122,8 +126,23 @@ bool is_regular_file(const Path& path)
 
 }  // namespace
 
+bool RemovableDrives::is_removable(const std::string& drive)
+{
+    if (drive.size() != 2 || drive[0] < 'A' || drive[0] > 'Z') return false;
+    std::atomic<uint8_t>& known = known_[static_cast<size_t>(drive[0] - 'A')];
+    uint8_t state = known.load(std::memory_order_relaxed);
+    if (state == 0) {
+        // Two threads may both ask for the same letter at first; they get the same answer.
+        const std::wstring root = utf16_from_utf8(drive) + L"\\";
+        state = GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE ? 1 : 2;  // any error counts as fixed
+        known.store(state, std::memory_order_relaxed);
+    }
+    return state == 1;
+}
+
 std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_certificate_folder(const Path& folder,
-                                                                                     const std::string& ca_folder_name)
+                                                                                     const std::string& ca_folder_name,
+                                                                                     RemovableDrives* drives)
 {
     const std::optional<std::vector<uint8_t>> bytes = read_certificate_file(join_path(folder, L"signCert.der"));
     if (!bytes) return std::nullopt;
@@ -161,8 +180,8 @@ std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_certificate_fo
     copy.ca_folder_name = ca_folder_name;
     copy.drive = drive_of_path(folder);
     if (!copy.drive.empty()) {
-        const std::wstring root = utf16_from_utf8(copy.drive) + L"\\";
-        copy.removable = GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE;  // any error counts as fixed
+        RemovableDrives this_call;
+        copy.removable = (drives ? *drives : this_call).is_removable(copy.drive);
     }
     copy.has_private_key = is_regular_file(join_path(folder, L"signPri.key"));
     copy.has_km_cert = is_regular_file(join_path(folder, L"kmCert.der"));
