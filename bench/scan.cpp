@@ -38,13 +38,13 @@ struct Tree {
 
 std::string certificate_der(size_t index)
 {
-    CertSpec spec;
+    CertSpec cert_spec;
     const std::string cn = "Bench User " + std::to_string(index) + "()" + std::to_string(1'000'000'000'000 + index);
-    spec.subject.back() = {{std::string(k_oid_common_name), cn, StringType::utf8}};
-    spec.serial = std::string("\x01", 1) + std::to_string(index);
-    spec.not_before = 1'700'000'000;
-    spec.not_after = 1'700'000'000 + static_cast<int64_t>(index % 1000) * 86'400 * 3;
-    return make_certificate_der(spec);
+    cert_spec.subject.back() = {{std::string(k_oid_common_name), cn, StringType::utf8}};
+    cert_spec.serial = std::string("\x01", 1) + std::to_string(index);
+    cert_spec.not_before = 1'700'000'000;
+    cert_spec.not_after = 1'700'000'000 + static_cast<int64_t>(index % 1000) * 86'400 * 3;
+    return make_certificate_der(cert_spec);
 }
 
 Tree build_tree(const TempFolder& temp, size_t count)

@@ -38,7 +38,7 @@ gtest_discover_tests(vessop_tests
 # there and run here, on a private Xvfb.
 if(CMAKE_CROSSCOMPILING)
   add_test(NAME DrawingWithDisplay
-    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/with_display.sh ${CMAKE_SOURCE_DIR}/scripts/wine-run
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/with_display.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR}/scripts/wine-run
             $<TARGET_FILE:vessop_tests>
             --gtest_filter=GfxDevice.*:MeasureText.*:MakeTextLayout.*:DrawOperations.*:MainView.*:PaintFrame.*)
   set_tests_properties(DrawingWithDisplay PROPERTIES

@@ -1,7 +1,8 @@
 # Sourced: points Wine at the build folder's own prefix and silences it.
 # Usage: . scripts/wine-env.sh BUILD_DIR
 _vessop_build=$(cd "$1" && pwd)
-export WINEPREFIX="$_vessop_build/wineprefix"
+# VESSOP_WINEPREFIX: a private copy of the prefix, for tests that must not share its server.
+export WINEPREFIX="${VESSOP_WINEPREFIX:-$_vessop_build/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

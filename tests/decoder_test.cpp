@@ -28,9 +28,9 @@ std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_der(const std:
     return decode_certificate_folder(folder, "yessign");
 }
 
-CertificateInfo decode_info(const CertSpec& spec)
+CertificateInfo decode_info(const CertSpec& cert_spec)
 {
-    auto decoded = decode_der(make_certificate_der(spec));
+    auto decoded = decode_der(make_certificate_der(cert_spec));
     EXPECT_TRUE(decoded.has_value());
     return decoded ? decoded->first : CertificateInfo{};
 }
@@ -83,9 +83,9 @@ TEST(DecodeCertificateFolder, NameVariantsRenderAsWindowsDoes)
         {"empty name", {}, "", ""},
     };
     for (const Case& c : k_cases) {
-        CertSpec spec;
-        spec.subject = c.subject;
-        const CertificateInfo info = decode_info(spec);
+        CertSpec cert_spec;
+        cert_spec.subject = c.subject;
+        const CertificateInfo info = decode_info(cert_spec);
         EXPECT_EQ(info.subject_cn, c.subject_cn) << c.what;
         EXPECT_EQ(info.subject_dn, c.subject_dn) << c.what;
     }
@@ -93,10 +93,10 @@ TEST(DecodeCertificateFolder, NameVariantsRenderAsWindowsDoes)
 
 TEST(DecodeCertificateFolder, IssuerWithoutOrganisationGivesEmptyOrg)
 {
-    CertSpec spec;
-    spec.issuer = {{{std::string(k_oid_country), "KR", StringType::printable}},
+    CertSpec cert_spec;
+    cert_spec.issuer = {{{std::string(k_oid_country), "KR", StringType::printable}},
                    {{std::string(k_oid_common_name), "Root CA", StringType::utf8}}};
-    const CertificateInfo info = decode_info(spec);
+    const CertificateInfo info = decode_info(cert_spec);
     EXPECT_EQ(info.issuer_org, "");
     EXPECT_EQ(info.issuer_cn, "Root CA");
     EXPECT_EQ(info.issuer_dn, "CN=Root CA, C=KR");
@@ -116,23 +116,23 @@ TEST(DecodeCertificateFolder, SerialReadsMostSignificantByteFirst)
          "0123456789ABCDEF0123456789ABCDEF10203040"},
     };
     for (const Case& c : k_cases) {
-        CertSpec spec;
-        spec.serial = c.content;
-        EXPECT_EQ(decode_info(spec).serial_hex, c.hex);
+        CertSpec cert_spec;
+        cert_spec.serial = c.content;
+        EXPECT_EQ(decode_info(cert_spec).serial_hex, c.hex);
     }
 }
 
 TEST(DecodeCertificateFolder, ThumbprintsMatchIndependentDigests)
 {
-    CertSpec spec;
-    spec.subject[4][0].value = "Someone Else()1234567890123456";
-    for (const std::string& der : {make_certificate_der(CertSpec{}), make_certificate_der(spec)}) {
+    CertSpec cert_spec;
+    cert_spec.subject[4][0].value = "Someone Else()1234567890123456";
+    for (const std::string& der : {make_certificate_der(CertSpec{}), make_certificate_der(cert_spec)}) {
         const auto decoded = decode_der(der);
         ASSERT_TRUE(decoded);
         EXPECT_EQ(decoded->first.sha1_hex, reference_sha1_hex(der));
         EXPECT_EQ(decoded->first.sha256_hex, reference_sha256_hex(der));
     }
-    // Computed with `openssl dgst` over the bytes the writer produces for the default spec.
+    // Computed with `openssl dgst` over the bytes the writer produces for the default cert_spec.
     const CertificateInfo info = decode_info(CertSpec{});
     EXPECT_EQ(info.sha1_hex, "DEC2B69A63E16EB9A95C09AF3CB372AE53E6FCFF");
     EXPECT_EQ(info.sha256_hex, "86D6D46540A9BFE153AF4F8AC424236BB3BA972E661FF4BFE9736F6FFE7410EF");
@@ -156,11 +156,11 @@ TEST(DecodeCertificateFolder, ValidityBecomesSecondsSince1970)
         {-11644473600, TimeEncoding::automatic},        // 1601-01-01, FILETIME zero
     };
     for (const Case& c : k_cases) {
-        CertSpec spec;
-        spec.not_before = c.seconds;
-        spec.not_after = c.seconds;
-        spec.time_encoding = c.encoding;
-        const CertificateInfo info = decode_info(spec);
+        CertSpec cert_spec;
+        cert_spec.not_before = c.seconds;
+        cert_spec.not_after = c.seconds;
+        cert_spec.time_encoding = c.encoding;
+        const CertificateInfo info = decode_info(cert_spec);
         EXPECT_EQ(info.not_before, c.seconds);
         EXPECT_EQ(info.not_after, c.seconds);
     }
@@ -187,12 +187,12 @@ TEST(DecodeCertificateFolder, PoliciesKeepExtensionOrder)
         {"corrupt", true, true, {}, two, {}},
     };
     for (const Case& c : k_cases) {
-        CertSpec spec;
-        spec.has_policies = c.has_policies;
-        spec.corrupt_policies = c.corrupt;
-        spec.other_extensions = c.others;
-        spec.policy_oids = c.oids;
-        EXPECT_EQ(decode_info(spec).policy_oids, c.expected) << c.what;
+        CertSpec cert_spec;
+        cert_spec.has_policies = c.has_policies;
+        cert_spec.corrupt_policies = c.corrupt;
+        cert_spec.other_extensions = c.others;
+        cert_spec.policy_oids = c.oids;
+        EXPECT_EQ(decode_info(cert_spec).policy_oids, c.expected) << c.what;
     }
 }
 

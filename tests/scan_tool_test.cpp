@@ -230,13 +230,13 @@ ToolRun run_tool(const std::wstring& arguments, const TempFolder& scratch)
 
 std::string certificate_der(std::string_view common_name, std::string serial, std::vector<std::string> policies)
 {
-    CertSpec spec;
-    spec.subject.back() = {{std::string(k_oid_common_name), std::string(common_name), StringType::utf8}};
-    spec.serial = std::move(serial);
-    spec.policy_oids = std::move(policies);
-    spec.not_before = 1'700'000'000;
-    spec.not_after = 4'000'000'000;
-    return make_certificate_der(spec);
+    CertSpec cert_spec;
+    cert_spec.subject.back() = {{std::string(k_oid_common_name), std::string(common_name), StringType::utf8}};
+    cert_spec.serial = std::move(serial);
+    cert_spec.policy_oids = std::move(policies);
+    cert_spec.not_before = 1'700'000'000;
+    cert_spec.not_after = 4'000'000'000;
+    return make_certificate_der(cert_spec);
 }
 
 std::string sha256_hex(std::string_view bytes)

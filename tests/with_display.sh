@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
-# Runs a command with a private Xvfb display, for the tests that need real windows.
-# Usage: with_display.sh COMMAND [ARGS...]
+# Runs a command with a private Xvfb display and a private copy of the build's Wine prefix, for the
+# tests that need real windows. The shared prefix's server runs without a display (its desktop
+# process may still be starting up display-less when this test begins), so it cannot be used here.
+# Usage: with_display.sh BUILD_DIR COMMAND [ARGS...]
 set -uo pipefail
+build=$1
+shift
 xvfb_pid=""
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null; }
+tmp=$(mktemp -d)
+cleanup() {
+  [ -d "$tmp/prefix" ] && WINEPREFIX="$tmp/prefix" wineserver -k >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$tmp"
+}
 trap cleanup EXIT
+cp -a "$build/wineprefix" "$tmp/prefix" || { echo "with_display.sh: cannot copy the Wine prefix" >&2; exit 1; }
+export VESSOP_WINEPREFIX="$tmp/prefix"
 # Displays 170 and up: the end-to-end tests take theirs from 80.
 for n in $(seq 170 250); do
   { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
@@ -15,7 +26,8 @@ for n in $(seq 170 250); do
     if xdpyinfo -display ":$n" >/dev/null 2>&1; then
       export DISPLAY=":$n" VESSOP_KEEP_DISPLAY=1 VESSOP_REQUIRE_DISPLAY=1
       "$@"
-      exit $?
+      status=$?
+      exit $status
     fi
     sleep 0.1
   done

@@ -59,25 +59,25 @@ struct Holder {
 CertSpec spec_for(const Holder& holder, int64_t now)
 {
     const Authority& ca = *holder.authority;
-    CertSpec spec;
-    spec.subject = {
+    CertSpec cert_spec;
+    cert_spec.subject = {
         {{std::string(k_oid_country), "KR", StringType::printable}},
         {{std::string(k_oid_organization), ca.organization, StringType::utf8}},
         {{std::string(k_oid_organizational_unit), holder.unit, StringType::utf8}},
         {{std::string(k_oid_common_name), holder.common_name, StringType::utf8}},
     };
-    spec.issuer = {
+    cert_spec.issuer = {
         {{std::string(k_oid_country), ca.country, StringType::printable}},
         {{std::string(k_oid_organization), ca.organization, StringType::utf8}},
         {{std::string(k_oid_organizational_unit), "AccreditedCA", StringType::utf8}},
         {{std::string(k_oid_common_name), ca.common_name, StringType::utf8}},
     };
-    spec.serial = serial_bytes(holder.serial);
+    cert_spec.serial = serial_bytes(holder.serial);
     // Certificates run for a year; noon keeps the day count clear of midnight in any time zone.
-    spec.not_after = (now / k_day + holder.days_left) * k_day + k_day / 2;
-    spec.not_before = spec.not_after - 365 * k_day;
-    spec.policy_oids = {holder.policy_oid};
-    return spec;
+    cert_spec.not_after = (now / k_day + holder.days_left) * k_day + k_day / 2;
+    cert_spec.not_before = cert_spec.not_after - 365 * k_day;
+    cert_spec.policy_oids = {holder.policy_oid};
+    return cert_spec;
 }
 
 bool write_holder(const std::wstring& root, const Holder& holder, int64_t now)

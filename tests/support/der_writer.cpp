@@ -192,23 +192,23 @@ Extension key_usage_extension()
     return Extension{std::string(k_oid_key_usage), der::tlv(0x03, std::string("\x06\xC0", 2)), true};
 }
 
-std::string make_certificate_der(const CertSpec& spec)
+std::string make_certificate_der(const CertSpec& cert_spec)
 {
     std::string extensions;
-    for (const Extension& extension : spec.other_extensions) extensions += encode_extension(extension);
-    if (spec.corrupt_policies) {
+    for (const Extension& extension : cert_spec.other_extensions) extensions += encode_extension(extension);
+    if (cert_spec.corrupt_policies) {
         // A SEQUENCE whose length runs past its end: no decoder can take it as CertificatePolicies.
         extensions += encode_extension({std::string(k_oid_certificate_policies), std::string("\x30\x7F\x06\x03\x55", 5)});
-    } else if (spec.has_policies) {
-        extensions += encode_extension({std::string(k_oid_certificate_policies), encode_certificate_policies(spec.policy_oids)});
+    } else if (cert_spec.has_policies) {
+        extensions += encode_extension({std::string(k_oid_certificate_policies), encode_certificate_policies(cert_spec.policy_oids)});
     }
 
     std::string tbs = der::explicit_tag(0, der::integer(2));  // v3
-    tbs += der::integer_raw(spec.serial);
+    tbs += der::integer_raw(cert_spec.serial);
     tbs += sha256_with_rsa();
-    tbs += encode_name(spec.issuer);
-    tbs += der::sequence(encode_time(spec.not_before, spec.time_encoding) + encode_time(spec.not_after, spec.time_encoding));
-    tbs += encode_name(spec.subject);
+    tbs += encode_name(cert_spec.issuer);
+    tbs += der::sequence(encode_time(cert_spec.not_before, cert_spec.time_encoding) + encode_time(cert_spec.not_after, cert_spec.time_encoding));
+    tbs += encode_name(cert_spec.subject);
     tbs += dummy_public_key_info();
     if (!extensions.empty()) tbs += der::explicit_tag(3, der::sequence(extensions));
 

@@ -98,8 +98,8 @@ struct CertSpec {
     std::vector<Extension> other_extensions;
 };
 
-// The DER bytes of the certificate described by `spec`.
-std::string make_certificate_der(const CertSpec& spec);
+// The DER bytes of the certificate described by `cert_spec`.
+std::string make_certificate_der(const CertSpec& cert_spec);
 
 // Building blocks, exposed for tests of unusual structures.
 std::string encode_name(const DistinguishedName& name);
