@@ -182,3 +182,16 @@ bool is_unicode_space(char32_t c)
         return c >= 0x2000 && c <= 0x200A;
     }
 }
+
+std::string_view trim_unicode_space(std::string_view text)
+{
+    size_t begin = text.size();
+    size_t end = 0;
+    for (size_t i = 0; i < text.size();) {
+        const size_t at = i;
+        if (is_unicode_space(next_utf8(text, i))) continue;
+        if (begin == text.size()) begin = at;
+        end = i;
+    }
+    return begin < end ? text.substr(begin, end - begin) : std::string_view{};
+}

@@ -21,3 +21,5 @@ std::wstring lower_full(std::wstring_view text);
 
 // True for the Unicode white-space characters (White_Space property).
 bool is_unicode_space(char32_t c);
+// The UTF-8 text without Unicode white space at either end; a malformed sequence counts as text.
+std::string_view trim_unicode_space(std::string_view text);

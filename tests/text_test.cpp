@@ -76,4 +76,21 @@ TEST(UnicodeSpace, KnowsSpacesAndNonSpaces)
         EXPECT_FALSE(is_unicode_space(c)) << int(c);
 }
 
+TEST(TrimUnicodeSpace, TrimsBothEndsAndKeepsMalformedBytes)
+{
+    struct Case {
+        std::string in;
+        std::string out;
+    };
+    const Case k_cases[] = {
+        {"", ""},
+        {" \t\r\n", ""},
+        {"  a b  ", "a b"},
+        {"\xE3\x80\x80\xED\x99\x8D\xC2\xA0", "\xED\x99\x8D"},  // ideographic space, NBSP
+        {"\xFF ", "\xFF"},                                          // a bad byte is text, not space
+        {" \xE3\x80", "\xE3\x80"},                                  // a cut sequence too
+    };
+    for (const Case& c : k_cases) EXPECT_EQ(trim_unicode_space(c.in), c.out) << c.in;
+}
+
 }  // namespace
