@@ -161,6 +161,18 @@ e2e_key_exists() # KEY
 # Windows path of a Unix path (Wine maps / to Z:).
 e2e_winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"; }
 
+# e2e_start_on_fixture K: writes K valid certificates under $E2E_TMP/tree (Unix path in $tree, Windows
+# path in $wtree), starts Vessop.exe searching only there and waits for its window.
+e2e_start_on_fixture()
+{
+    tree="$E2E_TMP/tree"
+    mkdir -p "$tree"
+    wtree=$(e2e_winpath "$tree")
+    e2e_helper e2e_make_fixture count "$wtree" "$1" 1 >/dev/null || e2e_fail "fixture not written"
+    e2e_start --root "$wtree"
+    e2e_wait_window
+}
+
 # e2e_start [ARGS...]: starts Vessop.exe in the background.
 e2e_start()
 {

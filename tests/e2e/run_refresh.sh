@@ -4,12 +4,7 @@
 . "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
-tree="$E2E_TMP/tree"
-mkdir -p "$tree"
-wtree=$(e2e_winpath "$tree")
-e2e_helper e2e_make_fixture count "$wtree" 1 1 >/dev/null || e2e_fail "fixture not written"
-e2e_start --root "$wtree"
-e2e_wait_window
+e2e_start_on_fixture 1
 read -r cx cy <<<"$(e2e_client_origin)"
 IFS=, read -r _ _ cw _ <<<"$(e2e_probe client)"
 summary=("$((cx + 10))" "$((cy + 60))" 600 50)

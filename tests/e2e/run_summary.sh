@@ -4,13 +4,8 @@
 . "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
-tree="$E2E_TMP/tree"
-mkdir -p "$tree"
-e2e_helper e2e_make_fixture count "$(e2e_winpath "$tree")" 3 >/dev/null || e2e_fail "fixture not written"
+e2e_start_on_fixture 3
 [ "$(find "$tree" -name signCert.der | wc -l)" -eq 3 ] || e2e_fail "fixture has no three certificates"
-
-e2e_start --root "$(e2e_winpath "$tree")"
-e2e_wait_window
 read -r cx cy <<<"$(e2e_client_origin)"
 e2e_wait_text $((cx + 10)) $((cy + 60)) 600 50 'Certificates: 3' 20 || e2e_fail "summary does not read 3 certificates"
 e2e_pass
