@@ -38,13 +38,13 @@ struct Tree {
 
 std::string certificate_der(size_t index)
 {
-    CertSpec cert_spec;
+    TestCertificate test_certificate;
     const std::string cn = "Bench User " + std::to_string(index) + "()" + std::to_string(1'000'000'000'000 + index);
-    cert_spec.subject.back() = {{std::string(k_oid_common_name), cn, StringType::utf8}};
-    cert_spec.serial = std::string("\x01", 1) + std::to_string(index);
-    cert_spec.not_before = 1'700'000'000;
-    cert_spec.not_after = 1'700'000'000 + static_cast<int64_t>(index % 1000) * 86'400 * 3;
-    return make_certificate_der(cert_spec);
+    test_certificate.subject.back() = {{std::string(k_oid_common_name), cn, StringType::utf8}};
+    test_certificate.serial = std::string("\x01", 1) + std::to_string(index);
+    test_certificate.not_before = 1'700'000'000;
+    test_certificate.not_after = 1'700'000'000 + static_cast<int64_t>(index % 1000) * 86'400 * 3;
+    return make_certificate_der(test_certificate);
 }
 
 Tree build_tree(const TempFolder& temp, size_t count)

@@ -28,9 +28,9 @@ std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_der(const std:
     return decode_certificate_folder(folder, "yessign");
 }
 
-CertificateInfo decode_info(const CertSpec& cert_spec)
+CertificateInfo decode_info(const TestCertificate& test_certificate)
 {
-    auto decoded = decode_der(make_certificate_der(cert_spec));
+    auto decoded = decode_der(make_certificate_der(test_certificate));
     EXPECT_TRUE(decoded.has_value());
     return decoded ? decoded->first : CertificateInfo{};
 }
@@ -43,7 +43,7 @@ std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_in(const std::
 
 TEST(DecodeCertificateFolder, NpkiNamesReadCommonNameFirst)
 {
-    const CertificateInfo info = decode_info(CertSpec{});
+    const CertificateInfo info = decode_info(TestCertificate{});
     EXPECT_EQ(info.subject_cn, k_default_cn);
     EXPECT_EQ(info.subject_dn, "CN=" + k_default_cn + ", OU=XYZ, OU=personal4IB, O=yessign, C=KR");
     EXPECT_EQ(info.issuer_dn, "CN=yessignCA Class 2, O=yessign, C=kr");
@@ -83,9 +83,9 @@ TEST(DecodeCertificateFolder, NameVariantsRenderAsWindowsDoes)
         {"empty name", {}, "", ""},
     };
     for (const Case& c : k_cases) {
-        CertSpec cert_spec;
-        cert_spec.subject = c.subject;
-        const CertificateInfo info = decode_info(cert_spec);
+        TestCertificate test_certificate;
+        test_certificate.subject = c.subject;
+        const CertificateInfo info = decode_info(test_certificate);
         EXPECT_EQ(info.subject_cn, c.subject_cn) << c.what;
         EXPECT_EQ(info.subject_dn, c.subject_dn) << c.what;
     }
@@ -93,10 +93,10 @@ TEST(DecodeCertificateFolder, NameVariantsRenderAsWindowsDoes)
 
 TEST(DecodeCertificateFolder, IssuerWithoutOrganisationGivesEmptyOrg)
 {
-    CertSpec cert_spec;
-    cert_spec.issuer = {{{std::string(k_oid_country), "KR", StringType::printable}},
+    TestCertificate test_certificate;
+    test_certificate.issuer = {{{std::string(k_oid_country), "KR", StringType::printable}},
                    {{std::string(k_oid_common_name), "Root CA", StringType::utf8}}};
-    const CertificateInfo info = decode_info(cert_spec);
+    const CertificateInfo info = decode_info(test_certificate);
     EXPECT_EQ(info.issuer_org, "");
     EXPECT_EQ(info.issuer_cn, "Root CA");
     EXPECT_EQ(info.issuer_dn, "CN=Root CA, C=KR");
@@ -116,24 +116,24 @@ TEST(DecodeCertificateFolder, SerialReadsMostSignificantByteFirst)
          "0123456789ABCDEF0123456789ABCDEF10203040"},
     };
     for (const Case& c : k_cases) {
-        CertSpec cert_spec;
-        cert_spec.serial = c.content;
-        EXPECT_EQ(decode_info(cert_spec).serial_hex, c.hex);
+        TestCertificate test_certificate;
+        test_certificate.serial = c.content;
+        EXPECT_EQ(decode_info(test_certificate).serial_hex, c.hex);
     }
 }
 
 TEST(DecodeCertificateFolder, ThumbprintsMatchIndependentDigests)
 {
-    CertSpec cert_spec;
-    cert_spec.subject[4][0].value = "Someone Else()1234567890123456";
-    for (const std::string& der : {make_certificate_der(CertSpec{}), make_certificate_der(cert_spec)}) {
+    TestCertificate test_certificate;
+    test_certificate.subject[4][0].value = "Someone Else()1234567890123456";
+    for (const std::string& der : {make_certificate_der(TestCertificate{}), make_certificate_der(test_certificate)}) {
         const auto decoded = decode_der(der);
         ASSERT_TRUE(decoded);
         EXPECT_EQ(decoded->first.sha1_hex, reference_sha1_hex(der));
         EXPECT_EQ(decoded->first.sha256_hex, reference_sha256_hex(der));
     }
-    // Computed with `openssl dgst` over the bytes the writer produces for the default cert_spec.
-    const CertificateInfo info = decode_info(CertSpec{});
+    // Computed with `openssl dgst` over the bytes the writer produces for the default test_certificate.
+    const CertificateInfo info = decode_info(TestCertificate{});
     EXPECT_EQ(info.sha1_hex, "DEC2B69A63E16EB9A95C09AF3CB372AE53E6FCFF");
     EXPECT_EQ(info.sha256_hex, "86D6D46540A9BFE153AF4F8AC424236BB3BA972E661FF4BFE9736F6FFE7410EF");
 }
@@ -156,11 +156,11 @@ TEST(DecodeCertificateFolder, ValidityBecomesSecondsSince1970)
         {-11644473600, TimeEncoding::automatic},        // 1601-01-01, FILETIME zero
     };
     for (const Case& c : k_cases) {
-        CertSpec cert_spec;
-        cert_spec.not_before = c.seconds;
-        cert_spec.not_after = c.seconds;
-        cert_spec.time_encoding = c.encoding;
-        const CertificateInfo info = decode_info(cert_spec);
+        TestCertificate test_certificate;
+        test_certificate.not_before = c.seconds;
+        test_certificate.not_after = c.seconds;
+        test_certificate.time_encoding = c.encoding;
+        const CertificateInfo info = decode_info(test_certificate);
         EXPECT_EQ(info.not_before, c.seconds);
         EXPECT_EQ(info.not_after, c.seconds);
     }
@@ -187,18 +187,18 @@ TEST(DecodeCertificateFolder, PoliciesKeepExtensionOrder)
         {"corrupt", true, true, {}, two, {}},
     };
     for (const Case& c : k_cases) {
-        CertSpec cert_spec;
-        cert_spec.has_policies = c.has_policies;
-        cert_spec.corrupt_policies = c.corrupt;
-        cert_spec.other_extensions = c.others;
-        cert_spec.policy_oids = c.oids;
-        EXPECT_EQ(decode_info(cert_spec).policy_oids, c.expected) << c.what;
+        TestCertificate test_certificate;
+        test_certificate.has_policies = c.has_policies;
+        test_certificate.corrupt_policies = c.corrupt;
+        test_certificate.other_extensions = c.others;
+        test_certificate.policy_oids = c.oids;
+        EXPECT_EQ(decode_info(test_certificate).policy_oids, c.expected) << c.what;
     }
 }
 
 TEST(DecodeCertificateFolder, UnreadableOrForeignFileGivesNothing)
 {
-    const std::string der = make_certificate_der(CertSpec{});
+    const std::string der = make_certificate_der(TestCertificate{});
     const std::string k_contents[] = {
         "",
         "This is a text file, not a certificate.\r\n",
@@ -233,7 +233,7 @@ bool write_sized_file(const std::wstring& path, const std::string& prefix, int64
 TEST(DecodeCertificateFolder, ImplausiblyLargeFileGivesNothing)
 {
     TempFolder temp;
-    const std::string der = make_certificate_der(CertSpec{});
+    const std::string der = make_certificate_der(TestCertificate{});
     constexpr int64_t k_limit = 1 << 20;
 
     ASSERT_TRUE(write_sized_file(temp / L"huge\\signCert.der", der, 100'000'000));
@@ -253,7 +253,7 @@ TEST(DecodeCertificateFolder, ImplausiblyLargeFileGivesNothing)
 
 TEST(DecodeCertificateFolder, CompanionFilesCountOnlyAsFiles)
 {
-    const std::string der = make_certificate_der(CertSpec{});
+    const std::string der = make_certificate_der(TestCertificate{});
     TempFolder temp;
     struct Case {
         const wchar_t* folder;
@@ -288,7 +288,7 @@ TEST(DecodeCertificateFolder, CompanionFilesCountOnlyAsFiles)
 TEST(DecodeCertificateFolder, CopyKeepsCallersFolderAndCaName)
 {
     TempFolder temp;
-    const std::wstring folder = add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(CertSpec{}));
+    const std::wstring folder = add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(TestCertificate{}));
     const auto decoded = decode_certificate_folder(folder + L"\\", "yessign");  // a trailing backslash too
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->second.folder, folder + L"\\");
@@ -299,7 +299,7 @@ TEST(DecodeCertificateFolder, CopyKeepsCallersFolderAndCaName)
 TEST(DecodeCertificateFolder, LowerCaseDriveLetterGivesUpperCaseDrive)
 {
     TempFolder temp;
-    std::wstring folder = add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(CertSpec{}));
+    std::wstring folder = add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(TestCertificate{}));
     ASSERT_GE(folder.size(), 2u);
     ASSERT_EQ(folder[1], L':');
     folder[0] = static_cast<wchar_t>(std::towlower(folder[0]));
@@ -314,7 +314,7 @@ TEST(DecodeCertificateFolder, PathWithoutLeadingDriveLetterIsNotRemovable)
 {
     // The \\?\ form reaches a real folder, but its text does not begin with a letter and a colon.
     TempFolder temp;
-    const std::wstring folder = add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(CertSpec{}));
+    const std::wstring folder = add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(TestCertificate{}));
     const auto decoded = decode_in(L"\\\\?\\" + folder);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->second.drive, "");
@@ -324,7 +324,7 @@ TEST(DecodeCertificateFolder, PathWithoutLeadingDriveLetterIsNotRemovable)
 TEST(DecodeCertificateFolder, CopyOnRemovableDriveIsRemovable)
 {
     TempFolder temp;
-    ASSERT_FALSE(add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(CertSpec{})).empty());
+    ASSERT_FALSE(add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(TestCertificate{})).empty());
     RemovableTestDrive drive(temp.path());
     if (!drive.ok()) GTEST_SKIP() << "no way to define a removable drive here";
 

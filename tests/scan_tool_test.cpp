@@ -230,13 +230,13 @@ ToolRun run_tool(const std::wstring& arguments, const TempFolder& scratch)
 
 std::string certificate_der(std::string_view common_name, std::string serial, std::vector<std::string> policies)
 {
-    CertSpec cert_spec;
-    cert_spec.subject.back() = {{std::string(k_oid_common_name), std::string(common_name), StringType::utf8}};
-    cert_spec.serial = std::move(serial);
-    cert_spec.policy_oids = std::move(policies);
-    cert_spec.not_before = 1'700'000'000;
-    cert_spec.not_after = 4'000'000'000;
-    return make_certificate_der(cert_spec);
+    TestCertificate test_certificate;
+    test_certificate.subject.back() = {{std::string(k_oid_common_name), std::string(common_name), StringType::utf8}};
+    test_certificate.serial = std::move(serial);
+    test_certificate.policy_oids = std::move(policies);
+    test_certificate.not_before = 1'700'000'000;
+    test_certificate.not_after = 4'000'000'000;
+    return make_certificate_der(test_certificate);
 }
 
 std::string sha256_hex(std::string_view bytes)

@@ -22,15 +22,15 @@ constexpr int64_t k_far_future = 4'102'444'800;  // 2100-01-01: current in every
 std::string certificate(std::string_view common_name, std::string serial, int64_t not_after = k_far_future,
                         std::string_view issuer_org = "yessign")
 {
-    CertSpec cert_spec;
-    cert_spec.subject.back() = {{std::string(k_oid_common_name), std::string(common_name), StringType::utf8}};
-    cert_spec.issuer = {{{std::string(k_oid_country), "KR", StringType::printable}},
+    TestCertificate test_certificate;
+    test_certificate.subject.back() = {{std::string(k_oid_common_name), std::string(common_name), StringType::utf8}};
+    test_certificate.issuer = {{{std::string(k_oid_country), "KR", StringType::printable}},
                    {{std::string(k_oid_organization), std::string(issuer_org), StringType::utf8}},
                    {{std::string(k_oid_common_name), std::string(issuer_org) + " CA", StringType::utf8}}};
-    cert_spec.serial = std::move(serial);
-    cert_spec.not_before = 1'600'000'000;
-    cert_spec.not_after = not_after;
-    return make_certificate_der(cert_spec);
+    test_certificate.serial = std::move(serial);
+    test_certificate.not_before = 1'600'000'000;
+    test_certificate.not_after = not_after;
+    return make_certificate_der(test_certificate);
 }
 
 std::vector<std::string> folders_of(const Inventory& inventory)

@@ -294,8 +294,8 @@ TEST_F(MainWindow, UnfinishedScanEndsTheWaitAndKeepsTheList)
 TEST_F(MainWindow, RequestDuringAScanRunsExactlyOneMoreScan)
 {
     TempFolder root;
-    CertSpec cert_spec;
-    ASSERT_FALSE(add_certificate(root.path(), L"yessign", L"cn=one", make_certificate_der(cert_spec)).empty());
+    TestCertificate test_certificate;
+    ASSERT_FALSE(add_certificate(root.path(), L"yessign", L"cn=one", make_certificate_der(test_certificate)).empty());
     fill_state([&](WindowState& s) { s.command_line_roots = {root.path()}; });
 
     with_state([](WindowState& s) {
@@ -315,8 +315,8 @@ TEST_F(MainWindow, RequestDuringAScanRunsExactlyOneMoreScan)
         return 0;
     });
     // The follow-up sees a certificate added meanwhile, and then everything is idle.
-    cert_spec.serial = std::string("\x02", 1);
-    ASSERT_FALSE(add_certificate(root.path(), L"yessign", L"cn=two", make_certificate_der(cert_spec)).empty());
+    test_certificate.serial = std::string("\x02", 1);
+    ASSERT_FALSE(add_certificate(root.path(), L"yessign", L"cn=two", make_certificate_der(test_certificate)).empty());
     ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return !s.scan_started; }); }, 20));
     EXPECT_FALSE(pump_until([&] { return with_state([](WindowState& s) { return s.scan_started.has_value(); }); }, 0.5));
 }

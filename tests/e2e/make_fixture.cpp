@@ -56,33 +56,33 @@ struct Holder {
     bool on_usb;
 };
 
-CertSpec spec_for(const Holder& holder, int64_t now)
+TestCertificate certificate_for(const Holder& holder, int64_t now)
 {
     const Authority& ca = *holder.authority;
-    CertSpec cert_spec;
-    cert_spec.subject = {
+    TestCertificate test_certificate;
+    test_certificate.subject = {
         {{std::string(k_oid_country), "KR", StringType::printable}},
         {{std::string(k_oid_organization), ca.organization, StringType::utf8}},
         {{std::string(k_oid_organizational_unit), holder.unit, StringType::utf8}},
         {{std::string(k_oid_common_name), holder.common_name, StringType::utf8}},
     };
-    cert_spec.issuer = {
+    test_certificate.issuer = {
         {{std::string(k_oid_country), ca.country, StringType::printable}},
         {{std::string(k_oid_organization), ca.organization, StringType::utf8}},
         {{std::string(k_oid_organizational_unit), "AccreditedCA", StringType::utf8}},
         {{std::string(k_oid_common_name), ca.common_name, StringType::utf8}},
     };
-    cert_spec.serial = serial_bytes(holder.serial);
+    test_certificate.serial = serial_bytes(holder.serial);
     // Certificates run for a year; noon keeps the day count clear of midnight in any time zone.
-    cert_spec.not_after = (now / k_day + holder.days_left) * k_day + k_day / 2;
-    cert_spec.not_before = cert_spec.not_after - 365 * k_day;
-    cert_spec.policy_oids = {holder.policy_oid};
-    return cert_spec;
+    test_certificate.not_after = (now / k_day + holder.days_left) * k_day + k_day / 2;
+    test_certificate.not_before = test_certificate.not_after - 365 * k_day;
+    test_certificate.policy_oids = {holder.policy_oid};
+    return test_certificate;
 }
 
 bool write_holder(const std::wstring& root, const Holder& holder, int64_t now)
 {
-    const std::string der = make_certificate_der(spec_for(holder, now));
+    const std::string der = make_certificate_der(certificate_for(holder, now));
     const std::wstring ca = utf16_from_utf8(holder.authority->ca_folder);
     const std::wstring folder = npki_folder_name(holder.common_name, holder.authority->organization);
     return !add_certificate(root, ca, folder, der, true, true).empty();

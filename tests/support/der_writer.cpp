@@ -192,23 +192,23 @@ Extension key_usage_extension()
     return Extension{std::string(k_oid_key_usage), der::tlv(0x03, std::string("\x06\xC0", 2)), true};
 }
 
-std::string make_certificate_der(const CertSpec& cert_spec)
+std::string make_certificate_der(const TestCertificate& test_certificate)
 {
     std::string extensions;
-    for (const Extension& extension : cert_spec.other_extensions) extensions += encode_extension(extension);
-    if (cert_spec.corrupt_policies) {
+    for (const Extension& extension : test_certificate.other_extensions) extensions += encode_extension(extension);
+    if (test_certificate.corrupt_policies) {
         // A SEQUENCE whose length runs past its end: no decoder can take it as CertificatePolicies.
         extensions += encode_extension({std::string(k_oid_certificate_policies), std::string("\x30\x7F\x06\x03\x55", 5)});
-    } else if (cert_spec.has_policies) {
-        extensions += encode_extension({std::string(k_oid_certificate_policies), encode_certificate_policies(cert_spec.policy_oids)});
+    } else if (test_certificate.has_policies) {
+        extensions += encode_extension({std::string(k_oid_certificate_policies), encode_certificate_policies(test_certificate.policy_oids)});
     }
 
     std::string tbs = der::explicit_tag(0, der::integer(2));  // v3
-    tbs += der::integer_raw(cert_spec.serial);
+    tbs += der::integer_raw(test_certificate.serial);
     tbs += sha256_with_rsa();
-    tbs += encode_name(cert_spec.issuer);
-    tbs += der::sequence(encode_time(cert_spec.not_before, cert_spec.time_encoding) + encode_time(cert_spec.not_after, cert_spec.time_encoding));
-    tbs += encode_name(cert_spec.subject);
+    tbs += encode_name(test_certificate.issuer);
+    tbs += der::sequence(encode_time(test_certificate.not_before, test_certificate.time_encoding) + encode_time(test_certificate.not_after, test_certificate.time_encoding));
+    tbs += encode_name(test_certificate.subject);
     tbs += dummy_public_key_info();
     if (!extensions.empty()) tbs += der::explicit_tag(3, der::sequence(extensions));
 

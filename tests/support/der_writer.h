@@ -70,7 +70,7 @@ struct Extension {
 };
 
 // A certificate with NPKI-like defaults; every field may be changed before make_certificate_der.
-struct CertSpec {
+struct TestCertificate {
     DistinguishedName subject = {
         {{std::string(k_oid_country), "KR", StringType::printable}},
         {{std::string(k_oid_organization), "yessign", StringType::utf8}},
@@ -98,8 +98,8 @@ struct CertSpec {
     std::vector<Extension> other_extensions;
 };
 
-// The DER bytes of the certificate described by `cert_spec`.
-std::string make_certificate_der(const CertSpec& cert_spec);
+// The DER bytes of the certificate described by `test_certificate`.
+std::string make_certificate_der(const TestCertificate& test_certificate);
 
 // Building blocks, exposed for tests of unusual structures.
 std::string encode_name(const DistinguishedName& name);

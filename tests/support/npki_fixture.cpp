@@ -10,7 +10,7 @@ bool write_certificate_folder(const std::wstring& folder, std::string_view der, 
     if (!write_file(folder + L"\\signCert.der", der)) return false;
     if (with_key && !write_file(folder + L"\\signPri.key", k_dummy_private_key)) return false;
     if (with_km) {
-        CertSpec km;
+        TestCertificate km;
         km.serial = std::string("\x7E\x01", 2);
         if (!write_file(folder + L"\\kmCert.der", make_certificate_der(km))) return false;
     }
