@@ -1,9 +1,9 @@
 #include "app/commands.h"
 
+#include "app/scan_control.h"
 #include "app/window_proc.h"
 #include "gfx/hit_test.h"
 #include "gfx/layout.h"
-#include "npki/background_scan.h"
 
 void on_click(HWND hwnd, float x, float y)
 {
@@ -15,7 +15,7 @@ void on_click(HWND hwnd, float x, float y)
         target = hit_test(*state, x, y);
     }
     switch (target.kind) {
-    case k_toolbar_refresh: {
+    case HitKind::Refresh: {
         auto state = window_state_slot().take();
         if (state) start_scan(*state);
         break;

@@ -1,8 +1,7 @@
 #include "app/settings_format.h"
 
-#include "base/text.h"
-
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 uint64_t parse_last_update_check(std::string_view text)
@@ -25,50 +24,23 @@ std::string format_last_update_check(uint64_t seconds)
     return std::to_string(seconds);
 }
 
-namespace {
-
-bool only_white_space(std::string_view line)
-{
-    // Every Unicode white-space character lies in the Basic Multilingual Plane, so checking UTF-16
-    // units is enough; a surrogate unit is never white space.
-    const std::wstring units = utf16_from_utf8(line);
-    return std::all_of(units.begin(), units.end(), [](wchar_t unit) { return is_unicode_space(unit); });
-}
-
-}  // namespace
-
-std::vector<std::string> split_folders_value(std::string_view value)
-{
-    std::vector<std::string> folders;
-    while (!value.empty()) {
-        const size_t end = value.find('\n');
-        std::string_view line = value.substr(0, end);
-        value = end == std::string_view::npos ? std::string_view{} : value.substr(end + 1);
-        if (end != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!only_white_space(line)) folders.emplace_back(line);
-    }
-    return folders;
-}
-
-std::string join_folders_value(std::span<const std::string> folders)
-{
-    std::string value;
-    for (size_t i = 0; i < folders.size(); ++i) {
-        if (i > 0) value += '\n';
-        value += folders[i];
-    }
-    return value;
-}
-
 bool auto_update_on(std::optional<uint32_t> stored)
 {
     return !stored || *stored != 0;
 }
 
-std::optional<PlacementBytes> placement_from_bytes(std::span<const uint8_t> bytes)
+std::optional<RestoredPlacement> restored_placement(std::span<const uint8_t> stored)
 {
-    if (bytes.size() != k_placement_size) return std::nullopt;
-    PlacementBytes placement;
-    std::copy(bytes.begin(), bytes.end(), placement.begin());
-    return placement;
+    if (stored.size() != k_placement_size) return std::nullopt;  // not a WINDOWPLACEMENT: default placement
+    RestoredPlacement result;
+    std::memcpy(result.bytes.data(), stored.data(), k_placement_size);
+    constexpr size_t flags_offset = 4;
+    constexpr size_t show_cmd_offset = 8;
+    constexpr uint32_t sw_showmaximized = 3;
+    uint32_t show_cmd = 0;
+    for (size_t i = 0; i < 4; ++i) show_cmd |= uint32_t{result.bytes[show_cmd_offset + i]} << (8 * i);
+    result.maximised = show_cmd == sw_showmaximized;
+    std::fill_n(result.bytes.begin() + flags_offset, 4, uint8_t{0});
+    std::fill_n(result.bytes.begin() + show_cmd_offset, 4, uint8_t{0});
+    return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// The formats of the stored settings, apart from the registry so that they can be checked directly.
+// The formats of the shell's stored settings, apart from the registry so that they can be checked
+// directly.
 
 #include <array>
 #include <cstddef>
@@ -9,7 +10,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // "LastUpdateCheck": whole seconds since 1970-01-01 UTC as plain decimal digits. Read leniently
 // enough for a hand edit (one leading "+"), but anything else (empty text, a lone sign, "-", a space,
@@ -17,19 +17,21 @@
 uint64_t parse_last_update_check(std::string_view text);
 std::string format_last_update_check(uint64_t seconds);
 
-// "Folders": the added folders' paths joined by single line feeds, no line feed after the last, the
-// empty text for no folders. Reading splits at each LF and drops a CR right before it (a value edited
-// by hand with CRLF line ends reads the same), skips lines that are empty or only white space, and
-// keeps every other line whole, untrimmed.
-std::vector<std::string> split_folders_value(std::string_view value);
-std::string join_folders_value(std::span<const std::string> folders);
-
 // "AutoUpdate": on unless stored and 0.
 bool auto_update_on(std::optional<uint32_t> stored);
 
 // "Placement": the window's WINDOWPLACEMENT exactly as GetWindowPlacement fills it, little-endian:
-// length (always 44), flags, showCmd (3 = maximised), minimised x/y, maximised x/y, normal rectangle
-// left/top/right/bottom in workspace coordinates. Any other size is not a placement.
+//   0 length (always 44), 4 flags, 8 showCmd (3 = maximised), 12 minimised x/y, 20 maximised x/y,
+//   28 normal rectangle left/top/right/bottom (workspace coordinates).
+// Any other size is not a placement.
 inline constexpr size_t k_placement_size = 44;
-using PlacementBytes = std::array<uint8_t, k_placement_size>;
-std::optional<PlacementBytes> placement_from_bytes(std::span<const uint8_t> bytes);
+
+struct RestoredPlacement {
+    std::array<uint8_t, k_placement_size> bytes{};  // showCmd and flags zeroed, the rest as stored
+    bool maximised = false;                          // the stored showCmd was SW_SHOWMAXIMIZED
+};
+
+// Prepares a stored value for SetWindowPlacement on the still hidden window: showCmd 0 keeps it
+// hidden and flags 0 drops any stale restore-to-maximised bit. Any size but exactly 44 bytes is
+// refused (the caller then uses the default placement).
+std::optional<RestoredPlacement> restored_placement(std::span<const uint8_t> stored);

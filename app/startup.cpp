@@ -1,12 +1,12 @@
 #include "app/startup.h"
 
+#include "app/scan_control.h"
 #include "app/settings.h"
 #include "app/startup_logic.h"
 #include "app/updater/update_check.h"
 #include "app/window_proc.h"
 #include "app/window_state.h"
 #include "gfx/direct2d.h"
-#include "npki/background_scan.h"
 #include "x509/dates.h"
 
 #include <algorithm>
@@ -14,8 +14,6 @@
 #include <utility>
 
 #include <objbase.h>
-
-static_assert(sizeof(WINDOWPLACEMENT) == k_placement_size, "Placement is stored as the raw structure");
 
 void register_main_window_class(HINSTANCE instance)
 {
@@ -33,19 +31,15 @@ void register_main_window_class(HINSTANCE instance)
 
 bool apply_initial_placement(HWND hwnd)
 {
-    if (const std::optional<WINDOWPLACEMENT> saved = read_placement()) {
-        uint8_t stored[k_placement_size];
-        std::memcpy(stored, &*saved, k_placement_size);
-        if (const std::optional<RestoredPlacement> restored = restored_placement(stored)) {
-            WINDOWPLACEMENT placement{};
-            std::memcpy(&placement, restored->bytes.data(), k_placement_size);
-            // Twice on purpose: when the saved rectangle lies on a monitor of another DPI, the first
-            // call's WM_DPICHANGED resizes the window to the suggested rectangle; the second call
-            // puts the saved rectangle back.
-            SetWindowPlacement(hwnd, &placement);
-            SetWindowPlacement(hwnd, &placement);
-            return restored->maximised;
-        }
+    if (const std::optional<RestoredPlacement> restored = read_placement()) {
+        WINDOWPLACEMENT placement{};
+        std::memcpy(&placement, restored->bytes.data(), k_placement_size);
+        // Twice on purpose: when the saved rectangle lies on a monitor of another DPI, the first
+        // call's WM_DPICHANGED resizes the window to the suggested rectangle; the second call puts
+        // the saved rectangle back.
+        SetWindowPlacement(hwnd, &placement);
+        SetWindowPlacement(hwnd, &placement);
+        return restored->maximised;
     }
     ScreenRect work{};
     MONITORINFO monitor_info{};

@@ -53,22 +53,6 @@ TrackSize minimum_track_size(uint32_t dpi)
     return {saturating_trunc(640.0 * scale), saturating_trunc(440.0 * scale)};
 }
 
-std::optional<RestoredPlacement> restored_placement(std::span<const uint8_t> stored)
-{
-    if (stored.size() != k_placement_size) return std::nullopt;  // not a WINDOWPLACEMENT: default placement
-    RestoredPlacement result;
-    std::memcpy(result.bytes.data(), stored.data(), k_placement_size);
-    constexpr size_t flags_offset = 4;
-    constexpr size_t show_cmd_offset = 8;
-    constexpr uint32_t sw_showmaximized = 3;
-    uint32_t show_cmd = 0;
-    for (size_t i = 0; i < 4; ++i) show_cmd |= uint32_t{result.bytes[show_cmd_offset + i]} << (8 * i);
-    result.maximised = show_cmd == sw_showmaximized;
-    std::fill_n(result.bytes.begin() + flags_offset, 4, uint8_t{0});
-    std::fill_n(result.bytes.begin() + show_cmd_offset, 4, uint8_t{0});
-    return result;
-}
-
 bool automatic_check_due(bool auto_update_on, uint64_t now_s, uint64_t last_check_s)
 {
     if (!auto_update_on) return false;

@@ -54,21 +54,6 @@ TrackSize minimum_track_size(uint32_t dpi);
 // The DPI the program works with: what Windows reports, but never below 96.
 uint32_t effective_dpi(uint32_t reported_dpi);
 
-// "Placement" is the 44-byte WINDOWPLACEMENT as GetWindowPlacement fills it, little-endian:
-//   0 length, 4 flags, 8 showCmd (3 = maximised), 12 minimised x/y, 20 maximised x/y,
-//   28 normal rectangle left/top/right/bottom (workspace coordinates).
-inline constexpr size_t k_placement_size = 44;
-
-struct RestoredPlacement {
-    std::array<uint8_t, k_placement_size> bytes{};  // showCmd and flags zeroed, the rest as stored
-    bool maximised = false;                          // the stored showCmd was SW_SHOWMAXIMIZED
-};
-
-// Prepares a stored value for SetWindowPlacement on the still hidden window: showCmd 0 keeps it
-// hidden and flags 0 drops any stale restore-to-maximised bit. Any size but exactly 44 bytes is
-// refused (the caller then uses the default placement).
-std::optional<RestoredPlacement> restored_placement(std::span<const uint8_t> stored);
-
 inline constexpr uint64_t k_update_check_interval_s = 86400;
 
 // An automatic update check runs when automatic checks are on and a whole day has passed since the

@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "app/messages.h"
+#include "app/scan_control.h"
 #include "app/settings.h"
 #include "app/startup_logic.h"
 #include "app/updater/update_check.h"
@@ -10,7 +11,6 @@
 #include "gfx/direct2d.h"
 #include "gfx/hit_test.h"
 #include "gfx/main_view.h"
-#include "npki/background_scan.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -136,7 +136,7 @@ LRESULT on_notice_timer(HWND hwnd)
     auto state = window_state_slot().take();
     if (!state || !state->notice) return 0;
     // A notice set after this timer started restarted it; it is left for its own expiry.
-    if (!notice_expired(state->notice->set_at, monotonic_seconds())) return 0;
+    if (!notice_expired(state->notice->set_at, state->clock())) return 0;
     state->notice.reset();
     repaint(hwnd);
     return 0;
@@ -202,7 +202,7 @@ LRESULT on_mouse_leave(HWND hwnd)
     auto state = window_state_slot().take();
     if (!state) return 0;
     state->leave_tracking = false;
-    if (state->hover.kind != 0) {
+    if (state->hover.kind != HitKind::None) {
         state->hover = HitTarget{};
         repaint(hwnd);
     }
@@ -300,7 +300,7 @@ void set_dark_title_bar(HWND hwnd, bool dark)
 
 void show_notice(WindowState& state, std::string text)
 {
-    state.notice = Notice{std::move(text), monotonic_seconds()};
+    state.notice = Notice{std::move(text), state.clock()};
     SetTimer(state.hwnd, TIMER_NOTICE, k_notice_duration_ms, nullptr);  // restarts a running one
     repaint(state.hwnd);
 }

@@ -13,7 +13,7 @@ include(GoogleTest)
 
 file(GLOB VESSOP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
 add_executable(vessop_tests ${VESSOP_TEST_SOURCES})
-target_link_libraries(vessop_tests PRIVATE vessop_test_support vessop_core ${VESSOP_GTEST})
+target_link_libraries(vessop_tests PRIVATE vessop_test_support vessop_app ${VESSOP_GTEST})
 # Lets a test read the sources, e.g. to check every text the code asks for against the catalogue.
 target_compile_definitions(vessop_tests PRIVATE VESSOP_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 # The resource test reads the built Vessop.exe, which lies beside the test binary.

@@ -5,9 +5,9 @@
 // the buffers are resized on WM_SIZE instead of being stretched. The device context runs at DPI 96
 // so every coordinate is a physical pixel; the scale lives in the layout and the font sizes.
 
-#include "app/window_state.h"
 #include "gfx/layout.h"
 #include "gfx/main_view.h"
+#include "gfx/view_state.h"
 #include "gfx/palette.h"
 
 #include <algorithm>
@@ -158,7 +158,7 @@ HRESULT create_gfx_or_error(HWND hwnd, uint32_t dpi, Gfx& gfx)
     return S_OK;
 }
 
-void recreate_after_device_loss(WindowState& state)
+void recreate_after_device_loss(ViewState& state)
 {
     std::optional<Gfx> fresh = create_gfx(state.hwnd, state.dpi);
     state.gfx.reset();  // released whether or not the new one could be made
@@ -197,7 +197,7 @@ void remake_text_formats(Gfx& gfx, uint32_t dpi)
     }
 }
 
-void paint_frame(WindowState& state)
+void paint_frame(ViewState& state)
 {
     if (!state.gfx) return;
     Gfx& gfx = *state.gfx;

@@ -13,7 +13,7 @@
 #include <dxgi1_2.h>
 #include <wrl/client.h>
 
-struct WindowState;
+struct ViewState;
 
 struct Gfx {
     Microsoft::WRL::ComPtr<IDWriteFactory> dwrite_factory;
@@ -31,4 +31,4 @@ std::optional<Gfx> create_gfx(HWND hwnd, uint32_t dpi, HRESULT* error = nullptr)
 void resize_gfx(Gfx& gfx, uint32_t width, uint32_t height);
 void remake_text_formats(Gfx& gfx, uint32_t dpi);
 // One frame of the whole window; recreates the resources after a lost device.
-void paint_frame(WindowState& state);
+void paint_frame(ViewState& state);

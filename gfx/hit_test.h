@@ -2,13 +2,13 @@
 
 // Turns a pointer position into what it is over, from the same rectangles the views draw.
 
-#include "app/window_state.h"
+#include "gfx/view_state.h"
 #include "gfx/layout.h"
 
 #include <vector>
 
 // Client coordinates in pixels.
-HitTarget hit_test(const WindowState& state, float x, float y);
+HitTarget hit_test(const ViewState& state, float x, float y);
 
 // The toolbar part: items right to left, the first containing the point wins; kind 0 when none does.
 HitTarget hit_test_toolbar(const std::vector<ToolbarItem>& items, float x, float y);

@@ -91,15 +91,15 @@ std::vector<ToolbarItem> toolbar_items(const ViewMetrics& m, const MeasureText& 
     const float top = round_half_away((m.header_height - bh) * 0.5f);
     float right = m.width - 10 * s;
     std::vector<ToolbarItem> items;
-    auto place = [&](uint8_t kind, float w, std::string label) {
+    auto place = [&](HitKind kind, float w, std::string label) {
         items.push_back({kind, {right - w, top, w, bh}, std::move(label)});
         right = right - w - 6 * s;
     };
-    place(k_toolbar_menu, bh, k_glyph_menu);
-    place(k_toolbar_refresh, bh, k_glyph_refresh);
-    place(k_toolbar_add_folder, measure(labels.add_folder, TextStyle::body) + 30 * s, labels.add_folder);
+    place(HitKind::Menu, bh, k_glyph_menu);
+    place(HitKind::Refresh, bh, k_glyph_refresh);
+    place(HitKind::AddFolder, measure(labels.add_folder, TextStyle::body) + 30 * s, labels.add_folder);
     if (labels.clean_up) {
-        place(k_toolbar_clean_up, measure(*labels.clean_up, TextStyle::body) + 30 * s, *labels.clean_up);
+        place(HitKind::CleanUp, measure(*labels.clean_up, TextStyle::body) + 30 * s, *labels.clean_up);
     }
     return items;
 }
@@ -123,14 +123,14 @@ std::vector<RowButton> row_buttons(float s, const RectF& card, const MeasureText
     const float b = round_half_away(30 * s);
     float m = card.x + card.width - 14 * s;
     std::vector<RowButton> buttons;
-    auto place = [&](uint8_t action, const std::string& label) {
+    auto place = [&](CardAction action, const std::string& label) {
         const float bw = measure(label, TextStyle::small) + 24 * s;
         buttons.push_back({{m - bw, card.y + card.height - b - 12 * s, bw, b}, action, label});
         m = m - bw - 6 * s;
     };
-    place(k_action_recycle, labels.recycle);
-    place(k_action_open_folder, labels.open_folder);
-    place(k_action_copy, labels.copy);
+    place(CardAction::Recycle, labels.recycle);
+    place(CardAction::OpenFolder, labels.open_folder);
+    place(CardAction::Copy, labels.copy);
     return buttons;
 }
 

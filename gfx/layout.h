@@ -1,8 +1,10 @@
 #pragma once
 
 // Geometry of the main view, kept free of Direct2D so that painting and hit-testing share the very
-// same numbers and tests need no window. All values are physical pixels; s = dpi / 96.
+// same numbers and tests need no window. All values are physical pixels; every design size is
+// multiplied by the window's scale s = dpi / 96.
 
+#include "gfx/hit_target.h"
 #include "gfx/text_style.h"
 
 #include <cstddef>
@@ -33,15 +35,15 @@ float round_half_away(float v);
 float scale_of_dpi(uint32_t dpi);
 
 struct ViewMetrics {
-    float s = 1;               // dpi / 96
-    float width = 0;           // client width W
-    float height = 0;          // client height Hc
-    float header_height = 0;   // H
-    float content_width = 0;   // cw
-    float content_left = 0;    // x0
-    float row_height = 0;      // rh
-    float row_gap = 0;         // g
-    float list_top = 0;        // not rounded
+    float s = 1;               // the scale, dpi / 96
+    float width = 0;           // the client area's width
+    float height = 0;          // the client area's height
+    float header_height = 0;   // the header bar, 52 s rounded
+    float content_width = 0;   // the card column: 960 s, or the client width less 24 s margins
+    float content_left = 0;    // where the card column starts, centred
+    float row_height = 0;      // one card, 96 s rounded
+    float row_gap = 0;         // between two cards, 10 s rounded
+    float list_top = 0;        // the first card's top before scrolling (not rounded)
 };
 
 // Client width and height are clamped at 0 first.
@@ -69,21 +71,16 @@ float row_top(const ViewMetrics& m, size_t index, float list_scroll);
 // The rectangle of card i.
 RectF card_rect(const ViewMetrics& m, size_t index, float list_scroll);
 
-// How far the list can scroll for n cards in a client of height Hc: the last card stops 28 s above
-// the bottom edge; never negative.
+// How far the list can scroll for n cards in a client area of the given height: the last card stops
+// 28 s above the bottom edge; never negative.
 float largest_list_scroll(size_t entry_count, float s, float client_height);
 
 // Text width in pixels for a style; 0 when the text cannot be laid out.
 using MeasureText = std::function<float(std::string_view text, TextStyle style)>;
 
-// The toolbar kinds double as hit-target kinds.
-inline constexpr uint8_t k_toolbar_menu = 1;
-inline constexpr uint8_t k_toolbar_refresh = 2;
-inline constexpr uint8_t k_toolbar_add_folder = 3;
-inline constexpr uint8_t k_toolbar_clean_up = 4;
-
+// A toolbar button; its kind is the hit-target kind of the button (menu, refresh, add folder, clean up).
 struct ToolbarItem {
-    uint8_t kind = 0;
+    HitKind kind = HitKind::None;
     RectF rect;
     std::string label;  // one glyph or a display text
 };
@@ -100,13 +97,9 @@ std::vector<ToolbarItem> toolbar_items(const ViewMetrics& m, const MeasureText& 
 // True when a label is an icon glyph (its first character in the private use area U+E000-U+F8FF).
 bool is_icon_label(std::string_view label);
 
-inline constexpr uint8_t k_action_copy = 0;
-inline constexpr uint8_t k_action_open_folder = 1;
-inline constexpr uint8_t k_action_recycle = 2;
-
 struct RowButton {
     RectF rect;
-    uint8_t action = 0;
+    CardAction action = CardAction::Copy;
     std::string label;
 };
 

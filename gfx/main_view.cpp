@@ -1,6 +1,5 @@
 #include "gfx/main_view.h"
 
-#include "base/clock.h"
 #include "gfx/draw.h"
 #include "gfx/palette.h"
 #include "gfx/view_text.h"
@@ -19,19 +18,19 @@ ToolbarLabels toolbar_labels(size_t expired)
     return labels;
 }
 
-ExpirySummary summary_of(const WindowState& state, int64_t now)
+ExpirySummary summary_of(const ViewState& state, int64_t now)
 {
     return state.entries ? expiry_summary(*state.entries, now) : ExpirySummary{};
 }
 
-void draw_scanning_line(const WindowState& state, const ViewMetrics& m, const Palette& palette)
+void draw_scanning_line(const ViewState& state, const ViewMetrics& m, const Palette& palette)
 {
-    const double t = state.scan_started ? monotonic_seconds() - *state.scan_started : 0.0;
+    const double t = state.scan_started ? state.clock() - *state.scan_started : 0.0;
     const std::string text = scanning_text(t);
     draw_text(*state.gfx, text, scanning_line_rect(m), palette.text_secondary, TextStyle::title, true);
 }
 
-void draw_summary(const WindowState& state, const ViewMetrics& m, const Palette& palette,
+void draw_summary(const ViewState& state, const ViewMetrics& m, const Palette& palette,
                   const ExpirySummary& summary)
 {
     const Gfx& gfx = *state.gfx;
@@ -57,7 +56,7 @@ void draw_header(const Gfx& gfx, const ViewMetrics& m, const Palette& palette)
     draw_text(gfx, "Vessop", program_name_rect(m), palette.text, TextStyle::strong, false);
 }
 
-void draw_toolbar(const WindowState& state, const ViewMetrics& m, const Palette& palette,
+void draw_toolbar(const ViewState& state, const ViewMetrics& m, const Palette& palette,
                   const std::vector<ToolbarItem>& items)
 {
     const Gfx& gfx = *state.gfx;
@@ -67,7 +66,7 @@ void draw_toolbar(const WindowState& state, const ViewMetrics& m, const Palette&
     for (const ToolbarItem& item : items) {
         const bool hovered = state.hover.kind == item.kind;
         const bool icon = is_icon_label(item.label);
-        if (item.kind == k_toolbar_add_folder) {
+        if (item.kind == HitKind::AddFolder) {
             fill_round_rect(gfx, item.rect, radius, hovered ? with_alpha(palette.accent, 0.85f) : palette.accent);
             draw_text(gfx, item.label, item.rect, k_on_accent, TextStyle::body, true);
             continue;
@@ -78,10 +77,10 @@ void draw_toolbar(const WindowState& state, const ViewMetrics& m, const Palette&
             fill_round_rect(gfx, item.rect, radius, with_alpha(palette.text_secondary, 0.10f));
         }
         if (icon) {
-            const Colour colour = item.kind == k_toolbar_refresh && rescanning ? palette.accent : palette.text;
+            const Colour colour = item.kind == HitKind::Refresh && rescanning ? palette.accent : palette.text;
             draw_icon(gfx, item.label, item.rect, colour, 1.0f);
         } else {
-            draw_text(gfx, item.label, item.rect, item.kind == k_toolbar_clean_up ? k_danger : palette.text,
+            draw_text(gfx, item.label, item.rect, item.kind == HitKind::CleanUp ? k_danger : palette.text,
                       TextStyle::body, true);
         }
     }
@@ -89,20 +88,20 @@ void draw_toolbar(const WindowState& state, const ViewMetrics& m, const Palette&
 
 }  // namespace
 
-ViewMetrics view_metrics_of(const WindowState& state)
+ViewMetrics view_metrics_of(const ViewState& state)
 {
     RECT rc{};
     if (!state.hwnd || !GetClientRect(state.hwnd, &rc)) rc = RECT{};
     return view_metrics(static_cast<float>(rc.right - rc.left), static_cast<float>(rc.bottom - rc.top), state.dpi);
 }
 
-MeasureText measurer_of(const WindowState& state)
+MeasureText measurer_of(const ViewState& state)
 {
     const Gfx* gfx = state.gfx ? &*state.gfx : nullptr;
     return [gfx](std::string_view text, TextStyle style) { return gfx ? measure_text(*gfx, text, style) : 0.0f; };
 }
 
-std::vector<ToolbarItem> toolbar_items(const WindowState& state)
+std::vector<ToolbarItem> toolbar_items(const ViewState& state)
 {
     // Hit-testing asks on every mouse move: count the expired entries without the calendar work of
     // the full summary.
@@ -115,20 +114,20 @@ std::vector<ToolbarItem> toolbar_items(const WindowState& state)
     return toolbar_items(view_metrics_of(state), measurer_of(state), toolbar_labels(expired));
 }
 
-std::vector<RowButton> row_buttons(const WindowState& state, const RectF& card)
+std::vector<RowButton> row_buttons(const ViewState& state, const RectF& card)
 {
     const RowButtonLabels labels{std::string(tr({"휴지통", "Recycle"})), std::string(tr({"폴더 열기", "Open folder"})),
                                  std::string(tr({"복사", "Copy"}))};
     return row_buttons(scale_of_dpi(state.dpi), card, measurer_of(state), labels);
 }
 
-float largest_list_scroll(const WindowState& state)
+float largest_list_scroll(const ViewState& state)
 {
     const ViewMetrics m = view_metrics_of(state);
     return largest_list_scroll(state.entries ? state.entries->size() : 0, m.s, m.height);
 }
 
-void draw_main_view(WindowState& state)
+void draw_main_view(ViewState& state)
 {
     if (!state.gfx) return;
     const Gfx& gfx = *state.gfx;
@@ -146,7 +145,7 @@ void draw_main_view(WindowState& state)
     draw_toolbar(state, m, palette, toolbar_items(m, measurer_of(state), toolbar_labels(summary.expired)));
 }
 
-void draw_notice(WindowState& state)
+void draw_notice(ViewState& state)
 {
     if (!state.gfx || !state.notice) return;
     const Gfx& gfx = *state.gfx;

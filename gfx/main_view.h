@@ -3,23 +3,23 @@
 // The main view: header, toolbar, summary, scanning and empty states, and the status notice. The
 // geometry comes from gfx/layout.h; this file feeds it the window's size, DPI and text widths.
 
-#include "app/window_state.h"
+#include "gfx/view_state.h"
 #include "gfx/layout.h"
 
 #include <vector>
 
 // The layout quantities for the window's current client size and DPI.
-ViewMetrics view_metrics_of(const WindowState& state);
+ViewMetrics view_metrics_of(const ViewState& state);
 // Text widths through DirectWrite; every text measures 0 without drawing resources.
-MeasureText measurer_of(const WindowState& state);
+MeasureText measurer_of(const ViewState& state);
 
 // Right to left; the clean-up item only while some entry has expired.
-std::vector<ToolbarItem> toolbar_items(const WindowState& state);
+std::vector<ToolbarItem> toolbar_items(const ViewState& state);
 // The three buttons of a card, right to left.
-std::vector<RowButton> row_buttons(const WindowState& state, const RectF& card);
+std::vector<RowButton> row_buttons(const ViewState& state, const RectF& card);
 // The list's scroll range for the current entries and client height; the window clamps to it.
-float largest_list_scroll(const WindowState& state);
+float largest_list_scroll(const ViewState& state);
 
-void draw_main_view(WindowState& state);
+void draw_main_view(ViewState& state);
 // Drawn last in a frame, over everything else.
-void draw_notice(WindowState& state);
+void draw_notice(ViewState& state);

@@ -23,9 +23,7 @@ std::string summary_headline(size_t entry_count, Translate translate)
 
 std::string summary_second_line(uint64_t folders_checked, const ExpirySummary& summary, Translate translate)
 {
-    std::string line = fill_placeholders(translate({"하드 디스크와 USB 드라이브의 NPKI 폴더 {0}곳을 살폈습니다",
-                                                    "NPKI folders checked on hard disks and USB drives: {0}"}),
-                                         {std::to_string(folders_checked)});
+    std::string line = folders_checked_text(folders_checked, translate);
     if (summary.expiring_soon > 0) {
         line += k_separator;
         line += fill_placeholders(translate({"곧 만료 {0}", "{0} expiring soon"}), {std::to_string(summary.expiring_soon)});

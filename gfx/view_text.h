@@ -3,6 +3,7 @@
 // The texts of the main view's header area, built apart from drawing so that every language and count
 // can be checked without a window. Product callers leave the translation at the catalogue's `tr`.
 
+#include "npki/inventory.h"
 #include "x509/dates.h"
 #include "x509/translate.h"
 

@@ -5,7 +5,7 @@
 
 #include "i18n/catalogue.h"
 
-#include "app/settings.h"
+#include "base/settings_store.h"
 #include "i18n/language.h"
 #include "i18n/tables.h"
 #include "i18n/translation.h"
@@ -14,7 +14,7 @@
 
 std::string_view current_language()
 {
-    static const std::string_view code = choose_language(read_text_setting("Language"), GetUserDefaultUILanguage());
+    static const std::string_view code = choose_language(read_text_setting(k_setting_language), GetUserDefaultUILanguage());
     return code;
 }
 

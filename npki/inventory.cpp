@@ -1,6 +1,7 @@
 #include "npki/inventory.h"
 
 #include "base/text.h"
+#include "x509/dates.h"
 
 #include <algorithm>
 
@@ -74,10 +75,22 @@ std::string drive_of_path(std::wstring_view folder)
     return {};
 }
 
-Path join_path(std::wstring_view base, std::wstring_view name)
+ExpirySummary expiry_summary(const std::vector<CertificateEntry>& entries, int64_t now)
 {
-    Path joined(base);
-    if (!joined.empty() && joined.back() != L'\\') joined += L'\\';
-    joined += name;
-    return joined;
+    ExpirySummary summary;
+    for (const CertificateEntry& entry : entries) {
+        if (is_expired(entry.info, now)) {
+            ++summary.expired;
+        } else if (expiry_of(entry.info.not_after, now).state == ExpiryState::ExpiringSoon) {
+            ++summary.expiring_soon;
+        }
+    }
+    return summary;
+}
+
+std::string folders_checked_text(uint64_t folders_checked, Translate translate)
+{
+    return fill_placeholders(translate({"하드 디스크와 USB 드라이브의 NPKI 폴더 {0}곳을 살폈습니다",
+                                        "NPKI folders checked on hard disks and USB drives: {0}"}),
+                             {std::to_string(folders_checked)});
 }

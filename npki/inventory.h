@@ -1,25 +1,14 @@
 #pragma once
 
+#include "base/path.h"
 #include "x509/certificate.h"
+#include "x509/translate.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// Folder paths are kept as the UTF-16 the file system gave us, so that a name which is not valid
-// UTF-16 still opens; they are turned into (lossy) UTF-8 only for display and comparison.
-using Path = std::wstring;
-
-// One certificate folder (the folder holding signCert.der) in which a certificate was found.
-struct CertificateCopy {
-    Path folder;
-    std::string ca_folder_name;  // the folder two levels above `folder`, such as "yessign"
-    std::string drive;           // "D:" when `folder` starts with a drive letter, else empty
-    bool removable = false;      // the drive reports DRIVE_REMOVABLE
-    bool has_private_key = false;  // signPri.key is a file here (never opened)
-    bool has_km_cert = false;      // kmCert.der is a file here
-};
 
 // One certificate with every place a copy of it was found (never empty, scan order).
 struct CertificateEntry {
@@ -48,5 +37,15 @@ std::string holder_name(std::string_view subject_cn);
 // and relative paths.
 std::string drive_of_path(std::wstring_view folder);
 
-// Appends one backslash unless `base` already ends with one (or is empty), then `name`.
-Path join_path(std::wstring_view base, std::wstring_view name);
+// How many entries are expired (now has reached their end) and how many expire soon (expiring today
+// included), at one reading of the clock.
+struct ExpirySummary {
+    size_t expiring_soon = 0;
+    size_t expired = 0;
+    bool operator==(const ExpirySummary&) const = default;
+};
+ExpirySummary expiry_summary(const std::vector<CertificateEntry>& entries, int64_t now);
+
+// "NPKI folders checked on hard disks and USB drives: n" in the current language: the window's
+// summary and vessop-scan's table say it alike.
+std::string folders_checked_text(uint64_t folders_checked, Translate translate = &tr);

@@ -79,9 +79,7 @@ std::string inventory_table(const Inventory& inventory, int64_t now, std::string
             out += '\n';
         }
     }
-    out += fill_placeholders(translate({"하드 디스크와 USB 드라이브의 NPKI 폴더 {0}곳을 살폈습니다",
-                                        "NPKI folders checked on hard disks and USB drives: {0}"}),
-                             {std::to_string(inventory.folders_checked)});
+    out += folders_checked_text(inventory.folders_checked, translate);
     out += '\n';
     return out;
 }

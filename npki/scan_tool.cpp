@@ -2,7 +2,7 @@
 // JSON by default (UTF-8), a readable table with --text. Exit status 0 after a scan, 2 for a
 // command line it does not understand, 1 when the output could not be written.
 
-#include "base/handle.h"
+#include "base/command_line.h"
 #include "base/text.h"
 #include "i18n/catalogue.h"
 #include "npki/inventory_json.h"
@@ -20,23 +20,12 @@
 #include <vector>
 
 #include <windows.h>
-#include <shellapi.h>
 
 namespace {
 
 constexpr int k_exit_ok = 0;
 constexpr int k_exit_failed = 1;
 constexpr int k_exit_usage = 2;
-
-std::vector<std::wstring> arguments_after_program_name()
-{
-    int count = 0;
-    UniqueLocalMem owner(CommandLineToArgvW(GetCommandLineW(), &count));
-    auto* argv = static_cast<wchar_t**>(owner.get());
-    std::vector<std::wstring> arguments;
-    for (int i = 1; argv && i < count; ++i) arguments.emplace_back(argv[i]);
-    return arguments;
-}
 
 // A console gets UTF-16 through WriteConsoleW, so the console code page cannot garble Hangul; a
 // file or a pipe gets the UTF-8 bytes unchanged.
@@ -64,6 +53,13 @@ bool write_text(DWORD which, std::string_view utf8)
         at += written;
     }
     return true;
+}
+
+std::vector<std::wstring> arguments_after_program_name()
+{
+    std::vector<std::wstring> arguments = command_line_arguments();
+    if (!arguments.empty()) arguments.erase(arguments.begin());
+    return arguments;
 }
 
 int run()

@@ -4,10 +4,11 @@
 
 #include "npki/scanner.h"
 
+#include "base/files.h"
 #include "base/handle.h"
 #include "base/text.h"
+#include "npki/certificate_folder.h"
 #include "x509/dates.h"
-#include "x509/decoder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -20,18 +21,6 @@
 namespace {
 
 constexpr std::wstring_view k_certificate_file = L"signCert.der";
-
-bool is_file(const Path& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool is_folder(const Path& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // A folder holding signCert.der as a file; a sub-folder of that name does not make one.
 bool is_certificate_folder(const Path& folder) { return is_file(join_path(folder, k_certificate_file)); }

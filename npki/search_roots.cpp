@@ -1,6 +1,18 @@
 #include "npki/search_roots.h"
 
+#include "base/text.h"
+
+#include <algorithm>
+
 namespace {
+
+bool only_white_space(std::string_view line)
+{
+    // Every Unicode white-space character lies in the Basic Multilingual Plane, so checking UTF-16
+    // units is enough; a surrogate unit is never white space.
+    const std::wstring units = utf16_from_utf8(line);
+    return std::all_of(units.begin(), units.end(), [](wchar_t unit) { return is_unicode_space(unit); });
+}
 
 void add_joined(std::vector<Path>& roots, const std::optional<Path>& base, std::wstring_view name)
 {
@@ -28,4 +40,27 @@ std::vector<Path> search_roots_from(const std::vector<Path>& command_line_roots,
     // folder: the scanner recognises each, so nothing is appended here.
     roots.insert(roots.end(), added_folders.begin(), added_folders.end());
     return roots;
+}
+
+std::vector<std::string> split_folders_value(std::string_view value)
+{
+    std::vector<std::string> folders;
+    while (!value.empty()) {
+        const size_t end = value.find('\n');
+        std::string_view line = value.substr(0, end);
+        value = end == std::string_view::npos ? std::string_view{} : value.substr(end + 1);
+        if (end != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!only_white_space(line)) folders.emplace_back(line);
+    }
+    return folders;
+}
+
+std::string join_folders_value(std::span<const std::string> folders)
+{
+    std::string value;
+    for (size_t i = 0; i < folders.size(); ++i) {
+        if (i > 0) value += '\n';
+        value += folders[i];
+    }
+    return value;
 }

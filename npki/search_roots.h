@@ -8,6 +8,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // One usable drive: a fixed disk or a removable (USB) drive.
@@ -58,8 +61,18 @@ SearchEnvironment read_search_environment();
 // Fixed and removable drives, A to Z.
 std::vector<DriveInfo> list_drives();
 
-// The folders the user added (the "Folders" setting), in stored order.
+// "Folders", the folders the user added: their paths joined by single line feeds, no line feed
+// after the last, the empty text for no folders. Reading splits at each LF and drops a CR right
+// before it (a value edited by hand with CRLF line ends reads the same), skips lines that are empty
+// or only white space, and keeps every other line whole, untrimmed.
+std::vector<std::string> split_folders_value(std::string_view value);
+std::string join_folders_value(std::span<const std::string> folders);
+
+// The folders the user added, in stored order.
 std::vector<Path> read_added_folders();
+// Stores the list as "Folders" (lossy UTF-8 for names that are not valid UTF-16). An empty list is
+// stored as the empty text, so the value stays present.
+void write_added_folders(std::span<const Path> folders);
 
 // The roots for the next scan; called on the window thread once per scan so that drives plugged in
 // and folders added since the last one are included.

@@ -2,8 +2,7 @@
 
 #include "npki/search_roots.h"
 
-#include "app/settings.h"
-#include "app/settings_format.h"
+#include "base/settings_store.h"
 #include "base/text.h"
 
 #include <windows.h>
@@ -51,4 +50,12 @@ std::vector<Path> collect_search_roots(const std::vector<Path>& command_line_roo
 {
     if (!command_line_roots.empty()) return command_line_roots;
     return search_roots_from(command_line_roots, read_search_environment(), list_drives(), read_added_folders());
+}
+
+void write_added_folders(std::span<const Path> folders)
+{
+    std::vector<std::string> texts;
+    texts.reserve(folders.size());
+    for (const Path& folder : folders) texts.push_back(utf8_from_utf16(folder));
+    write_text_setting(k_setting_folders, join_folders_value(texts));
 }

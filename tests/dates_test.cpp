@@ -1,3 +1,4 @@
+#include "npki/inventory.h"
 #include "x509/dates.h"
 
 #include <gtest/gtest.h>

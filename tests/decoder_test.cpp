@@ -1,5 +1,7 @@
 #include "x509/decoder.h"
 
+#include "npki/certificate_folder.h"
+
 #include "base/handle.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"

@@ -368,7 +368,7 @@ TEST(MainView, HeaderToolbarAndNoticeUseThePalette)
         WindowState state = state_for(window.get(), 96);
         ASSERT_TRUE(state.gfx);
         state.dark = c.dark;
-        if (c.hover_add_folder) state.hover.kind = 3;
+        if (c.hover_add_folder) state.hover.kind = HitKind::AddFolder;
         state.notice = Notice{"Copied", 0};
         const Palette& palette = palette_for(c.dark);
         Offscreen screen(*state.gfx, 400, 300);
@@ -402,14 +402,14 @@ TEST(MainView, ExpiredEntryAddsCleanUpItem)
     state.entries->push_back(expired_entry());
     const std::vector<ToolbarItem> items = toolbar_items(state);
     ASSERT_EQ(items.size(), 4u);
-    EXPECT_EQ(items[3].kind, 4);
+    EXPECT_EQ(items[3].kind, HitKind::CleanUp);
     EXPECT_NE(items[3].label.find('1'), std::string::npos) << items[3].label;
 
     // The same rectangles answer the hit test, and the clean-up item is painted in its grey fill.
     const RectF clean = items[3].rect;
-    EXPECT_EQ(hit_test(state, clean.x + 3, clean.y + clean.height / 2).kind, 4);
-    EXPECT_EQ(hit_test(state, items[0].rect.x + 1, items[0].rect.y + 1).kind, 1);
-    EXPECT_EQ(hit_test(state, clean.x - 1, clean.y + 1).kind, 0);
+    EXPECT_EQ(hit_test(state, clean.x + 3, clean.y + clean.height / 2).kind, HitKind::CleanUp);
+    EXPECT_EQ(hit_test(state, items[0].rect.x + 1, items[0].rect.y + 1).kind, HitKind::Menu);
+    EXPECT_EQ(hit_test(state, clean.x - 1, clean.y + 1).kind, HitKind::None);
     Offscreen screen(*state.gfx, 600, 300);
     ASSERT_TRUE(screen.draw([&] { draw_main_view(state); }));
     expect_pixel(screen.at(static_cast<UINT>(clean.x) + 3, static_cast<UINT>(clean.y + clean.height / 2)),

@@ -22,27 +22,27 @@ TEST(HitTestToolbar, PointGivesItemKindOrNone)
     const struct {
         float x, y;
         bool clean_up;
-        uint8_t kind;
+        HitKind kind;
     } k_cases[] = {
-        {972, 26, true, 1},     // menu centre
-        {930, 26, true, 2},     // refresh centre
-        {856, 26, true, 3},     // add folder
-        {750, 26, true, 4},     // clean-up
-        {750, 26, false, 0},    // no clean-up item while nothing has expired
-        {954, 8, true, 1},      // top-left corner is inside
-        {990, 26, true, 0},     // right edge belongs outside
-        {972, 44, true, 0},     // bottom edge belongs outside
-        {951, 26, true, 0},     // the 6 px gap between refresh and menu
-        {906, 26, true, 0},     // add folder's right edge, inside the gap
-        {800, 26, true, 0},
-        {20, 26, true, 0},      // the program name is not a button
-        {972, 300, true, 0},    // below the header
-        {972, -1, true, 0},
+        {972, 26, true, HitKind::Menu},     // menu centre
+        {930, 26, true, HitKind::Refresh},     // refresh centre
+        {856, 26, true, HitKind::AddFolder},     // add folder
+        {750, 26, true, HitKind::CleanUp},     // clean-up
+        {750, 26, false, HitKind::None},    // no clean-up item while nothing has expired
+        {954, 8, true, HitKind::Menu},      // top-left corner is inside
+        {990, 26, true, HitKind::None},     // right edge belongs outside
+        {972, 44, true, HitKind::None},     // bottom edge belongs outside
+        {951, 26, true, HitKind::None},     // the 6 px gap between refresh and menu
+        {906, 26, true, HitKind::None},     // add folder's right edge, inside the gap
+        {800, 26, true, HitKind::None},
+        {20, 26, true, HitKind::None},      // the program name is not a button
+        {972, 300, true, HitKind::None},    // below the header
+        {972, -1, true, HitKind::None},
     };
     for (const auto& c : k_cases) {
         const HitTarget hit = hit_test_toolbar(sample_toolbar(c.clean_up), c.x, c.y);
         EXPECT_EQ(hit.kind, c.kind) << c.x << "," << c.y;
-        EXPECT_EQ(hit.action, 0);
+        EXPECT_EQ(hit.action, CardAction::Copy);
         EXPECT_EQ(hit.index, 0u);
     }
 }
@@ -51,11 +51,11 @@ TEST(HitTestToolbar, OverlappingItemsGiveRightmost)
 {
     // A window so narrow that items overlap: the scan runs right to left and the first match wins.
     std::vector<ToolbarItem> items = {
-        {1, {50, 0, 40, 40}, "m"},
-        {3, {30, 0, 40, 40}, "Add folder"},
+        {HitKind::Menu, {50, 0, 40, 40}, "m"},
+        {HitKind::AddFolder, {30, 0, 40, 40}, "Add folder"},
     };
-    EXPECT_EQ(hit_test_toolbar(items, 60, 10).kind, 1);
-    EXPECT_EQ(hit_test_toolbar(items, 40, 10).kind, 3);
+    EXPECT_EQ(hit_test_toolbar(items, 60, 10).kind, HitKind::Menu);
+    EXPECT_EQ(hit_test_toolbar(items, 40, 10).kind, HitKind::AddFolder);
 }
 
 TEST(SameHover, TargetsGiveRepaintOnlyWhenTheyLookDifferent)
@@ -64,22 +64,22 @@ TEST(SameHover, TargetsGiveRepaintOnlyWhenTheyLookDifferent)
         HitTarget before, after;
         bool same;
     } k_cases[] = {
-        {{0, 0, 0}, {0, 0, 0}, true},
-        {{0, 0, 0}, {1, 0, 0}, false},
-        {{1, 0, 0}, {2, 0, 0}, false},
-        {{3, 0, 0}, {3, 0, 0}, true},
-        {{5, 0, 1}, {5, 0, 1}, true},
-        {{5, 0, 1}, {5, 0, 2}, false},   // another card
-        {{5, 0, 1}, {5, 2, 1}, true},    // action means nothing for a card
-        {{5, 0, 1}, {6, 0, 1}, false},   // card to its button
-        {{6, 2, 1}, {6, 2, 1}, true},    // moving within the same button
-        {{6, 2, 1}, {6, 1, 1}, false},   // recycle to open folder on the same card
-        {{6, 2, 1}, {6, 2, 4}, false},   // the same button on another card
-        {{7, 0, 3}, {7, 0, 4}, false},   // another detail row
-        {{7, 0, 3}, {7, 0, 3}, true},
-        {{9, 0, 0}, {9, 0, 7}, true},    // index means nothing for other kinds
-        {{10, 0, 0}, {11, 0, 0}, false},
-        {{4, 1, 0}, {4, 0, 0}, true},
+        {{HitKind::None, CardAction::Copy, 0}, {HitKind::None, CardAction::Copy, 0}, true},
+        {{HitKind::None, CardAction::Copy, 0}, {HitKind::Menu, CardAction::Copy, 0}, false},
+        {{HitKind::Menu, CardAction::Copy, 0}, {HitKind::Refresh, CardAction::Copy, 0}, false},
+        {{HitKind::AddFolder, CardAction::Copy, 0}, {HitKind::AddFolder, CardAction::Copy, 0}, true},
+        {{HitKind::Card, CardAction::Copy, 1}, {HitKind::Card, CardAction::Copy, 1}, true},
+        {{HitKind::Card, CardAction::Copy, 1}, {HitKind::Card, CardAction::Copy, 2}, false},   // another card
+        {{HitKind::Card, CardAction::Copy, 1}, {HitKind::Card, CardAction::Recycle, 1}, true},    // action means nothing for a card
+        {{HitKind::Card, CardAction::Copy, 1}, {HitKind::CardButton, CardAction::Copy, 1}, false},   // card to its button
+        {{HitKind::CardButton, CardAction::Recycle, 1}, {HitKind::CardButton, CardAction::Recycle, 1}, true},    // moving within the same button
+        {{HitKind::CardButton, CardAction::Recycle, 1}, {HitKind::CardButton, CardAction::OpenFolder, 1}, false},   // recycle to open folder on the same card
+        {{HitKind::CardButton, CardAction::Recycle, 1}, {HitKind::CardButton, CardAction::Recycle, 4}, false},   // the same button on another card
+        {{HitKind::DetailRow, CardAction::Copy, 3}, {HitKind::DetailRow, CardAction::Copy, 4}, false},   // another detail row
+        {{HitKind::DetailRow, CardAction::Copy, 3}, {HitKind::DetailRow, CardAction::Copy, 3}, true},
+        {{HitKind::Close, CardAction::Copy, 0}, {HitKind::Close, CardAction::Copy, 7}, true},    // index means nothing for other kinds
+        {{HitKind::Outside, CardAction::Copy, 0}, {HitKind::Pane, CardAction::Copy, 0}, false},
+        {{HitKind::CleanUp, CardAction::OpenFolder, 0}, {HitKind::CleanUp, CardAction::Copy, 0}, true},
     };
     for (const auto& c : k_cases) {
         EXPECT_EQ(same_hover(c.before, c.after), c.same)

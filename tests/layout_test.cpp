@@ -122,7 +122,7 @@ TEST(ToolbarItems, ItemsArePlacedRightToLeft)
         if (c.clean_up) labels.clean_up = "Clean up expired (2)";
         const std::vector<ToolbarItem> items = toolbar_items(m, fixed_measure, labels);
         ASSERT_EQ(items.size(), c.xs.size()) << "dpi " << c.dpi;
-        const uint8_t k_kinds[] = {k_toolbar_menu, k_toolbar_refresh, k_toolbar_add_folder, k_toolbar_clean_up};
+        const HitKind k_kinds[] = {HitKind::Menu, HitKind::Refresh, HitKind::AddFolder, HitKind::CleanUp};
         for (size_t i = 0; i < items.size(); ++i) {
             const std::string what = "dpi " + std::to_string(c.dpi) + " item " + std::to_string(i);
             EXPECT_EQ(items[i].kind, k_kinds[i]) << what;
@@ -181,7 +181,7 @@ TEST(RowButtons, ButtonsSitAtCardBottomRight)
     for (const Case& c : k_cases) {
         const std::vector<RowButton> buttons = row_buttons(c.s, c.card, fixed_measure, labels);
         ASSERT_EQ(buttons.size(), 3u);
-        const uint8_t k_actions[] = {k_action_recycle, k_action_open_folder, k_action_copy};
+        const CardAction k_actions[] = {CardAction::Recycle, CardAction::OpenFolder, CardAction::Copy};
         const char* k_labels[] = {"Recycle", "Open folder", "Copy"};
         for (size_t i = 0; i < 3; ++i) {
             const std::string what = "s " + std::to_string(c.s) + " button " + std::to_string(i);

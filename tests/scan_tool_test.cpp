@@ -1,6 +1,7 @@
 #include "base/handle.h"
 #include "base/sha256.h"
 #include "base/text.h"
+#include "npki/certificate_folder.h"
 #include "npki/inventory_json.h"
 #include "npki/inventory_table.h"
 #include "npki/scan_options.h"

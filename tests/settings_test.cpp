@@ -1,5 +1,6 @@
 #include "app/settings.h"
 #include "app/settings_format.h"
+#include "npki/search_roots.h"
 
 #include <gtest/gtest.h>
 
@@ -181,6 +182,18 @@ TEST_F(SettingsStore, AutoUpdateIsOffOnlyAsDwordZero)
     }
 }
 
+TEST_F(SettingsStore, DwordOfAnyOtherSizeCountsAsMissing)
+{
+    // A zero-length REG_DWORD "AutoUpdate" must not read as 0 (checks silently off); nor any size
+    // but four.
+    const uint8_t bytes[8] = {};
+    for (const size_t size : {size_t{0}, size_t{2}, size_t{3}}) {
+        put_raw(k_key, L"AutoUpdate", REG_DWORD, bytes, size);
+        EXPECT_FALSE(read_dword_setting("AutoUpdate")) << size;
+        EXPECT_TRUE(read_auto_update()) << size;
+    }
+}
+
 TEST_F(SettingsStore, PlacementCountsOnlyAtExactly44Bytes)
 {
     struct Case {
@@ -196,10 +209,10 @@ TEST_F(SettingsStore, PlacementCountsOnlyAtExactly44Bytes)
         std::vector<uint8_t> bytes(c.size);
         for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i + 1);
         put_raw(k_key, L"Placement", c.type, bytes.data(), bytes.size());
-        const std::optional<WINDOWPLACEMENT> placement = read_placement();
+        const std::optional<RestoredPlacement> placement = read_placement();
         EXPECT_EQ(placement.has_value(), c.accepted) << c.size;
-        if (placement) {
-            EXPECT_EQ(std::memcmp(&*placement, bytes.data(), 44), 0);
+        if (placement) {  // everything from the minimised position on is kept as stored
+            EXPECT_EQ(std::memcmp(placement->bytes.data() + 12, bytes.data() + 12, 32), 0);
         }
     }
 }
@@ -221,9 +234,11 @@ TEST_F(SettingsStore, PlacementRoundTripsEveryField)
     ASSERT_EQ(raw->bytes.size(), 44u);
     EXPECT_EQ(raw->bytes[0], 44);  // length, little-endian
     EXPECT_EQ(raw->bytes[8], 3);   // showCmd at offset 8
-    const std::optional<WINDOWPLACEMENT> back = read_placement();
+    const std::optional<RestoredPlacement> back = read_placement();
     ASSERT_TRUE(back);
-    EXPECT_EQ(std::memcmp(&*back, &placement, sizeof(placement)), 0);
+    EXPECT_TRUE(back->maximised);
+    EXPECT_EQ(std::memcmp(back->bytes.data(), &placement, 4), 0);  // length
+    EXPECT_EQ(std::memcmp(back->bytes.data() + 12, reinterpret_cast<const uint8_t*>(&placement) + 12, 32), 0);
 }
 
 TEST_F(SettingsStore, LastUpdateCheckReadsOnlyPlainNumbers)
@@ -252,22 +267,18 @@ TEST_F(SettingsStore, LastUpdateCheckReadsOnlyPlainNumbers)
 TEST_F(SettingsStore, FoldersJoinWithLineFeedsAndEmptyListStaysPresent)
 {
     const std::vector<std::wstring> folders = {L"C:\\NPKI", L"D:\\인증서 백업", L"\\\\server\\share"};
-    write_folders(folders);
+    write_added_folders(folders);
     const auto raw = get_raw(k_key, L"Folders");
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(raw->bytes, bytes_of(L"C:\\NPKI\nD:\\인증서 백업\n\\\\server\\share"));
-    const std::optional<std::string> value = read_text_setting("Folders");
-    ASSERT_TRUE(value);
-    EXPECT_EQ(split_folders_value(*value),
-              (std::vector<std::string>{"C:\\NPKI", "D:\\인증서 백업", "\\\\server\\share"}));
+    EXPECT_EQ(read_added_folders(), folders);
 
-    write_folders({});
+    write_added_folders({});
     EXPECT_EQ(read_text_setting("Folders"), "");  // present and empty, not missing
 
     put_text(L"Folders", L"C:\\A\r\n\r\n   \r\nD:\\B\r\n");  // edited by hand
-    EXPECT_EQ(split_folders_value(read_text_setting("Folders").value_or("")),
-              (std::vector<std::string>{"C:\\A", "D:\\B"}));
+    EXPECT_EQ(read_added_folders(), (std::vector<std::wstring>{L"C:\\A", L"D:\\B"}));
 }
 
 TEST_F(SettingsStore, DeleteRemovesKeyAndIgnoresMissingKey)
@@ -310,6 +321,9 @@ TEST_F(DarkMode, OnlyDwordZeroMeansDark)
         {std::nullopt, nullptr, false},  // missing
         {std::nullopt, L"0", false},     // REG_SZ "0" is the wrong type
     };
+    const uint8_t empty[4] = {};
+    put_raw(k_personalize_key, L"AppsUseLightTheme", REG_DWORD, empty, 0);
+    EXPECT_FALSE(read_dark_mode()) << "a zero-length REG_DWORD is no setting, so light";
     for (const Case& c : k_cases) {
         RegDeleteKeyValueW(HKEY_CURRENT_USER, k_personalize_key, L"AppsUseLightTheme");
         if (c.dword) put_dword(k_personalize_key, L"AppsUseLightTheme", *c.dword);

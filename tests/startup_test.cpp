@@ -1,3 +1,4 @@
+#include "app/settings_format.h"
 #include "app/startup_logic.h"
 
 #include <gtest/gtest.h>

@@ -4,11 +4,12 @@
 // cover the visible window.
 
 #include "app/messages.h"
+#include "app/scan_control.h"
 #include "app/settings.h"
 #include "app/window_proc.h"
 #include "base/clock.h"
 #include "gfx/main_view.h"
-#include "npki/background_scan.h"
+#include "npki/scan_thread.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -44,6 +46,10 @@ bool pump_until(const std::function<bool()>& done, double seconds)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
+
+// A clock the test steps by hand.
+double g_test_now = 0;
+double test_clock() { return g_test_now; }
 
 CertificateEntry entry(std::string issuer_dn, std::string serial_hex)
 {
@@ -173,19 +179,29 @@ TEST_F(MainWindow, WheelWithPaneOpenScrollsThePaneNotTheList)
     EXPECT_EQ(with_state([](WindowState& s) { return s.detail_scroll; }), 0.0f);  // nothing to scroll yet
 }
 
-TEST_F(MainWindow, ShowNoticeRestartsTheTimerForAFullPeriod)
+TEST_F(MainWindow, NoticeTimerRemovesOnlyANoticeOfFullAge)
 {
-    fill_state();
+    fill_state([](WindowState& s) { s.clock = &test_clock; });
+    const auto notice_text = [&] {
+        return with_state([](WindowState& s) { return s.notice ? s.notice->text : std::string("(none)"); });
+    };
+    g_test_now = 100.0;
     with_state([](WindowState& s) { show_notice(s, "first"); return 0; });
-    pump_until([] { return false; }, 1.0);
+    g_test_now = 101.0;
     with_state([](WindowState& s) { show_notice(s, "second"); return 0; });
-    const double second_set = monotonic_seconds();
-    // Past the moment the first notice's timer was due: the second notice is still shown, and the
-    // restarted timer still removes it afterwards.
-    pump_until([] { return false; }, 2.5);
-    EXPECT_EQ(with_state([](WindowState& s) { return s.notice ? s.notice->text : std::string(); }), "second");
-    ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return !s.notice; }); }, 3.0));
-    EXPECT_GE(monotonic_seconds() - second_set, 2.9);
+    // The first notice's three seconds are over, but the second one replaced it a second later: the
+    // timer that fires now leaves it for its own full time.
+    g_test_now = 103.0;
+    SendMessageW(hwnd_, WM_TIMER, TIMER_NOTICE, 0);
+    EXPECT_EQ(notice_text(), "second");
+    g_test_now = 103.95;
+    SendMessageW(hwnd_, WM_TIMER, TIMER_NOTICE, 0);
+    EXPECT_EQ(notice_text(), "(none)");
+
+    // show_notice arms the real timer: it fires by itself and removes a notice old enough.
+    with_state([](WindowState& s) { show_notice(s, "third"); return 0; });
+    g_test_now = 200.0;
+    EXPECT_TRUE(pump_until([&] { return notice_text() == "(none)"; }, 10));
 }
 
 TEST_F(MainWindow, DpiChangeMovesTheWindowAlsoWithoutStateButNotWhenBusy)
@@ -216,11 +232,11 @@ TEST_F(MainWindow, DpiChangeMovesTheWindowAlsoWithoutStateButNotWhenBusy)
 TEST_F(MainWindow, MouseLeaveClearsHoverAndDisarmsTracking)
 {
     fill_state([](WindowState& s) {
-        s.hover = HitTarget{5, 0, 2};
+        s.hover = HitTarget{HitKind::Card, CardAction::Copy, 2};
         s.leave_tracking = true;
     });
     SendMessageW(hwnd_, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(with_state([](WindowState& s) { return s.hover.kind; }), 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.hover.kind; }), HitKind::None);
     EXPECT_FALSE(with_state([](WindowState& s) { return s.leave_tracking; }));
     SendMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(5, 300));
     EXPECT_TRUE(with_state([](WindowState& s) { return s.leave_tracking; }));  // armed again, even if tracking failed
@@ -241,11 +257,13 @@ TEST_F(MainWindow, CloseSavesAFortyFourBytePlacementAndDestroys)
     SetWindowPos(hwnd_, nullptr, 70, 80, 900, 700, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(hwnd_));
-    const std::optional<WINDOWPLACEMENT> saved = read_placement();
+    const std::optional<RestoredPlacement> saved = read_placement();
     ASSERT_TRUE(saved.has_value());
-    EXPECT_EQ(saved->length, 44u);
-    EXPECT_EQ(saved->rcNormalPosition.left, 70);
-    EXPECT_EQ(saved->rcNormalPosition.bottom, 780);
+    WINDOWPLACEMENT placement{};
+    std::memcpy(&placement, saved->bytes.data(), sizeof(placement));
+    EXPECT_EQ(placement.length, 44u);
+    EXPECT_EQ(placement.rcNormalPosition.left, 70);
+    EXPECT_EQ(placement.rcNormalPosition.bottom, 780);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Vessop", L"Placement");
 }
 
@@ -327,21 +345,18 @@ TEST_F(MainWindow, DeviceBurstStartsOneScanAfterTheDebounce)
     fill_state([&](WindowState& s) { s.command_line_roots = {root.path()}; });
     DEV_BROADCAST_HDR header{};
     header.dbch_size = sizeof(header);
-    double first = 0;
-    double last = 0;
+    const auto scanning = [&] { return with_state([](WindowState& s) { return s.scan_started.has_value(); }); };
     for (int i = 0; i < 4; ++i) {
-        if (i > 0) pump_until([] { return false; }, 0.1);
         SendMessageW(hwnd_, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header));
-        last = monotonic_seconds();
-        if (i == 0) first = last;
+        EXPECT_FALSE(scanning()) << "a device event only arms the timer";
     }
-    ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return s.scan_started.has_value(); }); }, 10));
-    const double started = monotonic_seconds();
-    // One scan, 800 ms after the last event (a little slack for the timer's coarser clock).
-    EXPECT_GE(started - last, 0.75);
-    EXPECT_GE(started - first, 1.05);
-    ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return s.entries.has_value(); }); }, 10));
+    // Other device events start nothing.
+    EXPECT_EQ(SendMessageW(hwnd_, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0), TRUE);
+    ASSERT_TRUE(pump_until(scanning, 10));
+    ASSERT_TRUE(pump_until([&] { return with_state([](WindowState& s) { return s.entries.has_value(); }); }, 20));
     EXPECT_EQ(with_state([](WindowState& s) { return s.folders_checked; }), 1u);
+    // The burst armed one one-shot timer, so no second scan follows.
+    EXPECT_FALSE(pump_until(scanning, 1.5));
 }
 
 }  // namespace

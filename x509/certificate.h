@@ -1,5 +1,10 @@
 #pragma once
 
+// The two records the decoder and the scan produce for every certificate folder they read: what the
+// certificate says, and where that copy of it lies.
+
+#include "base/path.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -18,6 +23,16 @@ struct CertificateInfo {
     std::string sha256_hex;  // of signCert.der exactly as read from disk
     int64_t not_before = 0;  // seconds since 1970-01-01 00:00:00 UTC; negative before 1970
     int64_t not_after = 0;
+};
+
+// One certificate folder (the folder holding signCert.der) in which a certificate was found.
+struct CertificateCopy {
+    Path folder;
+    std::string ca_folder_name;    // the folder two levels above `folder`, such as "yessign"
+    std::string drive;             // "D:" when `folder` starts with a drive letter, else empty
+    bool removable = false;        // the drive reports DRIVE_REMOVABLE
+    bool has_private_key = false;  // signPri.key is a file here (never opened)
+    bool has_km_cert = false;      // kmCert.der is a file here
 };
 
 // Each byte as two upper-case hex digits, no separators.

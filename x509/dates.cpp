@@ -84,16 +84,3 @@ bool is_expired(const CertificateInfo& info, int64_t now)
 {
     return now >= info.not_after;
 }
-
-ExpirySummary expiry_summary(const std::vector<CertificateEntry>& entries, int64_t now)
-{
-    ExpirySummary summary;
-    for (const CertificateEntry& entry : entries) {
-        if (is_expired(entry.info, now)) {
-            ++summary.expired;
-        } else if (expiry_of(entry.info.not_after, now).state == ExpiryState::ExpiringSoon) {
-            ++summary.expiring_soon;
-        }
-    }
-    return summary;
-}

@@ -5,18 +5,13 @@
 // computed afresh from the stored seconds and one reading of the clock per repaint; only `now_seconds`
 // and `local_date_of` touch Windows, the rest is plain arithmetic.
 
-#include "npki/inventory.h"
+#include "base/file_time.h"
 #include "x509/certificate.h"
 #include "x509/translate.h"
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-// 1601-01-01 (the FILETIME epoch) to 1970-01-01.
-inline constexpr int64_t k_windows_to_unix_seconds = 11'644'473'600;
-inline constexpr uint64_t k_windows_to_unix_ticks = 116'444'736'000'000'000;
-inline constexpr int64_t k_ticks_per_second = 10'000'000;  // FILETIME counts 100 ns
 // The largest FILETIME that FileTimeToSystemTime converts (30828-09-14); a larger value has the sign bit set.
 inline constexpr uint64_t k_max_file_time_ticks = 0x7FFF'FFFF'FFFF'FFFF;
 // Fewer whole days left than this counts as expiring soon.
@@ -89,10 +84,3 @@ std::string until_text(const CertificateInfo& info, Translate translate = &tr);
 
 // Expired means now has reached the end: the same test the summary and the clean-up use.
 bool is_expired(const CertificateInfo& info, int64_t now);
-
-struct ExpirySummary {
-    size_t expiring_soon = 0;  // expiring today included
-    size_t expired = 0;
-    bool operator==(const ExpirySummary&) const = default;
-};
-ExpirySummary expiry_summary(const std::vector<CertificateEntry>& entries, int64_t now);

@@ -1,31 +1,14 @@
 #pragma once
 
-#include "npki/inventory.h"
+// Turns the bytes of a signCert.der into what the certificate says, through crypt32 so that names
+// read exactly as Windows' own certificate dialogs show them.
+
 #include "x509/certificate.h"
 
-#include <array>
-#include <atomic>
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <utility>
+#include <span>
 
-// Whether each drive letter is removable, asked of Windows once per letter. GetDriveTypeW costs a
-// round trip to the volume's driver on every call, while a certificate folder's drive cannot change
-// type in the moments of one scan: the scan keeps one of these for its own duration and shares it
-// between its decoding threads.
-class RemovableDrives {
-public:
-    bool is_removable(const std::string& drive);  // drive as "D:"
-
-private:
-    // 0 = not asked yet, 1 = removable, 2 = anything else.
-    std::array<std::atomic<uint8_t>, 26> known_{};
-};
-
-// Reads folder\signCert.der and describes it; nothing when the file cannot be read or is no
-// certificate. Never opens signPri.key or kmCert.der: it only tests that they exist. Without
-// `drives`, the drive type is asked for this one call.
-std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_certificate_folder(const Path& folder,
-                                                                                     const std::string& ca_folder_name,
-                                                                                     RemovableDrives* drives = nullptr);
+// Nothing when the bytes are no certificate crypt32 accepts. The SHA-256 thumbprint is of these very
+// bytes.
+std::optional<CertificateInfo> decode_certificate(std::span<const uint8_t> der);

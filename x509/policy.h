@@ -4,7 +4,6 @@
 // free-form issuer names) and where a copy lies, as words for the user. Everything here is a pure
 // function of the records, evaluated each time a row is drawn; nothing is cached in the inventory.
 
-#include "npki/inventory.h"
 #include "x509/certificate.h"
 #include "x509/translate.h"
 

@@ -11,7 +11,7 @@ add_executable(e2e_post_devicechange ${VESSOP_E2E_DIR}/post_devicechange.cpp)
 add_executable(e2e_window_probe ${VESSOP_E2E_DIR}/window_probe.cpp)
 target_link_libraries(e2e_window_probe PRIVATE user32)
 add_executable(e2e_make_fixture ${VESSOP_E2E_DIR}/make_fixture.cpp)
-target_link_libraries(e2e_make_fixture PRIVATE vessop_test_support vessop_core)
+target_link_libraries(e2e_make_fixture PRIVATE vessop_test_support vessop_npki)
 
 find_program(VESSOP_XVFB Xvfb)
 find_program(VESSOP_XDOTOOL xdotool)

@@ -1,0 +1,67 @@
+#include "app/scan_control.h"
+
+#include "app/messages.h"
+#include "app/window_logic.h"
+#include "app/window_proc.h"
+#include "npki/scan_state.h"
+#include "npki/scan_thread.h"
+#include "npki/search_roots.h"
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include <windows.h>
+
+namespace {
+
+// Back to Idle: no scan runs, no searching tick.
+void end_scan(WindowState& state)
+{
+    state.scan_started.reset();
+    KillTimer(state.hwnd, TIMER_SCANNING);
+}
+
+}  // namespace
+
+void start_scan(WindowState& state)
+{
+    const ScanStep step = on_scan_requested(scan_phase(state.scan_started.has_value(), state.rescan_pending));
+    if (!step.start_thread) {
+        state.rescan_pending = true;  // the running scan is never interrupted
+        return;
+    }
+    state.scan_started = state.clock();
+    bool started = false;
+    try {
+        // The roots are collected here, on the window thread, so the drives and added folders are
+        // those of this moment; the thread gets its own copy.
+        started = start_scan_thread(collect_search_roots(state.command_line_roots), state.hwnd, WM_APP_SCAN_DONE);
+    } catch (...) {
+        started = false;
+    }
+    if (!started) {
+        end_scan(state);  // a later request may try again
+        return;
+    }
+    SetTimer(state.hwnd, TIMER_SCANNING, k_scanning_tick_ms, nullptr);
+    repaint(state.hwnd);  // the searching state shows at once
+}
+
+void on_scan_done(WindowState& state)
+{
+    std::optional<ScanOutcome> outcome = pending_scan_result().take();
+    if (!outcome) return;  // already taken by an earlier message
+    if (outcome->completed) {
+        const std::vector<CertificateEntry>* old_entries = state.entries ? &*state.entries : nullptr;
+        state.selection = keep_selection(state.selection, old_entries, outcome->inventory.entries);
+        state.entries = std::move(outcome->inventory.entries);
+        state.folders_checked = outcome->inventory.folders_checked;
+    }
+    const ScanStep step = on_scan_result(scan_phase(state.scan_started.has_value(), state.rescan_pending));
+    end_scan(state);
+    state.rescan_pending = false;
+    state.list_scroll = clamp_scroll(state.list_scroll, largest_list_offset(state));
+    repaint(state.hwnd);
+    if (step.start_thread) start_scan(state);
+}

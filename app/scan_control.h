@@ -1,0 +1,13 @@
+#pragma once
+
+// When scans start and how their results reach the window's state. One scan runs at a time;
+// requests made meanwhile collapse into one more scan after it.
+
+#include "app/window_state.h"
+
+// Window thread only. Starts a scan unless one runs; then only remembers the request.
+void start_scan(WindowState& state);
+
+// WM_APP_SCAN_DONE: installs the waiting result, keeps the open certificate by identity, stops the
+// searching tick and serves a remembered request.
+void on_scan_done(WindowState& state);

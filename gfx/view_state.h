@@ -1,0 +1,39 @@
+#pragma once
+
+// What the views draw from and hit-test against: the part of the window's state that belongs to the
+// user interface. The shell's own state (app/window_state.h) is this record plus what only the shell
+// needs, so the views read the very fields the window procedure updates, without knowing the shell.
+
+#include "base/clock.h"
+#include "gfx/direct2d.h"
+#include "gfx/hit_target.h"
+#include "npki/inventory.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+struct Notice {
+    std::string text;
+    double set_at = 0;  // monotonic seconds
+};
+
+struct ViewState {
+    std::optional<size_t> selection;  // the entry whose detail pane is open
+    std::optional<std::vector<CertificateEntry>> entries;  // absent until the first scan result
+    std::optional<Notice> notice;
+    std::optional<double> scan_started;  // monotonic seconds; set while a scan runs
+    HitTarget hover;
+    HWND hwnd = nullptr;
+    std::optional<Gfx> gfx;  // absent when the drawing resources could not be made
+    uint64_t folders_checked = 0;
+    uint32_t dpi = 96;
+    float list_scroll = 0;
+    float detail_scroll = 0;
+    bool dark = false;
+    MonotonicClock clock = &monotonic_seconds;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+// Scans run on a thread of their own so the window stays responsive. The thread owns its roots,
+// touches nothing of the window but the one message it posts, and leaves its result in
+// `pending_scan_result` first.
+
+#include "base/path.h"
+#include "base/slot.h"
+#include "npki/inventory.h"
+
+#include <vector>
+
+#include <windows.h>
+
+// What a scan thread hands over. A scan that could not finish (it ran out of memory) still reports,
+// without an inventory, so that the window stops waiting for it and the list it shows stays.
+struct ScanOutcome {
+    bool completed = false;
+    Inventory inventory;
+};
+
+// The hand-over slot between the scan thread and the window thread; the newest outcome wins.
+Slot<ScanOutcome>& pending_scan_result();
+
+// Starts a detached thread that scans `roots`, puts its outcome in the slot and then posts `message`
+// (wParam and lParam 0) to `hwnd`. False when no thread could be started (nothing will be posted).
+bool start_scan_thread(std::vector<Path> roots, HWND hwnd, UINT message);
