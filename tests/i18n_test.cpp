@@ -316,7 +316,7 @@ TEST(TableCheck, NoticesEveryKindOfDrift)
         {"a key twice", replace_once(line2, line2 + line2), "/fr/"},
         {"two keys swapped", replace_once(line2 + line3, line3 + line2), "/fr/"},
         {"a key misspelt", replace_once("\"Expired\":", "\"expired\":"), "/fr/"},
-        {"a placeholder lost", replace_once("\"Certificats : {0}\"", "\"Certificats : 0\""), "/fr/"},
+        {"a placeholder lost", replace_once("\"Emplacement {0}\"", "\"Emplacement 0\""), "/fr/"},
         {"a placeholder added", replace_once("\"Expiré\"", "\"Expiré {1}\""), "/fr/"},
         {"a translation emptied", replace_once("\"Expiré\"", "\"\""), "/fr/"},
         {"two members on one line", replace_once(",\n \"Expires today\"", ", \"Expires today\""), "/fr/"},
@@ -345,7 +345,7 @@ TEST(EmbeddedTables, GiveTheKnownTranslations)
         {"zh-Hans", "已过期", "证书 {0} 个", "跟随 Windows", "当前"},
         {"zh-Hant", "已過期", "憑證 {0} 個", "跟隨 Windows", "目前"},
         {"es", "Caducado", "Certificados: {0}", "Igual que Windows", "actual"},
-        {"fr", "Expiré", "Certificats : {0}", "Comme Windows", "actuelle"},
+        {"fr", "Expiré", "Certificats\u00A0: {0}", "Comme Windows", "actuelle"},
         {"de", "Abgelaufen", "Zertifikate: {0}", "Wie Windows", "aktuell"},
         {"pt", "Expirado", "Certificados: {0}", "Igual ao Windows", "atual"},
         {"ru", "Истёк", "Сертификатов: {0}", "Как в Windows", "текущая"},
@@ -370,6 +370,96 @@ TEST(EmbeddedTables, GermanFillsTwoPlaceholdersInItsOwnOrder)
                   german);
     EXPECT_EQ(fill_placeholders(text, {"2", "3"}),
               "Abgelaufene Zertifikate in den Papierkorb verschieben? (Zertifikate: 2, Ordner: 3)");
+}
+
+// French sets a no-break space before ':' and inside « », and a narrow one before ';', '?' and '!', so
+// that a message box never wraps the sign onto a line of its own. A ':' before "//" is an address's.
+bool spaced_the_french_way(std::string_view text)
+{
+    constexpr wchar_t k_no_break = 0x00A0;
+    constexpr wchar_t k_narrow_no_break = 0x202F;
+    const std::wstring wide = utf16_from_utf8(text);
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const wchar_t before = i > 0 ? wide[i - 1] : L'\0';
+        const wchar_t after = i + 1 < wide.size() ? wide[i + 1] : L'\0';
+        switch (wide[i]) {
+        case L':':
+            if (before != k_no_break && wide.compare(i + 1, 2, L"//") != 0) return false;
+            break;
+        case L';':
+        case L'?':
+        case L'!':
+            if (before != k_narrow_no_break) return false;
+            break;
+        case L'\u00AB':
+            if (after != k_no_break) return false;
+            break;
+        case L'\u00BB':
+            if (before != k_no_break) return false;
+            break;
+        }
+    }
+    return true;
+}
+
+// Chinese punctuation that follows Chinese text is full width: "已复制：", not "已复制:".
+bool punctuated_the_chinese_way(std::string_view text)
+{
+    const std::wstring wide = utf16_from_utf8(text);
+    for (size_t i = 1; i < wide.size(); ++i) {
+        const wchar_t before = wide[i - 1];
+        const bool after_chinese = (before >= 0x3000 && before <= 0x9FFF) || (before >= 0xF900 && before <= 0xFAFF);
+        if (after_chinese && std::wstring_view(L":;,?!").find(wide[i]) != std::wstring_view::npos) return false;
+    }
+    return true;
+}
+
+TEST(Typography, ChecksTellSoundTextFromSpoilt)
+{
+    struct Case {
+        std::string_view text;
+        bool french;
+        bool chinese;
+    };
+    const Case k_cases[] = {
+        {"Copié\u00A0: Numéro", true, true},
+        {"Copié : Numéro", false, true},
+        {"Copié: Numéro", false, true},
+        {"Le remplacer\u202F?", true, true},
+        {"Le remplacer ?", false, true},
+        {"Le remplacer\u00A0?", false, true},
+        {"(signPri.key ; Vessop)", false, true},
+        {"utilisez \u00AB\u00A0Copier\u00A0\u00BB.", true, true},
+        {"utilisez \u00AB Copier\u00A0\u00BB.", false, true},
+        {"utilisez \u00AB\u00A0Copier \u00BB.", false, true},
+        {"https://host.example/fr/", true, true},
+        {"已复制：", true, true},
+        {"已复制:", false, false},
+        {"要覆盖吗?", false, false},
+        {"要覆盖吗？", true, true},
+        {"U 盘 (E:)", false, true},
+        {"有新版本可用： 0.2.0", true, true},
+    };
+    for (const Case& c : k_cases) {
+        EXPECT_EQ(spaced_the_french_way(c.text), c.french) << c.text;
+        EXPECT_EQ(punctuated_the_chinese_way(c.text), c.chinese) << c.text;
+    }
+}
+
+TEST(EmbeddedTables, FrenchKeepsItsNoBreakSpaces)
+{
+    for (const auto& [key, value] : members_of(embedded_table("fr")))
+        EXPECT_TRUE(spaced_the_french_way(value)) << key << " -> " << value;
+}
+
+TEST(EmbeddedTables, ChinesePunctuationIsFullWidth)
+{
+    for (const char* code : {"zh-Hans", "zh-Hant"}) {
+        for (const auto& [key, value] : members_of(embedded_table(code))) {
+            EXPECT_TRUE(punctuated_the_chinese_way(value)) << code << ": " << key << " -> " << value;
+            EXPECT_EQ(value.ends_with("\uFF1A"), key.ends_with(':')) << code << ": " << key << " -> " << value;
+        }
+    }
 }
 
 // The process-wide choice: the setting is read once, at the first lookup, and never again.
