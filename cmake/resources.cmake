@@ -18,12 +18,14 @@ add_custom_command(
   VERBATIM)
 add_custom_target(vessop_icon DEPENDS ${VESSOP_ICON})
 
+configure_file(${CMAKE_SOURCE_DIR}/res/vessop.manifest.in ${VESSOP_RES_DIR}/vessop.manifest @ONLY)
+
 target_sources(Vessop PRIVATE ${CMAKE_SOURCE_DIR}/res/vessop.rc)
 # The .rc names the icon and the manifest by bare file name: search the build tree, then res/.
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/res/vessop.rc APPEND PROPERTY INCLUDE_DIRECTORIES
-             ${VESSOP_RES_DIR} ${CMAKE_SOURCE_DIR}/res)
+             ${VESSOP_RES_DIR} ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/res)
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/res/vessop.rc APPEND PROPERTY OBJECT_DEPENDS
-             ${VESSOP_ICON} ${CMAKE_SOURCE_DIR}/res/vessop.manifest)
+             ${VESSOP_ICON} ${VESSOP_RES_DIR}/vessop.manifest ${CMAKE_BINARY_DIR}/generated/vessop_version.h)
 add_dependencies(Vessop vessop_icon)
 if(MSVC)
   # The manifest comes from the .rc; a second one from the linker would clash with it.

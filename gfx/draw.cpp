@@ -40,6 +40,21 @@ float centred_top(IDWriteTextLayout* layout, const RectF& rect)
     return rect.y + round_half_away((rect.height - metrics.height) * 0.5f);
 }
 
+// A one-line layout of the text in a format; null when DirectWrite cannot make it.
+ComPtr<IDWriteTextLayout> one_line_layout(const Gfx& gfx, const std::wstring& text, IDWriteTextFormat* format,
+                                          float max_width)
+{
+    if (!format || !gfx.dwrite_factory) return nullptr;
+    ComPtr<IDWriteTextLayout> layout;
+    if (FAILED(gfx.dwrite_factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format,
+                                                    std::max(max_width, 1.0f), k_layout_max_height, &layout))) {
+        return nullptr;
+    }
+    // Below here a failure only loses the wrapping rule, the ellipsis or the alignment, never the text.
+    layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+    return layout;
+}
+
 }  // namespace
 
 void fill_rect(const Gfx& gfx, const RectF& rect, Colour colour)
@@ -64,16 +79,8 @@ ComPtr<IDWriteTextLayout> make_text_layout(const Gfx& gfx, std::string_view text
                                            TextStyle style, bool centred)
 {
     IDWriteTextFormat* format = format_of(gfx, style);
-    if (!format || !gfx.dwrite_factory) return nullptr;
-    const std::wstring wide = utf16_from_utf8(text);
-    ComPtr<IDWriteTextLayout> layout;
-    if (FAILED(gfx.dwrite_factory->CreateTextLayout(wide.c_str(), static_cast<UINT32>(wide.size()), format,
-                                                    std::max(max_width, 1.0f), k_layout_max_height,
-                                                    &layout))) {
-        return nullptr;
-    }
-    // Below here a failure only loses the ellipsis or the alignment, never the text.
-    layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+    ComPtr<IDWriteTextLayout> layout = one_line_layout(gfx, utf16_from_utf8(text), format, max_width);
+    if (!layout) return nullptr;
     ComPtr<IDWriteInlineObject> ellipsis;
     if (SUCCEEDED(gfx.dwrite_factory->CreateEllipsisTrimmingSign(format, &ellipsis))) {
         const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
@@ -105,16 +112,9 @@ void draw_text(const Gfx& gfx, std::string_view text, const RectF& rect, Colour 
 
 void draw_icon(const Gfx& gfx, std::string_view glyph, const RectF& rect, Colour colour, float factor)
 {
-    IDWriteTextFormat* format = format_of(gfx, TextStyle::icon);
-    if (!format || !gfx.dwrite_factory) return;
     const std::wstring wide = utf16_from_utf8(glyph);
-    ComPtr<IDWriteTextLayout> layout;
-    if (FAILED(gfx.dwrite_factory->CreateTextLayout(wide.c_str(), static_cast<UINT32>(wide.size()), format,
-                                                    std::max(rect.width, 1.0f), k_layout_max_height,
-                                                    &layout))) {
-        return;
-    }
-    layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+    const ComPtr<IDWriteTextLayout> layout = one_line_layout(gfx, wide, format_of(gfx, TextStyle::icon), rect.width);
+    if (!layout) return;
     if (factor != 1.0f) {
         layout->SetFontSize(factor * gfx.scale * k_icon_size_dip,
                             DWRITE_TEXT_RANGE{0, static_cast<UINT32>(wide.size())});

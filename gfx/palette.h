@@ -3,6 +3,8 @@
 // The two colour palettes and the colours shared by both themes. Pure values: the frame picks a
 // palette afresh from `dark` every time it paints, so a theme change needs no resource rebuild.
 
+#include "x509/dates.h"
+
 struct Colour {
     float r = 0;
     float g = 0;
@@ -49,9 +51,15 @@ constexpr const Palette& palette_for(bool dark)
     return dark ? k_dark_palette : k_light_palette;
 }
 
-// The same in both themes; the notice keeps its dark fill on the light theme too.
-inline constexpr Colour k_danger = rgb255(220, 38, 38);
-inline constexpr Colour k_warning = rgb255(234, 88, 12);
+constexpr Colour colour_of(BadgeColour c)
+{
+    return Colour{c.red, c.green, c.blue, c.alpha};
+}
+
+// The same in both themes; the notice keeps its dark fill on the light theme too. Danger and warning
+// are the expired and expiring-soon badge colours.
+inline constexpr Colour k_danger = colour_of(k_expired_colour);
+inline constexpr Colour k_warning = colour_of(k_soon_colour);
 inline constexpr Colour k_on_accent = rgb255(255, 255, 255);
 inline constexpr Colour k_scrim = rgb255(0, 0, 0, 0.38f);
 inline constexpr Colour k_notice_fill = rgb255(17, 18, 20, 0.92f);

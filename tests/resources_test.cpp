@@ -1,6 +1,7 @@
 // Reads the resources of the built Vessop.exe the way Windows does: as a data file, without running it.
 
 #include "base/text.h"
+#include "base/version.h"
 
 #include <gtest/gtest.h>
 
@@ -125,7 +126,7 @@ TEST(ExeResources, VersionBlockNamesProductAndMaker)
     } k_strings[] = {
         {L"FileDescription", L"Vessop"},   {L"InternalName", L"Vessop"},
         {L"ProductName", L"Vessop"},       {L"OriginalFilename", L"Vessop.exe"},
-        {L"FileVersion", L"0.1.0"},        {L"ProductVersion", L"0.1.0"},
+        {L"FileVersion", L"" VESSOP_VERSION}, {L"ProductVersion", L"" VESSOP_VERSION},
         {L"CompanyName", L"Tamsel Works Co., Ltd."},
     };
     for (const auto& s : k_strings) {
@@ -137,8 +138,8 @@ TEST(ExeResources, VersionBlockNamesProductAndMaker)
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &value, &length));
     ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00000001u);  // 0.1
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000000u);  // .0.0
+    EXPECT_EQ(fixed->dwFileVersionMS, (VESSOP_VERSION_MAJOR << 16u) | VESSOP_VERSION_MINOR);
+    EXPECT_EQ(fixed->dwFileVersionLS, VESSOP_VERSION_PATCH << 16u);
 
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length));
     ASSERT_GE(length, 4u);
@@ -153,8 +154,10 @@ TEST(ExeResources, ManifestAsksForPerMonitorDpiAndUtf8)
     ASSERT_TRUE(exe.get());
     const std::vector<uint8_t> bytes = exe.bytes(MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
     const std::string manifest(bytes.begin(), bytes.end());
+    const std::string identity =
+        std::string(R"(name="TamselWorks.Vessop" version=")") + VESSOP_VERSION + R"(.0" processorArchitecture="amd64")";
     const char* k_required[] = {
-        R"(name="TamselWorks.Vessop" version="0.1.0.0" processorArchitecture="amd64")",
+        identity.c_str(),
         R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
         ">true/pm</dpiAware>",
         ">PerMonitorV2</dpiAwareness>",

@@ -16,13 +16,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 fail() { echo "FAIL: $*"; exit 1; }
 
-build=""
-dir=$(dirname "$scan_exe")
-while [ "$dir" != "/" ]; do
-    if [ -f "$dir/CMakeCache.txt" ]; then build=$dir; break; fi
-    dir=$(dirname "$dir")
-done
-[ -n "$build" ] || fail "no build folder above $scan_exe"
+. "$root/scripts/lib.sh"
+build=$(vessop_build_dir_of "$scan_exe") || fail "no build folder above $scan_exe"
 
 "$root/scripts/wine-prefix" "$build" || fail "cannot prepare the build's Wine prefix"
 . "$root/scripts/wine-env.sh" "$build"

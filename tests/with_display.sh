@@ -17,21 +17,8 @@ trap cleanup EXIT
 cp -a "$build/wineprefix" "$tmp/prefix" || { echo "with_display.sh: cannot copy the Wine prefix" >&2; exit 1; }
 export VESSOP_WINEPREFIX="$tmp/prefix"
 # Displays 170 and up: the end-to-end tests take theirs from 80.
-for n in $(seq 170 250); do
-  { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-  Xvfb ":$n" -screen 0 1280x720x24 -nolisten tcp -nolisten unix-abstract >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 50); do
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-      export DISPLAY=":$n" VESSOP_KEEP_DISPLAY=1 VESSOP_REQUIRE_DISPLAY=1
-      "$@"
-      status=$?
-      exit $status
-    fi
-    sleep 0.1
-  done
-  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
-done
-echo "with_display.sh: no free X display" >&2
-exit 1
+. "$(dirname "$0")/../scripts/lib.sh"
+vessop_start_xvfb 170 250 1280x720x24 "$tmp/xvfb.log" || { echo "with_display.sh: no free X display" >&2; exit 1; }
+xvfb_pid=$VESSOP_XVFB_PID
+export VESSOP_KEEP_DISPLAY=1 VESSOP_REQUIRE_DISPLAY=1
+"$@"

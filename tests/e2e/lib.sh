@@ -10,6 +10,7 @@
 set -uo pipefail
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$E2E_ROOT/scripts/lib.sh"
 E2E_TMP=""
 E2E_XVFB_PID=""
 E2E_APP_PID=""
@@ -56,25 +57,8 @@ e2e_cleanup()
 # Starts Xvfb on the first free display from 80 on; E2E_SCREEN overrides 1280x720x24.
 e2e_start_xvfb()
 {
-    local n
-    for n in $(seq 80 160); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1280x720x24}" -nolisten tcp -nolisten unix-abstract \
-            >"$E2E_TMP/xvfb.log" 2>&1 &
-        E2E_XVFB_PID=$!
-        local i
-        for i in $(seq 1 50); do
-            if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then break; fi  # lost the race for this display
-            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
-            fi
-            sleep 0.1
-        done
-        kill "$E2E_XVFB_PID" >/dev/null 2>&1 || true
-        E2E_XVFB_PID=""
-    done
-    e2e_fail "no free X display"
+    vessop_start_xvfb 80 160 "${E2E_SCREEN:-1280x720x24}" "$E2E_TMP/xvfb.log" || e2e_fail "no free X display"
+    E2E_XVFB_PID=$VESSOP_XVFB_PID
 }
 
 # e2e_init VESSOP_EXE [HELPER_DIR]: private prefix, display and temporary folder.
@@ -83,14 +67,7 @@ e2e_init()
     E2E_EXE=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
     E2E_BIN=${2:-$(dirname "$E2E_EXE")}
     [ -f "$E2E_EXE" ] || { echo "no program: $1"; exit 1; }
-    local dir
-    dir=$(dirname "$E2E_EXE")
-    E2E_BUILD=""
-    while [ "$dir" != "/" ]; do
-        if [ -f "$dir/CMakeCache.txt" ]; then E2E_BUILD=$dir; break; fi
-        dir=$(dirname "$dir")
-    done
-    [ -n "$E2E_BUILD" ] || { echo "no build folder above $E2E_EXE"; exit 1; }
+    E2E_BUILD=$(vessop_build_dir_of "$E2E_EXE") || { echo "no build folder above $E2E_EXE"; exit 1; }
 
     E2E_TMP=$(mktemp -d /tmp/vessop-e2e.XXXXXX)
     trap e2e_cleanup EXIT

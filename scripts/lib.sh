@@ -1,0 +1,40 @@
+# Sourced helpers shared by the scripts and the shell tests.
+
+# Prints the build folder of a file: the nearest folder above it that holds CMakeCache.txt.
+# Status 1 when there is none.
+vessop_build_dir_of() # PATH
+{
+    local dir
+    dir=$(cd "$(dirname "$1")" && pwd) || return 1
+    while [ "$dir" != "/" ]; do
+        if [ -f "$dir/CMakeCache.txt" ]; then printf '%s\n' "$dir"; return 0; fi
+        dir=$(dirname "$dir")
+    done
+    return 1
+}
+
+# Starts Xvfb on the first free display number from FIRST to LAST and waits until it answers; sets
+# DISPLAY and VESSOP_XVFB_PID. Status 1 when no display could be started. Several runs may race
+# for a number: a loser sees its server exit and tries the next one.
+vessop_start_xvfb() # FIRST LAST SCREEN LOG
+{
+    local n i
+    VESSOP_XVFB_PID=""
+    for n in $(seq "$1" "$2"); do
+        { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
+        Xvfb ":$n" -screen 0 "$3" -nolisten tcp -nolisten unix-abstract >"$4" 2>&1 &
+        VESSOP_XVFB_PID=$!
+        for i in $(seq 1 50); do
+            kill -0 "$VESSOP_XVFB_PID" 2>/dev/null || break
+            if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+                export DISPLAY=":$n"
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$VESSOP_XVFB_PID" >/dev/null 2>&1 || true
+        wait "$VESSOP_XVFB_PID" 2>/dev/null || true
+        VESSOP_XVFB_PID=""
+    done
+    return 1
+}
