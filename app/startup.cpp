@@ -3,7 +3,7 @@
 #include "app/scan_control.h"
 #include "app/settings.h"
 #include "app/startup_logic.h"
-#include "app/updater/update_check.h"
+#include "app/update_control.h"
 #include "app/window_proc.h"
 #include "app/window_state.h"
 #include "gfx/direct2d.h"
@@ -59,7 +59,7 @@ void run_automatic_update_check(HWND hwnd)
     if (!automatic_check_due(read_auto_update(), now, read_last_update_check())) return;
     // Recorded before the check starts, whether or not it later succeeds: one try per day.
     write_last_update_check(now);
-    start_update_check(hwnd, false);
+    request_update_check(hwnd, false);
 }
 
 int run_vessop(std::span<const std::wstring> args)

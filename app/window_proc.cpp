@@ -5,7 +5,7 @@
 #include "app/scan_control.h"
 #include "app/settings.h"
 #include "app/startup_logic.h"
-#include "app/updater/update_check.h"
+#include "app/update_control.h"
 #include "app/window_logic.h"
 #include "base/clock.h"
 #include "gfx/direct2d.h"

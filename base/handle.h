@@ -45,46 +45,26 @@ private:
     Type value_ = Traits::invalid();
 };
 
-struct KernelHandleTraits {  // null means "none" (threads, events, processes)
-    using Type = HANDLE;
+// Traits for handles that an API reports as null when there are none, and for those it reports as
+// INVALID_HANDLE_VALUE (CreateFileW, FindFirstFileExW). `Close` is the function that frees one.
+template <class T, auto Close>
+struct NullHandleTraits {
+    using Type = T;
     static Type invalid() noexcept { return nullptr; }
-    static void close(Type h) noexcept { ::CloseHandle(h); }
+    static void close(Type h) noexcept { Close(h); }
 };
-struct FileHandleTraits {  // CreateFileW reports failure as INVALID_HANDLE_VALUE
+template <auto Close>
+struct InvalidValueHandleTraits {
     using Type = HANDLE;
     static Type invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(Type h) noexcept { ::CloseHandle(h); }
-};
-struct FindHandleTraits {
-    using Type = HANDLE;
-    static Type invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(Type h) noexcept { ::FindClose(h); }
-};
-struct RegKeyTraits {
-    using Type = HKEY;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type h) noexcept { ::RegCloseKey(h); }
-};
-struct MenuTraits {
-    using Type = HMENU;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type h) noexcept { ::DestroyMenu(h); }
-};
-struct CertContextTraits {
-    using Type = PCCERT_CONTEXT;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type h) noexcept { ::CertFreeCertificateContext(h); }
-};
-struct LocalMemTraits {  // buffers that an API allocated with LocalAlloc (CRYPT_DECODE_ALLOC_FLAG)
-    using Type = void*;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type h) noexcept { ::LocalFree(h); }
+    static void close(Type h) noexcept { Close(h); }
 };
 
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueFind = UniqueHandle<FindHandleTraits>;
-using UniqueRegKey = UniqueHandle<RegKeyTraits>;
-using UniqueMenu = UniqueHandle<MenuTraits>;
-using UniqueCertContext = UniqueHandle<CertContextTraits>;
-using UniqueLocalMem = UniqueHandle<LocalMemTraits>;
+using UniqueKernelHandle = UniqueHandle<NullHandleTraits<HANDLE, &::CloseHandle>>;  // threads, processes, events
+using UniqueFile = UniqueHandle<InvalidValueHandleTraits<&::CloseHandle>>;
+using UniqueFind = UniqueHandle<InvalidValueHandleTraits<&::FindClose>>;
+using UniqueRegKey = UniqueHandle<NullHandleTraits<HKEY, &::RegCloseKey>>;
+using UniqueMenu = UniqueHandle<NullHandleTraits<HMENU, &::DestroyMenu>>;
+using UniqueCertContext = UniqueHandle<NullHandleTraits<PCCERT_CONTEXT, &::CertFreeCertificateContext>>;
+// Buffers that an API allocated with LocalAlloc (CRYPT_DECODE_ALLOC_FLAG, CommandLineToArgvW).
+using UniqueLocalMem = UniqueHandle<NullHandleTraits<void*, &::LocalFree>>;

@@ -7,16 +7,9 @@
 
 namespace {
 
-struct AlgTraits {
-    using Type = BCRYPT_ALG_HANDLE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type h) noexcept { BCryptCloseAlgorithmProvider(h, 0); }
-};
-struct HashTraits {
-    using Type = BCRYPT_HASH_HANDLE;
-    static Type invalid() noexcept { return nullptr; }
-    static void close(Type h) noexcept { BCryptDestroyHash(h); }
-};
+void close_algorithm(BCRYPT_ALG_HANDLE h) { BCryptCloseAlgorithmProvider(h, 0); }
+using AlgTraits = NullHandleTraits<BCRYPT_ALG_HANDLE, &close_algorithm>;
+using HashTraits = NullHandleTraits<BCRYPT_HASH_HANDLE, &::BCryptDestroyHash>;
 
 }  // namespace
 

@@ -1,9 +1,9 @@
-#include "app/updater/update_check.h"
+#include "app/update_control.h"
 
 // This build has no update server to ask: a check starts nothing, so no outcome is ever posted and
 // the two handlers have nothing to take.
 
-void start_update_check(HWND, bool) {}
+void request_update_check(HWND, bool) {}
 
 void on_update_checked(HWND) {}
 
