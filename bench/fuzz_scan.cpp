@@ -463,6 +463,9 @@ public:
         return failures_ == 0;
     }
 
+    size_t json_bytes() const { return json_bytes_; }
+    size_t table_bytes() const { return table_bytes_; }
+
 private:
     std::wstring folder_of(size_t i) const
     {
@@ -602,8 +605,6 @@ private:
     std::vector<bool> decoded_alone_;
     std::vector<Control> controls_;
     uint64_t failures_ = 0;
-
-public:
     size_t json_bytes_ = 0;
     size_t table_bytes_ = 0;
 };
@@ -688,7 +689,7 @@ int main()
                     static_cast<unsigned long long>(tree_seed), options->mutants_per_tree,
                     static_cast<unsigned long long>(counts.accepted - accepted_before),
                     static_cast<unsigned long long>(options->mutants_per_tree - (counts.accepted - accepted_before)),
-                    tree.json_bytes_, tree.table_bytes_, monotonic_seconds() - tree_start, ok ? "" : "  FAILED");
+                    tree.json_bytes(), tree.table_bytes(), monotonic_seconds() - tree_start, ok ? "" : "  FAILED");
         std::fflush(stdout);
     }
 
