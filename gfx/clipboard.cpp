@@ -33,7 +33,16 @@ bool copy_to_clipboard(HWND hwnd, std::string_view text)
 {
     const std::wstring units = clipboard_units(text);
     const size_t bytes = units.size() * sizeof(wchar_t);
-    if (!OpenClipboard(hwnd)) return false;
+    // Another program (a clipboard manager, a remote-desktop client) may hold the clipboard for a
+    // moment while it reads what we put there last; a copy the user asked for is worth a short wait.
+    constexpr int k_attempts = 10;
+    constexpr DWORD k_retry_ms = 10;
+    bool opened = false;
+    for (int attempt = 0; attempt < k_attempts && !opened; ++attempt) {
+        if (attempt > 0) Sleep(k_retry_ms);
+        opened = OpenClipboard(hwnd) != FALSE;
+    }
+    if (!opened) return false;
     ClipboardCloser closer;
     EmptyClipboard();  // a failure leaves the old content, which SetClipboardData replaces anyway
     UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));

@@ -150,6 +150,16 @@ e2e_start_on_fixture()
     e2e_wait_window
 }
 
+# e2e_removable_drive LETTER FOLDER: maps a drive letter to a Unix folder as a removable (USB) drive.
+# Drive types are read when the Wine server starts, so the server is restarted (start Vessop after).
+e2e_removable_drive()
+{
+    mkdir -p "$2"
+    ln -sfn "$2" "$WINEPREFIX/dosdevices/$1:" || e2e_fail "cannot map $1:"
+    e2e_reg_add 'HKLM\Software\Wine\Drives' "$1:" REG_SZ floppy
+    e2e_restart_wine
+}
+
 # e2e_start [ARGS...]: starts Vessop.exe in the background.
 e2e_start()
 {
@@ -221,6 +231,23 @@ e2e_pixel() # FILE X Y
         | sed -n 's/^0,0: *( *\([0-9]*\), *\([0-9]*\), *\([0-9]*\).*/\1,\2,\3/p' | head -n 1
 }
 
+# Fails unless the pixel at (X, Y) is within TOLERANCE of R,G,B in every channel (anti-aliased
+# edges and alpha blending may round either way).
+e2e_expect_pixel() # FILE X Y R,G,B TOLERANCE WHAT
+{
+    local got
+    got=$(e2e_pixel "$1" "$2" "$3")
+    python3 -c 'import sys; g=[int(v) for v in sys.argv[1].split(",")]; w=[int(v) for v in sys.argv[2].split(",")]
+sys.exit(0 if len(g)==3 and all(abs(a-b)<=int(sys.argv[3]) for a,b in zip(g,w)) else 1)' "$got" "$4" "$5" \
+        || e2e_fail "$6: pixel ($2,$3) is $got, expected $4 (within $5)"
+}
+
+# The darkest grey level (0-255) in a region of a screenshot: how strongly text there is inked.
+e2e_darkest() # FILE X Y WIDTH HEIGHT
+{
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -colorspace Gray -format '%[fx:int(255*minima)]' info: 2>/dev/null
+}
+
 # Polls the screen until the pixel at absolute (X, Y) has the colour; status 1 on timeout.
 e2e_wait_pixel() # X Y R,G,B SECONDS
 {
@@ -265,4 +292,29 @@ e2e_ink_box() # FILE X Y WIDTH HEIGHT R,G,B
 {
     convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fill black -fuzz 20% -opaque "rgb($6)" \
         -fill white +opaque black -trim -format '%w %h %X %Y' info: 2>/dev/null
+}
+
+# Whether any pixel of a region is close to a colour (as a coloured label's ink is): status 0 when so.
+e2e_region_has_colour() # FILE X Y WIDTH HEIGHT R,G,B
+{
+    local found
+    found=$(convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fuzz 12% -fill black +opaque "rgb($6)" \
+        -fill white -opaque "rgb($6)" -colorspace Gray -format '%[fx:maxima>0.5]' info: 2>/dev/null)
+    [ "$found" = "1" ]
+}
+
+# Prints "x" of the first column, walking left from START_X along row Y, whose pixel is no longer R,G,B
+# (within 3): where a filled shape ends.
+e2e_edge_leftwards() # FILE START_X Y R,G,B
+{
+    convert "$1" -crop "$(($2 + 1))x1+0+$3" +repage -depth 8 txt:- 2>/dev/null | python3 -c '
+import re, sys
+want = [int(v) for v in sys.argv[2].split(",")]
+pixels = {}
+for line in sys.stdin:
+    m = re.match(r"(\d+),0:\((\d+),(\d+),(\d+)", line.replace(" ", ""))
+    if m: pixels[int(m.group(1))] = [int(m.group(i)) for i in (2, 3, 4)]
+x = int(sys.argv[1])
+while x >= 0 and x in pixels and all(abs(a - b) <= 3 for a, b in zip(pixels[x], want)): x -= 1
+print(x)' "$2" "$4"
 }

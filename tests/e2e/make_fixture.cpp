@@ -4,6 +4,8 @@
 //                                         under FOLDER\NPKI\yessign\USER
 //   make_fixture demo PC_ROOT USB_ROOT    a dozen realistic certificates from five authorities, some
 //                                         expired or expiring soon, some with copies on the USB root
+//   make_fixture cards PC_ROOT USB_ROOT   three cards in a known order: a business certificate ending in
+//                                         5 days; one on the PC and twice on the USB root; an expired one
 // Exit status 0 on success, 1 when a file could not be written, 64 on a usage error.
 
 #include "base/command_line.h"
@@ -29,6 +31,18 @@ std::string serial_bytes(uint32_t value)
     bytes += '\x01';  // a positive INTEGER whatever the value
     for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((value >> shift) & 0xFF);
     return bytes;
+}
+
+int64_t local_noon_in_days(int64_t now, int64_t days)
+{
+    const std::time_t t = static_cast<std::time_t>(now);
+    std::tm local = *std::localtime(&t);
+    local.tm_hour = 12;
+    local.tm_min = 0;
+    local.tm_sec = 0;
+    local.tm_mday += static_cast<int>(days);
+    local.tm_isdst = -1;
+    return static_cast<int64_t>(std::mktime(&local));
 }
 
 struct Authority {
@@ -72,8 +86,9 @@ TestCertificate certificate_for(const Holder& holder, int64_t now)
         {{std::string(k_oid_common_name), ca.common_name, StringType::utf8}},
     };
     test_certificate.serial = serial_bytes(holder.serial);
-    // Certificates run for a year; noon keeps the day count clear of midnight in any time zone.
-    test_certificate.not_after = (now / k_day + holder.days_left) * k_day + k_day / 2;
+    // Certificates run for a year and end at local noon `days_left` days from today, so the card reads
+    // exactly D-n whatever the time of day.
+    test_certificate.not_after = local_noon_in_days(now, holder.days_left);
     test_certificate.not_before = test_certificate.not_after - 365 * k_day;
     test_certificate.policy_oids = {holder.policy_oid};
     return test_certificate;
@@ -122,6 +137,20 @@ int write_demo(const std::wstring& pc_root, const std::wstring& usb_root, int64_
     return 0;
 }
 
+int write_cards(const std::wstring& pc_root, const std::wstring& usb_root, int64_t now)
+{
+    const Holder soon{&k_yessign, "한빛물산()0078901234567890", "corporation4EC", "1.2.410.200005.1.1.5", 5, 0xC0001, true, false};
+    const Holder three{&k_yessign, "홍길동()0012345678901234", "personal4IB", "1.2.410.200005.1.1.1", 200, 0xC0002, true, true};
+    const Holder expired{&k_kica, "이서준()0045678901234567", "personal", "1.2.410.200004.5.2.1.2", -41, 0xC0003, true, false};
+    for (const Holder* holder : {&soon, &three, &expired})
+        if (!write_holder(pc_root, *holder, now)) return 1;
+    if (!write_holder(usb_root, three, now)) return 1;
+    // The same certificate a second time on the USB drive, in a folder of another name.
+    const std::string der = make_certificate_der(certificate_for(three, now));
+    if (add_certificate(usb_root, L"yessign", L"backup-copy", der, true, true).empty()) return 1;
+    return 0;
+}
+
 }  // namespace
 
 int main()
@@ -134,6 +163,7 @@ int main()
         return write_count(args[2], std::wcstol(args[3].c_str(), nullptr, 10), first, now);
     }
     if (args.size() == 4 && args[1] == L"demo") return write_demo(args[2], args[3], now);
-    std::fprintf(stderr, "usage: make_fixture count FOLDER K [FIRST] | demo PC_ROOT USB_ROOT\n");
+    if (args.size() == 4 && args[1] == L"cards") return write_cards(args[2], args[3], now);
+    std::fprintf(stderr, "usage: make_fixture count FOLDER K [FIRST] | demo|cards PC_ROOT USB_ROOT\n");
     return 64;
 }

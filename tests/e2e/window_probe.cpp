@@ -1,12 +1,16 @@
 // Test helper: reports what Windows (Wine) itself says about the main window, which X11 tools cannot
 // see: the Win32 class, the window and client rectangles, the DPI, the minimum tracking size and the
 // primary work area. It also sends the messages a user would cause.
-// Usage: window_probe info | minmax | close | restore | settingchange | resize W H
-// "info" prints key=value lines; exit status 2 when no "Vessop.Main" window exists.
+// Usage: window_probe info | minmax | close | restore | settingchange | resize W H | clipboard |
+//        dialog TITLE
+// "info" prints key=value lines; exit status 2 when no "Vessop.Main" window exists. "clipboard" and
+// "dialog" print the clipboard's text and a message box's text as UTF-8 on one line, carriage returns
+// and line feeds written as \r and \n, so that what the program put there can be compared exactly.
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <windows.h>
 
@@ -58,11 +62,54 @@ int minmax(HWND window)
     return 0;
 }
 
+void print_escaped(const wchar_t* text)
+{
+    std::string out;
+    for (const wchar_t* p = text; *p; ++p) {
+        if (*p == L'\r') { out += "\\r"; continue; }
+        if (*p == L'\n') { out += "\\n"; continue; }
+        char utf8[8]{};
+        const int n = WideCharToMultiByte(CP_UTF8, 0, p, 1, utf8, sizeof(utf8), nullptr, nullptr);
+        out.append(utf8, n > 0 ? n : 0);
+    }
+    std::printf("%s\n", out.c_str());
+}
+
+int clipboard()
+{
+    if (!OpenClipboard(nullptr)) return 1;
+    int status = 1;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+            print_escaped(text);
+            GlobalUnlock(data);
+            status = 0;
+        }
+    }
+    CloseClipboard();
+    return status;
+}
+
+// A message box is a dialog whose text is the static control with the id -1.
+int dialog(const char* title)
+{
+    wchar_t wide_title[256]{};
+    MultiByteToWideChar(CP_UTF8, 0, title, -1, wide_title, 256);
+    const HWND box = FindWindowW(L"#32770", wide_title);
+    if (!box) return 2;
+    wchar_t text[4096]{};
+    GetDlgItemTextW(box, 0xFFFF, text, 4096);
+    print_escaped(text);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const char* command = argc > 1 ? argv[1] : "info";
+    if (std::strcmp(command, "clipboard") == 0) return clipboard();
+    if (std::strcmp(command, "dialog") == 0 && argc > 2) return dialog(argv[2]);
     const HWND window = FindWindowW(L"Vessop.Main", nullptr);
     if (!window) {
         std::printf("no window\n");
