@@ -4,6 +4,7 @@
 #include "x509/dates.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -77,10 +78,16 @@ std::string drive_of_path(std::wstring_view folder)
 
 ExpirySummary expiry_summary(const std::vector<CertificateEntry>& entries, int64_t now)
 {
+    // Every frame counts every entry, so the calendar is asked only near the threshold: an end more
+    // than 33 days of seconds away is at least 31 calendar days away in any time zone, whatever
+    // daylight-saving or zone change lies between, and so plainly valid.
+    constexpr int64_t k_surely_valid_seconds = 33 * 86'400;
     ExpirySummary summary;
     for (const CertificateEntry& entry : entries) {
         if (is_expired(entry.info, now)) {
             ++summary.expired;
+        } else if (now <= INT64_MAX - k_surely_valid_seconds && entry.info.not_after > now + k_surely_valid_seconds) {
+            continue;
         } else if (expiry_of(entry.info.not_after, now).state == ExpiryState::ExpiringSoon) {
             ++summary.expiring_soon;
         }

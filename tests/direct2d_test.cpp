@@ -4,10 +4,12 @@
 
 #include "gfx/direct2d.h"
 
+#include "app/window_proc.h"
 #include "app/window_state.h"
 #include "gfx/draw.h"
 #include "gfx/hit_test.h"
 #include "gfx/main_view.h"
+#include "x509/dates.h"
 
 #include <gtest/gtest.h>
 
@@ -437,4 +439,113 @@ TEST(PaintFrame, FramesKeepTheResources)
     WindowState without;
     paint_frame(without);  // nothing to draw with: nothing happens
     EXPECT_FALSE(without.gfx);
+}
+
+namespace {
+
+CertificateEntry valid_entry(std::string common_name, uint32_t serial)
+{
+    CertificateEntry entry;
+    entry.info.subject_cn = std::move(common_name);
+    entry.info.issuer_org = "yessign";
+    entry.info.serial_hex = std::to_string(serial);
+    entry.info.not_after = 4'000'000'000;  // 2096: valid
+    entry.info.policy_oids = {"1.2.410.200005.1.1.1"};  // all-purpose, personal: a chip after the title
+    entry.copies.push_back(CertificateCopy{L"C:\\NPKI\\yessign\\USER\\a", "yessign", "C:", false, true, false});
+    return entry;
+}
+
+}  // namespace
+
+TEST(MainView, HoverRepaintsOnlyWhenItsTargetLooksDifferent)
+{
+    // The real window procedure on a real (hidden) window: a move that keeps the hover where it was
+    // leaves no update region behind, one that changes what is highlighted does.
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = main_window_proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Vessop.HoverTest";
+    RegisterClassExW(&wc);
+    if (!windows_available()) GTEST_SKIP() << "no X display for windows; run under tests/with_display.sh";
+    const HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"hover", WS_POPUP, 0, 0, 1000, 600, nullptr, nullptr,
+                                      wc.hInstance, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    // Shown without activation: a hidden window keeps no update region under Wine.
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    WindowState state;
+    state.hwnd = hwnd;
+    state.dpi = 96;
+    state.gfx = create_gfx(hwnd, 96);
+    ASSERT_TRUE(state.gfx);
+    state.entries = std::vector<CertificateEntry>{valid_entry("One", 1), valid_entry("Two", 2)};
+    ASSERT_TRUE(window_state_slot().fill(std::move(state)));
+
+    std::vector<RowButton> buttons;
+    {
+        auto lease = window_state_slot().take();
+        buttons = row_buttons(*lease, card_rect(view_metrics_of(*lease), 0, 0));
+    }
+    ASSERT_EQ(buttons.size(), 3u);
+    const RectF recycle = buttons[0].rect;
+    const RectF open_folder = buttons[1].rect;
+    const float y = recycle.y + recycle.height / 2;
+    const struct {
+        float x, y;
+        bool repaint;
+        const char* what;
+    } k_moves[] = {
+        {recycle.x + 5, y, true, "onto Recycle"},
+        {recycle.x + 9, y + 1, false, "within Recycle"},
+        {recycle.x - 3, y, true, "into the gap: the card"},
+        {open_folder.x - 3, y, false, "elsewhere on the same card"},
+        {open_folder.x + 5, y, true, "onto Open folder"},
+        {open_folder.x + 5, y + 106, true, "the same button on the next card"},
+        {500, 30, true, "off the cards into the header's empty middle"},
+        {501, 31, false, "within the header's empty middle"},
+    };
+    for (const auto& move : k_moves) {
+        ValidateRect(hwnd, nullptr);
+        SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<int>(move.x), static_cast<int>(move.y)));
+        EXPECT_EQ(GetUpdateRect(hwnd, nullptr, FALSE) != FALSE, move.repaint) << move.what;
+    }
+    DestroyWindow(hwnd);
+    window_state_slot().discard();
+}
+
+TEST(MainView, OddNamesStayOnTheirLineAndClearOfThePill)
+{
+    // Empty, very long, combining and right-to-left names: each card's title is cut before the room
+    // kept for the pill, so nothing is inked between the chip's end and the pill.
+    TestWindow window(1000, 760);
+    REQUIRE_WINDOW(window);
+    WindowState state = state_for(window.get(), 96);
+    ASSERT_TRUE(state.gfx);
+    const std::string long_name(300, 'W');
+    state.entries = std::vector<CertificateEntry>{
+        valid_entry("", 1),
+        valid_entry(long_name + "()1234567890", 2),
+        valid_entry("e\xCC\x81\xCC\x81\xCC\x81 \xED\x95\x9C\xE1\x84\x80\xE1\x85\xA1()1234567890", 3),  // combining marks, jamo
+        valid_entry("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 " + long_name, 4),  // Hebrew, Arabic
+    };
+    Offscreen screen(*state.gfx, 1000, 760);
+    ASSERT_TRUE(screen.draw([&] {
+        fill_rect(*state.gfx, {0, 0, 1000, 760}, palette_for(false).background);
+        draw_main_view(state);
+    }));
+    const ViewMetrics m = view_metrics(1000, 760, 96);
+    for (size_t i = 0; i < state.entries->size(); ++i) {
+        const RectF card = card_rect(m, i, 0);
+        const std::string badge = status_badge(expiry_of((*state.entries)[i].info.not_after, now_seconds())).text;
+        const float pill_left = card.x + card.width - 14 - (measure_text(*state.gfx, badge, TextStyle::small) + 20);
+        // The chip ends at most 100 - 10 - (chip width) before the pill; the last 20 px before it stay clear.
+        for (UINT x = static_cast<UINT>(pill_left - 20); x < static_cast<UINT>(pill_left - 1); ++x) {
+            for (UINT y = static_cast<UINT>(card.y + 12); y < static_cast<UINT>(card.y + 38); ++y) {
+                const Pixel p = screen.at(x, y);
+                ASSERT_TRUE(p.r == 255 && p.g == 255 && p.b == 255)
+                    << "card " << i << ": ink at " << x << "," << y << " (" << int(p.r) << "," << int(p.g) << ","
+                    << int(p.b) << ")";
+            }
+        }
+    }
 }

@@ -318,3 +318,38 @@ x = int(sys.argv[1])
 while x >= 0 and x in pixels and all(abs(a - b) <= 3 for a, b in zip(pixels[x], want)): x -= 1
 print(x)' "$2" "$4"
 }
+
+# The text lines read from a region, one per output line as "Y<TAB>text" with Y the line's middle in
+# screen coordinates.
+e2e_ocr_lines() # FILE X Y WIDTH HEIGHT
+{
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -colorspace Gray -resize 300% "$E2E_TMP/ocr-lines.png" 2>/dev/null
+    tesseract "$E2E_TMP/ocr-lines.png" - --psm 6 -l eng tsv 2>/dev/null | python3 -c '
+import sys
+top = int(sys.argv[1])
+lines = {}
+for row in sys.stdin.read().splitlines()[1:]:
+    f = row.split("\t")
+    if len(f) < 12 or f[0] != "5" or not f[11].strip(): continue
+    key = (int(f[2]), int(f[3]), int(f[4]))
+    y = top + (int(f[7]) + int(f[9]) // 2) // 3
+    lines.setdefault(key, [y, []])[1].append(f[11])
+for key in sorted(lines):
+    y, words = lines[key]
+    print("%d\t%s" % (y, " ".join(words)))' "$3"
+}
+
+# The geometries "x y width height" of the visible popup menus (unnamed windows larger than a line of
+# text), the menu first and its open submenus after it; status 1 when none is open.
+e2e_popup_geometries()
+{
+    local w x y wd ht found=""
+    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+        # A popup is override-redirect; the swap chain's child window over the client area is not.
+        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+        read -r x y wd ht <<<"$(e2e_x_geometry "$w")"
+        if [ "${ht:-0}" -gt 30 ] && [ "${wd:-0}" -gt 30 ]; then found+="$x $y $wd $ht"$'\n'; fi
+    done
+    [ -n "$found" ] || return 1
+    printf '%s' "$found" | sort -k1,1n
+}
