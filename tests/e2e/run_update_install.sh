@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The whole update on the real Vessop.exe: the automatic check at start-up finds the release that
+# scripts/release built, the offer asks the exact question, Yes downloads, verifies and starts the
+# signed NSIS installer silently, the program closes itself, and the installed Vessop.exe is the new
+# version. Meanwhile an attacker tries to swap the verified installer before it starts, and the
+# system refuses every attempt because the program holds the file.
+# Usage: run_update_install.sh VESSOP_EXE RELEASE_DIR
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/update_lib.sh"
+e2e_init "$1"
+upd_init "$2"
+
+# The manifest scripts/release wrote, served unchanged, with the installer at its url.
+cp "$UPD_DIST/update.json" "$UPD_SITE/update.json"
+cp "$UPD_RELEASE" "$UPD_SITE/"
+installer_win="$UPD_WORK_WIN\\Vessop-Setup-$UPD_VERSION.exe"
+report=$E2E_TMP/attack.txt
+wine "$E2E_BIN/e2e_update_probe.exe" attack "$installer_win" "$VESSOP_CURL_LOG" "$(e2e_winpath "$report")" \
+    >"$E2E_TMP/attack.log" 2>&1 </dev/null &
+attacker=$!
+
+before=$(upd_now)
+upd_start
+text=$(upd_wait_box 30) || e2e_fail "no offer"
+expected=$(printf 'A new version is available: %s\n(current %s)\n\nUpdate now?' "$UPD_VERSION" "$UPD_CURRENT")
+[ "$(printf '%s' "$text" | tr -d '\r')" = "$expected" ] || e2e_fail "offer reads: $text"
+# Recorded before the check ran.
+last=$(e2e_reg_query "$UPD_KEY" LastUpdateCheck) || e2e_fail "LastUpdateCheck not written"
+[ "$last" -ge "$before" ] && [ "$last" -le "$(upd_now)" ] || e2e_fail "LastUpdateCheck is $last"
+
+upd_answer y
+wait "$attacker"
+attack_status=$?
+e2e_log "attacker: $(tr '\n' ';' <"$report")"
+[ "$attack_status" -eq 0 ] || e2e_fail "the attacker failed or an attack succeeded"
+for kind in overwrite rename delete replace; do
+    grep -q "^verified $kind refused 32$" "$report" || e2e_fail "$kind after verification was not refused as a sharing violation"
+done
+grep -q "ALREADY RUNNING" "$report" && e2e_fail "the installer started before the window thread was let go"
+grep -q "control attacks FAILED" "$report" && e2e_fail "the attacks do not work on a free file"
+
+e2e_wait_exit 60 || e2e_fail "the program did not close for the installer"
+deadline=$((SECONDS + 60))
+until [ "$(e2e_helper e2e_update_probe version "$(e2e_winpath "$UPD_INSTALLED")")" = "$UPD_VERSION" ]; do
+    [ $SECONDS -lt $deadline ] || e2e_fail "the installed Vessop.exe is not version $UPD_VERSION"
+    sleep 0.3
+done
+# /UPDATE=1: the installer starts the new version.
+E2E_WID=""
+e2e_wait_window 60
+pgrep -f 'Programs.Vessop.Vessop\.exe' >/dev/null || e2e_fail "the running Vessop is not the installed one"
+
+# The verified bytes are what was installed and what is left in the work folder.
+cmp -s "$UPD_WORK/Vessop-Setup-$UPD_VERSION.exe" "$UPD_RELEASE" || e2e_fail "the installer in the work folder changed"
+[ -e "$UPD_WORK/update.json" ] && e2e_fail "the manifest was not deleted"
+e2e_reg_query "$UPD_KEY" Placement >/dev/null && e2e_fail "the placement was saved on the update path"
+
+# curl ran twice, each time with exactly the eight arguments.
+tab=$'\t'
+manifest_args="-fsSL$tab--proto$tab=https$tab--max-time${tab}600$tab-o$tab$UPD_WORK_WIN\\update.json${tab}https://$UPD_HOST/Vessop/update.json?v=$UPD_CURRENT&lang=en"
+installer_args="-fsSL$tab--proto$tab=https$tab--max-time${tab}600$tab-o$tab$installer_win${tab}https://$UPD_HOST/Vessop/Vessop-Setup-$UPD_VERSION.exe"
+[ "$(sed -n 1p "$UPD_CURL_LOG")" = "$manifest_args" ] || e2e_fail "manifest request: $(sed -n 1p "$UPD_CURL_LOG")"
+[ "$(sed -n 2p "$UPD_CURL_LOG")" = "$installer_args" ] || e2e_fail "installer request: $(sed -n 2p "$UPD_CURL_LOG")"
+[ "$(upd_curl_runs)" -eq 2 ] || e2e_fail "curl ran $(upd_curl_runs) times"
+e2e_pass
