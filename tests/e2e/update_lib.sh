@@ -25,8 +25,13 @@ upd_init()
     VESSOP_CURL_LOG=$(e2e_winpath "$UPD_CURL_LOG")
     UPD_EMPTY=$E2E_TMP/empty
     mkdir -p "$UPD_EMPTY"
-    UPD_WORK=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp/Vessop
-    UPD_WORK_WIN="C:\\users\\$(id -un)\\AppData\\Local\\Temp\\Vessop"
+    # The program's work folder: Vessop under the user's temporary folder, as Windows names it.
+    local temp
+    temp=$(wine cmd /c 'echo %TEMP%' 2>/dev/null </dev/null | tr -d '\r\n')
+    [ -n "$temp" ] || e2e_fail "no temporary folder"
+    UPD_WORK_WIN="${temp%\\}\\Vessop"
+    UPD_WORK=$(winepath -u "$UPD_WORK_WIN" 2>/dev/null)
+    [ -n "$UPD_WORK" ] || e2e_fail "no Unix path for $UPD_WORK_WIN"
     UPD_INSTALLED=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Vessop/Vessop.exe
     UPD_KEY='HKCU\Software\Vessop'
     UPD_SIGNERS=$E2E_TMP/signers
