@@ -28,7 +28,7 @@ expected=$(printf 'A new version is available: %s\n(current %s)\n\nUpdate now?' 
 last=$(e2e_reg_query "$UPD_KEY" LastUpdateCheck) || e2e_fail "LastUpdateCheck not written"
 [ "$last" -ge "$before" ] && [ "$last" -le "$(upd_now)" ] || e2e_fail "LastUpdateCheck is $last"
 
-upd_answer y
+upd_answer yes
 wait "$attacker"
 attack_status=$?
 tr -d '\r' <"$report" >"$report.unix"

@@ -65,11 +65,11 @@ upd_serve_manifest "$UPD_VERSION" "$(upd_serve_installer "$UPD_RELEASE")" "$sha"
 echo 6000 >"$UPD_SITE/Vessop-Setup-$UPD_VERSION.exe.delay-ms"
 check_now
 upd_wait_box 20 >/dev/null || e2e_fail "no first offer"
-upd_answer y
+upd_answer yes
 upd_wait_notice 'Downloading update' 10 || e2e_fail "'Downloading update…' not shown"
 check_now
 upd_wait_box 20 >/dev/null || e2e_fail "no second offer"
-upd_answer y
+upd_answer yes
 upd_wait_notice 'Downloading update' 10 || e2e_fail "'Downloading update…' not shown for the second offer"
 e2e_wait_exit 60 || e2e_fail "the program did not close for the installer"
 installer_runs=$(grep -c "Vessop-Setup-$UPD_VERSION.exe\$" "$UPD_CURL_LOG")

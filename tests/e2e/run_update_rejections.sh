@@ -48,8 +48,8 @@ check()
     e2e_reg_delete_value "$UPD_KEY" LastUpdateCheck  # the automatic check is due
     upd_serve_manifest "$UPD_VERSION" "$(upd_serve_installer "$file")" "$sha" "$size"
     upd_start
-    upd_wait_box 30 >/dev/null || e2e_fail "$name: no offer"
-    upd_answer y
+    upd_wait_box 30 >/dev/null || { cat "$UPD_CURL_LOG"; e2e_reg_query "$UPD_KEY" LastUpdateCheck; e2e_fail "$name: no offer"; }
+    upd_answer yes
     upd_wait_notice "$expect" 30 || e2e_fail "$name: notice '$expect' not shown"
     [ "$(upd_installers_left)" -eq 0 ] || e2e_fail "$name: an installer was left behind"
     [ -e "$UPD_INSTALLED" ] && e2e_fail "$name: something was installed"
@@ -75,7 +75,7 @@ e2e_reg_delete_value "$UPD_KEY" LastUpdateCheck
 upd_serve_manifest "$UPD_VERSION" "https://$UPD_HOST/Vessop/Vessop-Setup-$UPD_VERSION.exe" "$(upd_sha256 "$good")"
 upd_start
 upd_wait_box 30 >/dev/null || e2e_fail "HTTP error: no offer"
-upd_answer y
+upd_answer yes
 upd_wait_notice 'Download failed' 30 || e2e_fail "HTTP error: notice not shown"
 [ "$(upd_installers_left)" -eq 0 ] || e2e_fail "HTTP error: an installer was left behind"
 upd_close
@@ -87,7 +87,7 @@ e2e_reg_delete_value "$UPD_KEY" LastUpdateCheck
 upd_serve_manifest "$UPD_VERSION" "$(upd_serve_installer "$good")" "$(upd_sha256 "$good" | tr a-f A-F)"
 upd_start
 upd_wait_box 30 >/dev/null || e2e_fail "upper-case digest: no offer"
-upd_answer y
+upd_answer yes
 e2e_wait_exit 60 || e2e_fail "upper-case digest: the program did not close for the installer"
 deadline=$((SECONDS + 60))
 until [ "$(e2e_helper e2e_update_probe version "$(e2e_winpath "$UPD_INSTALLED")")" = "$UPD_VERSION" ]; do

@@ -100,15 +100,11 @@ upd_wait_box() # SECONDS
 
 upd_box_open() { e2e_helper e2e_update_probe msgbox >/dev/null; }
 
-# Answers the visible message box with a key (y or n).
-upd_answer() # KEY
+# Answers the visible message box by clicking Yes or No. (Keys typed with xdotool were seen to
+# answer the next program's box as well under Wine, so the button is clicked instead.)
+upd_answer() # yes|no
 {
-    local wid
-    for wid in $(xdotool search --onlyvisible --name '^Vessop$' 2>/dev/null); do
-        [ "$wid" = "$E2E_WID" ] && continue
-        xdotool windowfocus --sync "$wid" >/dev/null 2>&1
-        xdotool key --window "$wid" "$1"
-    done
+    e2e_helper e2e_update_probe answer "$1" >/dev/null || e2e_fail "could not answer the message box"
     local deadline=$((SECONDS + 10))
     while upd_box_open; do
         [ $SECONDS -lt $deadline ] || e2e_fail "the message box did not take the answer $1"

@@ -1,6 +1,7 @@
 // Test helper for the updater's end-to-end tests, run inside the test's Wine prefix.
 //   msgbox                 prints the text of the visible message box captioned "Vessop"
 //                          (status 2 when there is none)
+//   answer yes|no          clicks that box's Yes or No button
 //   version FILE           prints the ProductVersion of FILE's version block
 //   attack INSTALLER CURL_LOG REPORT
 //       The swap attacker. Waits until curl has fetched INSTALLER (its line in CURL_LOG), then, with
@@ -76,6 +77,18 @@ int msgbox()
     if (!found.hwnd) return 2;
     EnumChildWindows(found.hwnd, print_static, 0);
     return 0;
+}
+
+// Clicks the box's Yes or No button, as the user would.
+int answer(const char* which)
+{
+    FoundBox found;
+    EnumWindows(find_box, reinterpret_cast<LPARAM>(&found));
+    if (!found.hwnd) return 2;
+    const HWND button = GetDlgItem(found.hwnd, std::strcmp(which, "yes") == 0 ? IDYES : IDNO);
+    if (!button) return 1;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
 }
 
 int version(const std::wstring& file)
@@ -297,8 +310,9 @@ int main(int argc, char** argv)
 {
     const char* command = argc > 1 ? argv[1] : "";
     if (std::strcmp(command, "msgbox") == 0) return msgbox();
+    if (std::strcmp(command, "answer") == 0 && argc > 2) return answer(argv[2]);
     if (std::strcmp(command, "version") == 0 && argc > 2) return version(wide(argv[2]));
     if (std::strcmp(command, "attack") == 0 && argc > 4) return attack(wide(argv[2]), wide(argv[3]), wide(argv[4]));
-    std::printf("usage: update_probe msgbox | version FILE | attack INSTALLER CURL_LOG REPORT\n");
+    std::printf("usage: update_probe msgbox | answer yes|no | version FILE | attack INSTALLER CURL_LOG REPORT\n");
     return 1;
 }
