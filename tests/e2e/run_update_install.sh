@@ -66,4 +66,21 @@ installer_args="-fsSL$tab--proto$tab=https$tab--max-time${tab}600$tab-o$tab$inst
 [ "$(sed -n 1p "$UPD_CURL_LOG")" = "$manifest_args" ] || e2e_fail "manifest request: $(sed -n 1p "$UPD_CURL_LOG")"
 [ "$(sed -n 2p "$UPD_CURL_LOG")" = "$installer_args" ] || e2e_fail "installer request: $(sed -n 2p "$UPD_CURL_LOG")"
 [ "$(upd_curl_runs)" -eq 2 ] || e2e_fail "curl ran $(upd_curl_runs) times"
+
+# What the installer registered: the Start-menu shortcut and the uninstaller under HKCU, which takes
+# the program, its shortcut and its settings (Vessop.exe --unregister) away again.
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vessop'
+[ "$(e2e_reg_query "$uninstall_key" DisplayVersion)" = "$UPD_VERSION" ] || e2e_fail "no uninstall entry for $UPD_VERSION"
+uninstaller=$(e2e_reg_query "$uninstall_key" UninstallString | tr -d '"') || e2e_fail "no UninstallString"
+shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu/Programs/Vessop.lnk' | head -n 1)
+[ -n "$shortcut" ] || e2e_fail "no Start-menu shortcut"
+e2e_helper e2e_window_probe close >/dev/null
+e2e_wait_no_window 20 || e2e_fail "the updated Vessop did not close"
+e2e_key_exists "$UPD_KEY" || e2e_fail "no settings to remove"
+wine "$uninstaller" /S >>"$E2E_TMP/app.log" 2>&1 </dev/null
+deadline=$((SECONDS + 60))
+while [ -e "$UPD_INSTALLED" ] || [ -e "$shortcut" ] || e2e_key_exists "$uninstall_key" || e2e_key_exists "$UPD_KEY"; do
+    [ $SECONDS -lt $deadline ] || e2e_fail "the uninstaller left the program, its shortcut, its entry or its settings"
+    sleep 0.3
+done
 e2e_pass
