@@ -6,7 +6,11 @@
 #include "base/sha256.h"
 #include "i18n/catalogue.h"
 
+#include <array>
+#include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -42,7 +46,9 @@ Slot<DownloadOutcome>& pending_installer()
 
 DownloadOutcome download_and_verify(const UpdateInfo& info)
 {
-    const Path path = join_path(work_folder(), installer_file_name(info.version));
+    const std::optional<Path> folder = work_folder();
+    if (!folder) return DownloadFailed{os_error_text(ERROR_PATH_NOT_FOUND)};
+    const Path path = join_path(*folder, installer_file_name(info.version));
     if (std::optional<std::string> error = run_curl(info.url, path)) return DownloadFailed{std::move(*error)};
 
     // Readers (the loader among them) may share it; writers, renamers and deleters may not.

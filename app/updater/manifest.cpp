@@ -4,8 +4,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <limits>
-
 namespace {
 
 constexpr size_t k_longest_version = 32;

@@ -16,7 +16,7 @@ namespace {
 
 using GetTempPath2Function = DWORD(WINAPI*)(DWORD, LPWSTR);
 
-std::wstring temp_folder()
+std::optional<std::wstring> temp_folder()
 {
     // Windows 11 and late Windows 10 updates have GetTempPath2W (a private folder for SYSTEM); older
     // systems, and Wine, only the original.
@@ -24,7 +24,7 @@ std::wstring temp_folder()
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
     wchar_t buffer[MAX_PATH + 1]{};
     const DWORD length = get_temp_path2 ? get_temp_path2(MAX_PATH + 1, buffer) : GetTempPathW(MAX_PATH + 1, buffer);
-    if (length == 0 || length > MAX_PATH) return {};
+    if (length == 0 || length > MAX_PATH) return std::nullopt;
     return std::wstring(buffer, length);
 }
 
@@ -67,9 +67,11 @@ std::string os_error_text(DWORD code)
     return result;
 }
 
-Path work_folder()
+std::optional<Path> work_folder()
 {
-    const Path folder = join_path(temp_folder(), k_work_folder_name);
+    const std::optional<std::wstring> temp = temp_folder();
+    if (!temp) return std::nullopt;
+    const Path folder = join_path(*temp, k_work_folder_name);
     SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);  // an existing folder is fine; failures show later
     return folder;
 }

@@ -18,8 +18,9 @@ std::string os_error_text(DWORD code);
 
 // The user's temporary folder (GetTempPath2W where the system has it, else GetTempPathW) joined with
 // "Vessop", created with any missing parents each time; a failure to create it is not reported (the
-// transfer into it fails and says so).
-Path work_folder();
+// transfer into it fails and says so). Empty only when the system names no temporary folder: a
+// relative path would put downloads in whatever the current folder is.
+std::optional<Path> work_folder();
 
 // Every byte of an open file, from its start. Empty with the error code in `error` on failure.
 std::optional<std::vector<uint8_t>> read_whole_file(HANDLE file, DWORD& error);

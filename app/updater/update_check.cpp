@@ -71,7 +71,9 @@ Slot<PendingUpdateCheck>& pending_update_check()
 
 UpdateCheckOutcome run_update_check()
 {
-    const Path manifest_path = join_path(work_folder(), k_manifest_file_name);
+    const std::optional<Path> folder = work_folder();
+    if (!folder) return CheckFailed{os_error_text(ERROR_PATH_NOT_FOUND)};
+    const Path manifest_path = join_path(*folder, k_manifest_file_name);
     const std::string url = update_request_url(VESSOP_MAKER_HOST, k_version, current_language());
     if (std::optional<std::string> error = run_curl(url, manifest_path)) return CheckFailed{std::move(*error)};
     std::variant<std::string, CheckFailed> text = read_manifest(manifest_path);
