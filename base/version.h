@@ -7,3 +7,5 @@
 #include <string_view>
 
 inline constexpr std::string_view k_version = VESSOP_VERSION;
+// The maker's company: the version block's CompanyName and the one signer an update may come from.
+inline constexpr std::string_view k_company = VESSOP_COMPANY;

@@ -53,6 +53,12 @@ if(CMAKE_CROSSCOMPILING)
     TIMEOUT 300)
 endif()
 
+# A fixed-seed slice of the manifest fuzzer (bench/fuzz_manifest.cpp); the full run is done by hand.
+if(TARGET bench_fuzz_manifest)
+  add_test(NAME FuzzManifestSlice COMMAND bench_fuzz_manifest --seed 20240611 --count 5000)
+  set_tests_properties(FuzzManifestSlice PROPERTIES FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}" TIMEOUT 120)
+endif()
+
 include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/tests/scanner_drives.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)

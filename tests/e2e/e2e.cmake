@@ -12,6 +12,12 @@ add_executable(e2e_window_probe ${VESSOP_E2E_DIR}/window_probe.cpp)
 target_link_libraries(e2e_window_probe PRIVATE user32)
 add_executable(e2e_make_fixture ${VESSOP_E2E_DIR}/make_fixture.cpp)
 target_link_libraries(e2e_make_fixture PRIVATE vessop_test_support vessop_npki)
+# The updater's tests: curl's stand-in (copied into the prefix as System32\curl.exe), a probe for
+# message boxes, version blocks and the swap attack.
+add_executable(e2e_curl_double ${VESSOP_E2E_DIR}/curl_double.cpp)
+target_link_options(e2e_curl_double PRIVATE -municode)
+add_executable(e2e_update_probe ${VESSOP_E2E_DIR}/update_probe.cpp)
+target_link_libraries(e2e_update_probe PRIVATE user32 version)
 
 find_program(VESSOP_XVFB Xvfb)
 find_program(VESSOP_XDOTOOL xdotool)
@@ -40,3 +46,29 @@ vessop_e2e_test(DeviceArrivalRescansOnce run_devicechange.sh)
 vessop_e2e_test(RefreshByKeyAndButton run_refresh.sh)
 vessop_e2e_test(CardsAtBothScales run_cards.sh)
 vessop_e2e_test(DetailPaneAndWheel run_detail.sh)
+
+# The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
+# own folder (incremental afterwards), signed by a throwaway identity made with openssl.
+find_program(VESSOP_MAKENSIS makensis)
+find_program(VESSOP_OSSLSIGNCODE osslsigncode)
+find_program(VESSOP_OPENSSL openssl)
+if(VESSOP_MAKENSIS AND VESSOP_OSSLSIGNCODE AND VESSOP_OPENSSL)
+  set(VESSOP_UPDATE_RELEASE ${CMAKE_BINARY_DIR}/update-release)
+  math(EXPR next_minor "${VESSOP_VERSION_MINOR} + 1")
+  add_test(NAME E2E.UpdateReleaseBuild
+           COMMAND bash ${VESSOP_E2E_DIR}/build_update_release.sh ${VESSOP_UPDATE_RELEASE}
+                   ${VESSOP_VERSION_MAJOR}.${next_minor}.0 ${VESSOP_MAKER_HOST})
+  set_tests_properties(E2E.UpdateReleaseBuild PROPERTIES FIXTURES_SETUP update_release TIMEOUT 1200 RUN_SERIAL TRUE)
+  foreach(update_test UpdateInstallsSignedRelease:run_update_install.sh
+                      UpdateRejectsBadInstallers:run_update_rejections.sh
+                      UpdateAutomaticSchedule:run_update_schedule.sh
+                      UpdateManualCheck:run_update_manual.sh)
+    string(REPLACE ":" ";" parts ${update_test})
+    list(GET parts 0 test_name)
+    list(GET parts 1 test_script)
+    vessop_e2e_test(${test_name} ${test_script} ${VESSOP_UPDATE_RELEASE})
+    set_tests_properties(E2E.${test_name} PROPERTIES FIXTURES_REQUIRED update_release TIMEOUT 600)
+  endforeach()
+else()
+  message(STATUS "Updater end-to-end tests skipped: makensis, osslsigncode or openssl missing (scripts/setup)")
+endif()

@@ -1,0 +1,152 @@
+#include "app/updater/platform.h"
+
+#include "app/updater/transfer.h"
+#include "base/handle.h"
+#include "base/text.h"
+#include "i18n/catalogue.h"
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+
+#include <shlobj.h>
+
+namespace {
+
+using GetTempPath2Function = DWORD(WINAPI*)(DWORD, LPWSTR);
+
+std::optional<std::wstring> temp_folder()
+{
+    // Windows 11 and late Windows 10 updates have GetTempPath2W (a private folder for SYSTEM); older
+    // systems, and Wine, only the original.
+    static const auto get_temp_path2 = reinterpret_cast<GetTempPath2Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
+    wchar_t buffer[MAX_PATH + 1]{};
+    const DWORD length = get_temp_path2 ? get_temp_path2(MAX_PATH + 1, buffer) : GetTempPathW(MAX_PATH + 1, buffer);
+    if (length == 0 || length > MAX_PATH) return std::nullopt;
+    return std::wstring(buffer, length);
+}
+
+std::optional<std::wstring> environment_variable(const wchar_t* name)
+{
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0) return std::nullopt;
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
+    if (length == 0 || length >= size) return std::nullopt;
+    value.resize(length);
+    return value;
+}
+
+DWORD WINAPI detached_thread_main(void* parameter)
+{
+    std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(parameter));
+    try {
+        (*body)();
+    } catch (...) {
+        // Nothing may leave a thread entry; the body reports its own failures.
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::string os_error_text(DWORD code)
+{
+    wchar_t* message = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    const UniqueLocalMem owner(message);
+    std::wstring text = length && message ? std::wstring(message, length) : std::wstring();
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    std::string result = utf8_from_utf16(text);
+    if (!result.empty()) result += ' ';
+    result += "(os error " + std::to_string(code) + ")";
+    return result;
+}
+
+std::optional<Path> work_folder()
+{
+    const std::optional<std::wstring> temp = temp_folder();
+    if (!temp) return std::nullopt;
+    const Path folder = join_path(*temp, k_work_folder_name);
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);  // an existing folder is fine; failures show later
+    return folder;
+}
+
+std::optional<std::vector<uint8_t>> read_whole_file(HANDLE file, DWORD& error)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        error = GetLastError();
+        return std::nullopt;
+    }
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
+        error = GetLastError();
+        return std::nullopt;
+    }
+    constexpr size_t k_chunk = size_t{1} << 24;
+    std::vector<uint8_t> bytes;
+    try {
+        bytes.reserve(static_cast<size_t>(size.QuadPart));  // the size is a hint; reading goes to the end
+        for (;;) {
+            const size_t done = bytes.size();
+            bytes.resize(done + k_chunk);
+            DWORD read = 0;
+            if (!ReadFile(file, bytes.data() + done, static_cast<DWORD>(k_chunk), &read, nullptr)) {
+                error = GetLastError();
+                return std::nullopt;
+            }
+            bytes.resize(done + read);
+            if (read == 0) return bytes;
+        }
+    } catch (const std::exception&) {  // too large to hold
+        error = ERROR_NOT_ENOUGH_MEMORY;
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> run_curl(const std::string& url, const Path& output)
+{
+    const Path program = curl_program(environment_variable(L"SystemRoot"));
+    std::wstring line = command_line(program, curl_arguments(utf16_from_utf8(url), output));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &started))
+        return os_error_text(GetLastError());
+    const UniqueKernelHandle process(started.hProcess);
+    const UniqueKernelHandle thread(started.hThread);
+    if (WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED) return os_error_text(GetLastError());
+    DWORD exit_code = 0;
+    if (!GetExitCodeProcess(process.get(), &exit_code)) return os_error_text(GetLastError());
+    if (exit_code != 0) return std::string(tr({"다운로드하지 못했습니다", "Download failed"}));
+    return std::nullopt;
+}
+
+bool start_detached_thread(std::function<void()> body)
+{
+    try {
+        auto owned = std::make_unique<std::function<void()>>(std::move(body));
+        const UniqueKernelHandle thread(CreateThread(nullptr, 0, detached_thread_main, owned.get(), 0, nullptr));
+        if (!thread) return false;  // still ours, freed here
+        owned.release();            // the thread's now; closing our handle detaches it
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void post_result(HWND hwnd, UINT message)
+{
+    constexpr int k_attempts = 50;
+    constexpr DWORD k_retry_ms = 100;
+    for (int attempt = 0; attempt < k_attempts; ++attempt) {
+        if (PostMessageW(hwnd, message, 0, 0) || !IsWindow(hwnd)) return;
+        Sleep(k_retry_ms);
+    }
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the release the updater tests install, with scripts/release itself: version NEXT of this
+# build's host, into OUT/build (kept between runs, so a later run rebuilds only what changed) and
+# OUT/dist, signed by a throwaway "Tamsel Works Co., Ltd." identity made here and thrown away after.
+# Usage: build_update_release.sh OUT NEXT_VERSION MAKER_HOST
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=$1 version=$2 host=$3
+keys=$(mktemp -d /tmp/vessop-release-keys.XXXXXX)
+trap 'rm -rf "$keys"' EXIT
+company=$(sed -n 's/^set(VESSOP_COMPANY "\(.*\)")$/\1/p' "$root/CMakeLists.txt")
+[ -n "$company" ] || { echo "no company name in CMakeLists.txt"; exit 1; }
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/key.pem" -out "$keys/cert.pem" -days 2 \
+  -subj "/CN=$company" -addext "extendedKeyUsage=codeSigning" >"$keys/openssl.log" 2>&1 \
+  || { cat "$keys/openssl.log"; exit 1; }
+start=$SECONDS
+"$root/scripts/release" --key "$keys/key.pem" --cert "$keys/cert.pem" --version "$version" --host "$host" \
+  --build "$out/build" --out "$out/dist"
+echo "release $version built and signed in $((SECONDS - start)) s"
+test -f "$out/dist/Vessop-Setup-$version.exe" && test -f "$out/dist/update.json"

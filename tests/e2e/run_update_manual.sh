@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Checks the user asks for: "Checking for updates…", then "You're up to date (VERSION)", the manifest
+# failures ("manifest" for http:// and HTTPS:// urls) and curl's failures ("Download failed" for an
+# HTTP error, a time-out and a refused non-https redirect). Then two offers accepted one after the
+# other while the first download runs: the second starts no second download.
+# Every check is asked for through the settings menu's "Check for updates".
+# Usage: run_update_manual.sh VESSOP_EXE RELEASE_DIR
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/update_lib.sh"
+e2e_init "$1"
+upd_init "$2"
+e2e_reg_add "$UPD_KEY" LastUpdateCheck REG_SZ "$(upd_now)"  # no automatic check in this test
+
+# The menu button, then "Check for updates": the third item (no added folders, the separator skipped).
+check_now()
+{
+    local cx cy cw deadline=$((SECONDS + 10))
+    read -r cx cy <<<"$(e2e_client_origin)"
+    IFS=, read -r _ _ cw _ <<<"$(e2e_probe client)"
+    xdotool mousemove $((cx + cw - 28)) $((cy + 26)) click 1
+    until e2e_popup_geometries >/dev/null; do
+        [ $SECONDS -lt $deadline ] || e2e_fail "the settings menu did not open"
+        sleep 0.1
+    done
+    xdotool key Down Down Down Return
+}
+
+# Waits for a notice, then for it to go, so that the next identical text is a new one.
+expect_notice() # REGEX WHAT
+{
+    upd_wait_notice "$1" 20 || e2e_fail "$2: '$1' not shown"
+    local deadline=$((SECONDS + 10))
+    until upd_no_notice; do
+        [ $SECONDS -lt $deadline ] || e2e_fail "$2: the notice did not go away"
+        sleep 0.3
+    done
+}
+
+upd_start
+sha=$(upd_sha256 "$UPD_RELEASE")
+
+# Up to date; the slow server leaves time to read the first notice.
+upd_serve_manifest "$UPD_CURRENT" "https://$UPD_HOST/Vessop/Vessop-Setup-$UPD_CURRENT.exe" "$sha"
+echo 2500 >"$UPD_SITE/update.json.delay-ms"
+check_now
+upd_wait_notice 'Checking for updates' 20 || e2e_fail "'Checking for updates…' not shown"
+expect_notice "up to date \\($(printf '%s' "$UPD_CURRENT" | sed 's/\./\\./g')\\)" "up to date"
+rm -f "$UPD_SITE/update.json.delay-ms"
+
+for url in "http://$UPD_HOST/x.exe" "HTTPS://$UPD_HOST/x.exe"; do
+    upd_serve_manifest "$UPD_VERSION" "$url" "$sha"
+    check_now
+    expect_notice '^manifest' "url $url"
+done
+upd_box_open && e2e_fail "a bad manifest opened the offer"
+
+for code in 22 28; do
+    echo "$code" >"$UPD_SITE/update.json.exit"
+    check_now
+    expect_notice 'Download failed' "curl exit $code"
+done
+rm -f "$UPD_SITE/update.json.exit"
+echo "http://$UPD_HOST/Vessop/update.json" >"$UPD_SITE/update.json.redirect"
+check_now
+expect_notice 'Download failed' "redirect to http"
+rm -f "$UPD_SITE/update.json.redirect"
+
+# Two accepted offers: the first download is slow; the second Yes starts nothing new.
+upd_serve_manifest "$UPD_VERSION" "$(upd_serve_installer "$UPD_RELEASE")" "$sha" "$(upd_size "$UPD_RELEASE")"
+echo 6000 >"$UPD_SITE/Vessop-Setup-$UPD_VERSION.exe.delay-ms"
+check_now
+upd_wait_box 20 >/dev/null || e2e_fail "no first offer"
+upd_answer yes
+upd_wait_notice 'Downloading update' 10 || e2e_fail "'Downloading update…' not shown"
+check_now
+upd_wait_box 20 >/dev/null || e2e_fail "no second offer"
+upd_answer yes
+upd_wait_notice 'Downloading update' 10 || e2e_fail "'Downloading update…' not shown for the second offer"
+e2e_wait_exit 60 || e2e_fail "the program did not close for the installer"
+installer_runs=$(grep -c "Vessop-Setup-$UPD_VERSION.exe\$" "$UPD_CURL_LOG")
+[ "$installer_runs" -eq 1 ] || e2e_fail "the installer was downloaded $installer_runs times"
+deadline=$((SECONDS + 60))
+until [ "$(e2e_helper e2e_update_probe version "$(e2e_winpath "$UPD_INSTALLED")")" = "$UPD_VERSION" ]; do
+    [ $SECONDS -lt $deadline ] || e2e_fail "version $UPD_VERSION was not installed"
+    sleep 0.3
+done
+e2e_pass

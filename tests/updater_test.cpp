@@ -1,0 +1,205 @@
+// The updater's pure parts: the manifest rules, version order, the request and the command lines
+// that reach CreateProcessW (split back with the system's own CommandLineToArgvW).
+
+#include "app/updater/manifest.h"
+#include "app/updater/platform.h"
+#include "app/updater/transfer.h"
+#include "app/updater/version_order.h"
+#include "base/handle.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace {
+
+constexpr char k_hash[] = "3b1f6a0c9e2d4b5a6c7d8e9f00112233445566778899aabbccddeeff00112233";
+
+std::string manifest(std::string version, std::string url, std::string extra = "")
+{
+    return "{\"version\":\"" + version + "\",\"url\":\"" + url + "\",\"sha256\":\"" + k_hash + "\"" + extra + "}";
+}
+
+struct ManifestCase {
+    const char* name;
+    std::string text;
+    std::optional<UpdateInfo> expected;
+};
+
+UpdateInfo info(std::string version, std::string url, uint64_t size = 0, std::string sha = k_hash)
+{
+    return UpdateInfo{std::move(version), std::move(url), std::move(sha), size};
+}
+
+TEST(Manifest, ValidatesEachRuleAndNormalisesTheDigest)
+{
+    const std::string ok_url = "https://dl.example/Vessop-Setup-0.2.0.exe";
+    const ManifestCase cases[] = {
+        {"plain", manifest("0.2.0", ok_url), info("0.2.0", ok_url)},
+        {"white space around", " \t\r\n" + manifest("0.2.0", ok_url) + "\n\r\t ", info("0.2.0", ok_url)},
+        {"upper-case digest is kept lower-case",
+         "{\"version\":\"1\",\"url\":\"https://x\",\"sha256\":\"ABCdef09XYZ\"}", info("1", "https://x", 0, "abcdef09xyz")},
+        {"other keys ignored", manifest("0.2.0", ok_url, ",\"notes\":[1,{\"a\":null}],\"Version\":\"x\""),
+         info("0.2.0", ok_url)},
+        {"a repeated key: the last counts", manifest("0.2.0", ok_url, ",\"version\":\"0.3\""), info("0.3", ok_url)},
+        {"escaped key", "{\"ver\\u0073ion\":\"9\",\"url\":\"https://a/b\",\"sha256\":\"\"}", info("9", "https://a/b", 0, "")},
+        {"scheme alone is long enough", manifest("1", "https://"), info("1", "https://")},
+        {"32-byte version", manifest(std::string(31, '1') + ".", ok_url), info(std::string(31, '1') + ".", ok_url)},
+        {"dots only", manifest("..", ok_url), info("..", ok_url)},
+        // size: only a plain non-negative integer that fits 64 bits counts
+        {"size", manifest("1", ok_url, ",\"size\":123456"), info("1", ok_url, 123456)},
+        {"largest size", manifest("1", ok_url, ",\"size\":18446744073709551615"),
+         info("1", ok_url, 18446744073709551615ull)},
+        {"size too large", manifest("1", ok_url, ",\"size\":18446744073709551616"), info("1", ok_url)},
+        {"negative size", manifest("1", ok_url, ",\"size\":-5"), info("1", ok_url)},
+        {"fractional size", manifest("1", ok_url, ",\"size\":12.5"), info("1", ok_url)},
+        {"size with exponent", manifest("1", ok_url, ",\"size\":1e3"), info("1", ok_url)},
+        {"size as a string", manifest("1", ok_url, ",\"size\":\"123\""), info("1", ok_url)},
+        {"size null", manifest("1", ok_url, ",\"size\":null"), info("1", ok_url)},
+        // failures
+        {"leading v", manifest("v0.2.0", ok_url), std::nullopt},
+        {"33-byte version", manifest(std::string(33, '1'), ok_url), std::nullopt},
+        {"empty version", manifest("", ok_url), std::nullopt},
+        {"space in version", manifest("0.2 .0", ok_url), std::nullopt},
+        {"dash in version", manifest("0.2.0-1", ok_url), std::nullopt},
+        {"NUL in version", manifest("0.2\\u0000", ok_url), std::nullopt},
+        {"version a number", "{\"version\":2,\"url\":\"https://a\",\"sha256\":\"\"}", std::nullopt},
+        {"plain http", manifest("0.2.0", "http://dl.example/x.exe"), std::nullopt},
+        {"upper-case scheme", manifest("0.2.0", "HTTPS://dl.example/x.exe"), std::nullopt},
+        {"scheme cut short", manifest("0.2.0", "https:/"), std::nullopt},
+        {"space before scheme", manifest("0.2.0", " https://a"), std::nullopt},
+        {"sha256 missing", "{\"version\":\"1\",\"url\":\"https://a\"}", std::nullopt},
+        {"sha256 not a string", "{\"version\":\"1\",\"url\":\"https://a\",\"sha256\":null}", std::nullopt},
+        {"url missing", "{\"version\":\"1\",\"sha256\":\"\"}", std::nullopt},
+        {"keys differ in case", "{\"Version\":\"1\",\"url\":\"https://a\",\"sha256\":\"\"}", std::nullopt},
+        {"second object after it", manifest("0.2.0", ok_url) + manifest("0.2.0", ok_url), std::nullopt},
+        {"garbage after it", manifest("0.2.0", ok_url) + " x", std::nullopt},
+        {"form feed after it", manifest("0.2.0", ok_url) + "\f", std::nullopt},
+        {"NUL after it", manifest("0.2.0", ok_url) + std::string(1, '\0') + "junk", std::nullopt},
+        {"byte-order mark", "\xEF\xBB\xBF" + manifest("0.2.0", ok_url), std::nullopt},
+        {"an array", "[" + manifest("0.2.0", ok_url) + "]", std::nullopt},
+        {"a string", "\"0.2.0\"", std::nullopt},
+        {"empty text", "", std::nullopt},
+        {"trailing comma", manifest("0.2.0", ok_url, ","), std::nullopt},
+        {"number beyond a double", manifest("0.2.0", ok_url, ",\"x\":1e999"), std::nullopt},
+        {"lone surrogate", manifest("0.2.0", ok_url, ",\"x\":\"\\ud800\""), std::nullopt},
+        {"comment", "/* */" + manifest("0.2.0", ok_url), std::nullopt},
+    };
+    for (const ManifestCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(validate_manifest(c.text), c.expected);
+    }
+}
+
+TEST(Manifest, OutcomeComparesTheOfferWithTheCurrentVersion)
+{
+    struct Case {
+        const char* offered;
+        const char* current;
+        bool available;
+    };
+    const Case cases[] = {
+        {"0.1.0", "0.1.0", false}, {"0.1.1", "0.1.0", true},   {"0.1", "0.1.0", false},
+        {"0.1.0.0", "0.1.0", false}, {"0.10.0", "0.9.9", true}, {"0.0.9", "0.1.0", false},
+        {"1", "0.99.99", true},     {"0.2.0", "0.1.0", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offered);
+        const UpdateCheckOutcome outcome = check_outcome(manifest(c.offered, "https://a/b"), c.current);
+        if (c.available) {
+            ASSERT_TRUE(std::holds_alternative<UpdateAvailable>(outcome));
+            EXPECT_EQ(std::get<UpdateAvailable>(outcome).info.version, c.offered);
+        } else {
+            EXPECT_TRUE(std::holds_alternative<UpToDate>(outcome));
+        }
+    }
+    EXPECT_EQ(check_outcome("{}", "0.1.0"), UpdateCheckOutcome(CheckFailed{"manifest"}));
+}
+
+TEST(VersionOrder, ParsesPiecesAndOrdersThem)
+{
+    struct Case {
+        const char* text;
+        std::vector<uint32_t> numbers;
+    };
+    const Case cases[] = {
+        {"0.1.0", {0, 1, 0}},  {"1..2", {1, 0, 2}}, {"", {0}}, {" \tv1.2\n", {1, 2}}, {"vv3", {3}},
+        {"+4.+5", {4, 5}},     {"4294967295", {4294967295u}}, {"4294967296", {0}}, {"1.a.-2.+", {1, 0, 0, 0}},
+        {"V1", {0}},           {"1.", {1, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(parse_version(c.text), c.numbers);
+    }
+    struct Order {
+        std::vector<uint32_t> remote;
+        std::vector<uint32_t> current;
+        bool newer;
+    };
+    const Order orders[] = {
+        {{0, 1, 1}, {0, 1, 0}, true}, {{0, 1}, {0, 1, 0}, false},   {{0, 1, 0, 0}, {0, 1}, false},
+        {{0, 10}, {0, 9, 9}, true},   {{0, 1, 0, 1}, {0, 1}, true}, {{1}, {1, 0, 0, 1}, false},
+    };
+    for (const Order& o : orders) EXPECT_EQ(is_newer(o.remote, o.current), o.newer);
+}
+
+std::vector<std::wstring> split_like_windows(const std::wstring& line)
+{
+    int count = 0;
+    const UniqueLocalMem owner(CommandLineToArgvW(line.c_str(), &count));
+    auto** argv = static_cast<wchar_t**>(owner.get());
+    std::vector<std::wstring> args;
+    for (int i = 0; argv && i < count; ++i) args.emplace_back(argv[i]);
+    return args;
+}
+
+TEST(Transfer, RequestAndCurlArgumentsAreExact)
+{
+    EXPECT_EQ(update_request_url("www.tamselworks.example", "0.1.0", "zh-Hans"),
+              "https://www.tamselworks.example/Vessop/update.json?v=0.1.0&lang=zh-Hans");
+    EXPECT_EQ(curl_program(std::wstring(L"C:\\windows")), L"C:\\windows\\System32\\curl.exe");
+    EXPECT_EQ(curl_program(std::wstring(L"D:\\Win\\")), L"D:\\Win\\System32\\curl.exe");
+    EXPECT_EQ(curl_program(std::nullopt), L"C:\\Windows\\System32\\curl.exe");
+    EXPECT_EQ(curl_program(std::wstring()), L"C:\\Windows\\System32\\curl.exe");
+    EXPECT_EQ(installer_file_name("0.2.0"), L"Vessop-Setup-0.2.0.exe");
+
+    const std::vector<std::wstring> expected = {L"-fsSL", L"--proto", L"=https", L"--max-time", L"600",
+                                                L"-o", L"C:\\Users\\A B\\Temp\\Vessop\\update.json",
+                                                L"https://h/Vessop/update.json?v=0.1.0&lang=en"};
+    EXPECT_EQ(curl_arguments(expected[7], expected[6]), expected);
+}
+
+TEST(Transfer, CommandLinesSplitBackIntoExactlyTheirArguments)
+{
+    const std::wstring program = L"C:\\Users\\A B\\AppData\\Local\\Temp\\Vessop\\curl.exe";
+    const std::vector<std::vector<std::wstring>> argument_sets = {
+        {L"-fsSL", L"--proto", L"=https"},
+        {L"", L"a b", L"tab\there"},
+        // A URL from the server cannot break out of its argument to add options of its own.
+        {L"https://h/x\" -o C:\\evil.exe \"", L"https://h/a\\\" b", L"https://h/trailing\\", L"\\\\server\\share\\"},
+        {L"\\\"", L"a\\\\\"b", L"\"\"", L"end\\\\"},
+    };
+    for (const auto& arguments : argument_sets) {
+        std::vector<std::wstring> whole = {program};
+        whole.insert(whole.end(), arguments.begin(), arguments.end());
+        EXPECT_EQ(split_like_windows(command_line(program, arguments)), whole);
+    }
+    EXPECT_EQ(installer_command_line(L"C:\\T\\Vessop\\Vessop-Setup-0.2.0.exe"),
+              L"\"C:\\T\\Vessop\\Vessop-Setup-0.2.0.exe\" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1");
+}
+
+TEST(UpdaterPlatform, ErrorTextNamesTheSystemMessageAndCode)
+{
+    const std::string text = os_error_text(ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(text.ends_with(" (os error 2)")) << text;
+    EXPECT_GT(text.size(), std::string(" (os error 2)").size()) << text;
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+}
+
+}  // namespace
