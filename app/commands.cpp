@@ -1,25 +1,147 @@
 #include "app/commands.h"
 
+#include "app/messages.h"
 #include "app/scan_control.h"
+#include "app/settings_menu.h"
 #include "app/window_proc.h"
+#include "gfx/clipboard.h"
+#include "gfx/detail_pane.h"
 #include "gfx/hit_test.h"
-#include "gfx/layout.h"
+#include "i18n/catalogue.h"
+#include "x509/dates.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// A text to put on the clipboard and the notice that says so.
+struct ClipboardCopy {
+    std::string text;
+    std::string notice;
+};
+
+std::optional<ClipboardCopy> detail_row_copy(const WindowState& state, uint64_t row)
+{
+    if (!state.selection) return std::nullopt;
+    const std::vector<DetailRow> rows = detail_rows(state, *state.selection);
+    if (row >= rows.size()) return std::nullopt;
+    return ClipboardCopy{rows[row].value, copied_notice(rows[row].label)};
+}
+
+std::optional<ClipboardCopy> copy_all_copy(const WindowState& state)
+{
+    if (!state.selection) return std::nullopt;
+    const std::vector<DetailRow> rows = detail_rows(state, *state.selection);
+    if (rows.empty()) return std::nullopt;
+    return ClipboardCopy{copy_all_text(rows), std::string(tr({"자세한 정보를 모두 복사했습니다", "Copied all details"}))};
+}
+
+// The clipboard is opened with the state released: emptying it sends our own window a message.
+void put_on_clipboard(HWND hwnd, std::optional<ClipboardCopy> copy)
+{
+    if (!copy) return;
+    if (copy_to_clipboard(hwnd, copy->text)) show_notice(std::move(copy->notice));  // a failure shows nothing
+}
+
+void open_detail(WindowState& state, size_t index)
+{
+    state.selection = index;
+    state.detail_scroll = 0;
+    state.hover = HitTarget{};  // the pane opens without a hovered row until the pointer moves
+    repaint(state.hwnd);
+}
+
+void close_detail(WindowState& state)
+{
+    state.selection.reset();
+    repaint(state.hwnd);
+}
+
+// A card button: the entry is copied out while the state is held (its index may be stale by now),
+// then the command runs with the state released.
+void run_card_button(HWND hwnd, const HitTarget& target, float x, float y)
+{
+    std::optional<CertificateEntry> entry;
+    std::vector<Path> command_line_roots;
+    {
+        auto state = window_state_slot().take();
+        if (!state || !state->entries || target.index >= state->entries->size()) return;
+        entry = (*state->entries)[target.index];
+        command_line_roots = state->command_line_roots;
+    }
+    switch (target.action) {
+    case CardAction::Copy: apply_file_outcome(hwnd, copy_entry(hwnd, x, y, entry->copies, command_line_roots)); break;
+    case CardAction::OpenFolder: open_entry_folder(hwnd, x, y, entry->copies); break;
+    case CardAction::Recycle: apply_file_outcome(hwnd, recycle_entry(hwnd, x, y, *entry)); break;
+    }
+}
+
+void run_clean_up(HWND hwnd)
+{
+    std::vector<CertificateEntry> entries;
+    {
+        auto state = window_state_slot().take();
+        if (!state || !state->entries) return;
+        entries = *state->entries;
+    }
+    apply_file_outcome(hwnd, clean_up_expired(hwnd, entries, now_seconds()));
+}
+
+// Commands that act on the state at once, without modal UI.
+void run_in_state(const HitTarget& target)
+{
+    auto state = window_state_slot().take();
+    if (!state) return;
+    switch (target.kind) {
+    case HitKind::Refresh: start_scan(*state); break;
+    case HitKind::Card: open_detail(*state, target.index); break;
+    case HitKind::Close:
+    case HitKind::Outside: close_detail(*state); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome)
+{
+    // The rescan timer needs no state; two operations in a row restart it and give one scan.
+    if (outcome.rescan == Rescan::Soon) SetTimer(hwnd, TIMER_RESCAN, k_file_rescan_delay_ms, nullptr);
+    auto state = window_state_slot().take();
+    if (!state) return;
+    if (outcome.close_detail && state->selection) close_detail(*state);
+    if (outcome.notice) show_notice(*state, *outcome.notice);
+    if (outcome.rescan == Rescan::Now) start_scan(*state);
+}
 
 void on_click(HWND hwnd, float x, float y)
 {
-    (void)hwnd;
     HitTarget target;
+    std::optional<ClipboardCopy> clipboard;
     {
         auto state = window_state_slot().take();
         if (!state) return;  // busy (a modal loop further up) or gone: the click is dropped
         target = hit_test(*state, x, y);
+        if (target.kind == HitKind::DetailRow) clipboard = detail_row_copy(*state, target.index);
+        if (target.kind == HitKind::CopyAll) clipboard = copy_all_copy(*state);
     }
     switch (target.kind) {
-    case HitKind::Refresh: {
-        auto state = window_state_slot().take();
-        if (state) start_scan(*state);
-        break;
+    case HitKind::None:
+    case HitKind::Pane: return;
+    case HitKind::Menu: run_settings_menu(hwnd, x, y); break;
+    case HitKind::AddFolder: apply_file_outcome(hwnd, add_folder(hwnd)); break;
+    case HitKind::CleanUp: run_clean_up(hwnd); break;
+    case HitKind::CardButton: run_card_button(hwnd, target, x, y); break;
+    case HitKind::DetailRow:
+    case HitKind::CopyAll: put_on_clipboard(hwnd, std::move(clipboard)); return;
+    case HitKind::Refresh:
+    case HitKind::Card:
+    case HitKind::Close:
+    case HitKind::Outside: run_in_state(target); return;
     }
-    default: break;  // the other targets get their commands with the views they act on
-    }
+    // After modal UI the pointer may be somewhere else entirely.
+    refresh_hover(hwnd);
 }

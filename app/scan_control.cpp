@@ -62,6 +62,8 @@ void on_scan_done(WindowState& state)
     end_scan(state);
     state.rescan_pending = false;
     state.list_scroll = clamp_scroll(state.list_scroll, largest_list_offset(state));
+    // The open certificate may have gained or lost copies, and with them rows.
+    state.detail_scroll = clamp_scroll(state.detail_scroll, largest_detail_offset(state));
     repaint(state.hwnd);
     if (step.start_thread) start_scan(state);
 }

@@ -8,6 +8,7 @@
 #include "app/update_control.h"
 #include "app/window_logic.h"
 #include "base/clock.h"
+#include "gfx/detail_pane.h"
 #include "gfx/direct2d.h"
 #include "gfx/hit_test.h"
 #include "gfx/main_view.h"
@@ -305,6 +306,31 @@ void show_notice(WindowState& state, std::string text)
     repaint(state.hwnd);
 }
 
+void show_notice(std::string text)
+{
+    auto state = window_state_slot().take();
+    if (state) show_notice(*state, std::move(text));
+}
+
+void refresh_hover(HWND hwnd)
+{
+    auto state = window_state_slot().take();
+    if (!state) return;
+    // The modal loop may have cancelled the leave tracking; the next move arms it again.
+    state->leave_tracking = false;
+    HitTarget target;
+    POINT point{};
+    RECT client{};
+    if (GetCursorPos(&point) && ScreenToClient(hwnd, &point) && GetClientRect(hwnd, &client) &&
+        PtInRect(&client, point)) {
+        target = hit_test(*state, static_cast<float>(point.x), static_cast<float>(point.y));
+    }
+    if (!same_hover(state->hover, target)) {
+        state->hover = target;
+        repaint(hwnd);
+    }
+}
+
 void scroll_by(WindowState& state, float delta)
 {
     if (state.selection) {
@@ -320,7 +346,7 @@ float largest_list_offset(const WindowState& state)
     return largest_list_scroll(state);
 }
 
-float largest_detail_offset(const WindowState&)
+float largest_detail_offset(const WindowState& state)
 {
-    return 0;  // no detail pane is laid out yet, so it has nothing to scroll
+    return largest_detail_scroll(state);
 }

@@ -26,6 +26,14 @@ void set_dark_title_bar(HWND hwnd, bool dark);
 // Shows a short status text for 3 s; a newer notice replaces it and gets its own full 3 s.
 void show_notice(WindowState& state, std::string text);
 
+// The same for a caller that does not hold the state: it takes it for the moment; while the state is
+// busy or gone the notice is dropped.
+void show_notice(std::string text);
+
+// After a menu, message box or folder picker: what the pointer is over now, since the modal loop may
+// have swallowed the moves and the leave that would have told us.
+void refresh_hover(HWND hwnd);
+
 // Scrolls the open detail pane, else the list, by `delta` pixels (positive = down), kept inside the
 // scroll range.
 void scroll_by(WindowState& state, float delta);

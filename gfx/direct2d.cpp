@@ -5,6 +5,7 @@
 // the buffers are resized on WM_SIZE instead of being stretched. The device context runs at DPI 96
 // so every coordinate is a physical pixel; the scale lives in the layout and the font sizes.
 
+#include "gfx/detail_pane.h"
 #include "gfx/layout.h"
 #include "gfx/main_view.h"
 #include "gfx/view_state.h"
@@ -221,6 +222,7 @@ void paint_frame(ViewState& state)
     gfx.render_target->Clear(D2D1::ColorF(palette.background.r, palette.background.g, palette.background.b,
                                           palette.background.a));
     draw_main_view(state);
+    if (state.selection) draw_detail_pane(state);
     draw_notice(state);
     const HRESULT end = gfx.render_target->EndDraw();
     gfx.device_context->SetTarget(nullptr);

@@ -71,6 +71,31 @@ RectF card_rect(const ViewMetrics& m, size_t index, float list_scroll)
     return {m.content_left, row_top(m, index, list_scroll), m.content_width, m.row_height};
 }
 
+CardRange visible_cards(const ViewMetrics& m, size_t count, float list_scroll)
+{
+    // A card at top y is drawn unless it lies wholly under the header (y + rh < H) or below the
+    // window (y > Hc). The estimate from the arithmetic is corrected against that very test, so float
+    // rounding can never hide a card that the per-card test would show.
+    const auto shown = [&](size_t i) {
+        const float y = row_top(m, i, list_scroll);
+        return !(m.header_height > y + m.row_height) && !(y > m.height);
+    };
+    const float step = m.row_gap + m.row_height;
+    if (count == 0 || !(step > 0) || !std::isfinite(list_scroll)) return {};
+    const auto clamp_index = [count](double v) {
+        if (!(v > 0)) return size_t{0};
+        return v >= static_cast<double>(count) ? count : static_cast<size_t>(v);
+    };
+    size_t first = clamp_index(std::ceil((m.header_height - m.row_height - m.list_top + list_scroll) / step));
+    while (first > 0 && shown(first - 1)) --first;
+    while (first < count && !shown(first)) ++first;
+    size_t last = clamp_index(std::floor((m.height - m.list_top + list_scroll) / step) + 1);
+    last = std::max(last, first);
+    while (last < count && shown(last)) ++last;
+    while (last > first && !shown(last - 1)) --last;
+    return {first, last};
+}
+
 float largest_list_scroll(size_t entry_count, float s, float client_height)
 {
     if (entry_count == 0) return 0;
@@ -132,6 +157,71 @@ std::vector<RowButton> row_buttons(float s, const RectF& card, const MeasureText
     place(CardAction::OpenFolder, labels.open_folder);
     place(CardAction::Copy, labels.copy);
     return buttons;
+}
+
+CardLayout card_layout(float s, const RectF& card, const CardTextWidths& widths, const std::vector<RowButton>& buttons)
+{
+    CardLayout l;
+    const float x0 = card.x;
+    const float y = card.y;
+    l.icon_tile = {x0 + 16 * s, y + 16 * s, 40 * s, 40 * s};
+    const float pill_width = widths.badge + 20 * s;
+    l.pill = {x0 + card.width - 14 * s - pill_width, y + 14 * s, pill_width, 24 * s};
+    const float tx = x0 + 72 * s;
+    float avail = std::max(l.pill.x - tx - 100 * s, 40 * s);
+    if (std::isnan(avail)) avail = 40 * s;
+    float title_width = std::min(widths.title, avail);
+    if (std::isnan(title_width)) title_width = avail;
+    l.title = {tx, y + 12 * s, title_width + 2, 26 * s};
+    if (widths.chip) l.chip = RectF{tx + title_width + 10 * s, y + 15 * s, *widths.chip + 16 * s, 20 * s};
+    l.second_line = {tx, y + 40 * s, l.pill.x - tx - 12 * s, 22 * s};
+    const float leftmost = buttons.empty() ? x0 + card.width : buttons.back().rect.x;
+    l.location_glyph = {tx - 2 * s, y + 64 * s, 16 * s, 20 * s};
+    l.location_text = {tx + 18 * s, y + 64 * s, leftmost - tx - 30 * s, 20 * s};
+    return l;
+}
+
+DetailLayout detail_layout(const ViewMetrics& m, size_t row_count, float detail_scroll, float copy_all_width)
+{
+    const float s = m.s;
+    const float hh = round_half_away(64 * s);
+    const float fh = round_half_away(60 * s);
+    const float rr = round_half_away(32 * s);
+    // A bound that is not a number is ignored.
+    const auto bounded = [](float value, float bound) { return std::isnan(bound) ? value : std::min(value, bound); };
+    const float pw = bounded(780 * s, m.width - 40 * s);
+    const float ph = bounded(rr * static_cast<float>(row_count) + hh + fh, m.height - 40 * s);
+    const float px = round_half_away((m.width - pw) * 0.5f);
+    float py = std::max(round_half_away((m.height - ph) * 0.5f), 20 * s);
+    if (std::isnan(py)) py = 20 * s;
+    const float top = py + hh;
+    const float bw = copy_all_width + 32 * s;
+
+    DetailLayout l;
+    l.panel = {px, py, pw, ph};
+    l.close_button = {px + pw - 48 * s, py + 14 * s, 36 * s, 36 * s};
+    l.copy_all_button = {px + pw - bw - 16 * s, py + ph - 48 * s, bw, 36 * s};
+    l.viewport = {px, top, pw, ph - hh - fh};
+    l.label_width = std::min(190 * s, std::max(110 * s, 0.26f * pw));
+    l.rows.reserve(row_count);
+    for (size_t i = 0; i < row_count; ++i)
+        l.rows.push_back({px + 12 * s, top + rr * static_cast<float>(i) - detail_scroll, pw - 24 * s, rr});
+    return l;
+}
+
+float largest_detail_scroll(const ViewMetrics& m, const DetailLayout& layout)
+{
+    const float rr = round_half_away(32 * m.s);
+    const float largest = rr * static_cast<float>(layout.rows.size()) - layout.viewport.height;
+    return largest > 0 ? largest : 0;
+}
+
+bool detail_row_visible(const DetailLayout& layout, size_t row)
+{
+    if (row >= layout.rows.size()) return false;
+    const RectF& r = layout.rows[row];
+    const float viewport_bottom = layout.viewport.y + layout.viewport.height;
+    return !(r.y >= viewport_bottom - 1) && !(r.y + r.height <= layout.viewport.y + 1);
 }
 
 int scanning_dot_count(double seconds_since_start)

@@ -71,6 +71,15 @@ float row_top(const ViewMetrics& m, size_t index, float list_scroll);
 // The rectangle of card i.
 RectF card_rect(const ViewMetrics& m, size_t index, float list_scroll);
 
+// The cards that reach into the area between the header and the bottom edge, [first, last): only
+// these are built, drawn and hit-tested, so a list of thousands costs what a screenful costs. A card
+// partly under the header counts (it shows and answers the pointer in its visible part).
+struct CardRange {
+    size_t first = 0;
+    size_t last = 0;
+};
+CardRange visible_cards(const ViewMetrics& m, size_t count, float list_scroll);
+
 // How far the list can scroll for n cards in a client area of the given height: the last card stops
 // 28 s above the bottom edge; never negative.
 float largest_list_scroll(size_t entry_count, float s, float client_height);
@@ -112,6 +121,40 @@ struct RowButtonLabels {
 // The three buttons of a card at its bottom right, right to left: recycle, open folder, copy.
 std::vector<RowButton> row_buttons(float s, const RectF& card, const MeasureText& measure,
                                    const RowButtonLabels& labels);
+
+// The parts of one card, from its rectangle, its buttons and the widths of its measured texts.
+struct CardTextWidths {
+    float badge = 0;                   // the status pill's text, small style
+    float title = 0;                   // the holder's name, strong style
+    std::optional<float> chip;         // the Personal/Business label, small style; none without one
+};
+struct CardLayout {
+    RectF icon_tile;
+    RectF pill;
+    RectF title;                       // cut with "…" so that at least 100 s stay before the pill
+    std::optional<RectF> chip;
+    RectF second_line;                 // issuer · purpose · until
+    RectF location_glyph;
+    RectF location_text;               // ends 30 s before the leftmost button
+};
+CardLayout card_layout(float s, const RectF& card, const CardTextWidths& widths, const std::vector<RowButton>& buttons);
+
+// The detail pane over the list: a panel in the middle of the window, a title area on top, the rows
+// in a viewport, a footer with the hint and "Copy all".
+struct DetailLayout {
+    std::vector<RectF> rows;           // one per detail row, after scrolling
+    RectF panel;
+    RectF close_button;
+    RectF copy_all_button;
+    RectF viewport;
+    float label_width = 0;             // the label column inside a row
+};
+// `copy_all_width` is the width of the "Copy all" label in the body style.
+DetailLayout detail_layout(const ViewMetrics& m, size_t row_count, float detail_scroll, float copy_all_width);
+// How far the rows can scroll in the viewport; never negative.
+float largest_detail_scroll(const ViewMetrics& m, const DetailLayout& layout);
+// Whether row i is drawn: any part of it more than a pixel inside the viewport.
+bool detail_row_visible(const DetailLayout& layout, size_t row);
 
 // Number of dots after "Looking for certificates": 1, 2, 3, one step every third of a second.
 int scanning_dot_count(double seconds_since_start);

@@ -5,6 +5,7 @@
 #include "gfx/view_text.h"
 #include "i18n/catalogue.h"
 #include "x509/dates.h"
+#include "x509/policy.h"
 
 #include <algorithm>
 #include <string>
@@ -47,6 +48,86 @@ void draw_summary(const ViewState& state, const ViewMetrics& m, const Palette& p
                       "folder'."}),
                   rects.empty_hint, palette.text_secondary, TextStyle::body, false);
     }
+}
+
+RowButtonLabels row_button_labels()
+{
+    return {std::string(tr({"휴지통", "Recycle"})), std::string(tr({"폴더 열기", "Open folder"})),
+            std::string(tr({"복사", "Copy"}))};
+}
+
+bool card_hovered(const HitTarget& hover, size_t index)
+{
+    return (hover.kind == HitKind::Card || hover.kind == HitKind::CardButton) && hover.index == index;
+}
+
+// One certificate card. Expired certificates are dimmed (title, secondary text, icon and chip), but
+// their buttons are not: they still act.
+void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& palette, size_t index, int64_t now,
+               const RowButtonLabels& labels)
+{
+    const Gfx& gfx = *state.gfx;
+    const float s = m.s;
+    const CertificateEntry& entry = (*state.entries)[index];
+    const CertificateInfo& info = entry.info;
+    const RectF card = card_rect(m, index, state.list_scroll);
+    const Expiry expiry = expiry_of(info.not_after, now);
+    const bool expired = expiry.state == ExpiryState::Expired;
+    const StatusBadge badge = status_badge(expiry);
+    const Colour title_colour = expired ? with_alpha(palette.text, 0.5f) : palette.text;
+    const Colour muted = expired ? with_alpha(palette.text_secondary, 0.7f) : palette.text_secondary;
+    const Colour tint = badge.drawn ? colour_of(badge.colour) : palette.accent;
+    const bool hovered = card_hovered(state.hover, index);
+
+    const std::string title = holder_name(info.subject_cn);
+    const PolicyClass policy_class = classify_policies(info.policy_oids);
+    const std::optional<Text> kind_label = holder_kind_label(policy_class.holder_kind);
+    const std::string chip_label = kind_label ? std::string(tr(*kind_label)) : std::string();
+    const std::vector<RowButton> buttons = row_buttons(s, card, measurer_of(state), labels);
+    CardTextWidths widths;
+    widths.badge = measure_text(gfx, badge.text, TextStyle::small);
+    widths.title = measure_text(gfx, title, TextStyle::strong);
+    if (kind_label) widths.chip = measure_text(gfx, chip_label, TextStyle::small);
+    const CardLayout l = card_layout(s, card, widths, buttons);
+
+    fill_round_rect(gfx, card, 10 * s, palette.surface);
+    // A plain one-pixel rectangle on the pixel grid, not rounded: crisp at every scale.
+    stroke_rect(gfx, card.x + 0.5f, card.y + 0.5f, card.x + card.width - 0.5f, card.y + card.height - 0.5f,
+                hovered ? with_alpha(palette.accent, 0.6f) : palette.border, 1);
+
+    fill_round_rect(gfx, l.icon_tile, 10 * s, with_alpha(tint, expired ? 0.08f : 0.14f));
+    draw_icon(gfx, k_glyph_certificate, l.icon_tile, with_alpha(tint, expired ? 0.6f : 1.0f), 1.25f);
+
+    fill_round_rect(gfx, l.pill, 12 * s,
+                    badge.drawn ? with_alpha(colour_of(badge.colour), 0.16f) : with_alpha(palette.text_secondary, 0.12f));
+    draw_text(gfx, badge.text, l.pill, badge.drawn ? colour_of(badge.colour) : muted, TextStyle::small, true);
+
+    draw_text(gfx, title, l.title, title_colour, TextStyle::strong, false);
+    if (l.chip) {
+        fill_round_rect(gfx, *l.chip, 5 * s, with_alpha(palette.accent, expired ? 0.06f : 0.12f));
+        draw_text(gfx, chip_label, *l.chip, expired ? muted : palette.accent, TextStyle::small, true);
+    }
+    draw_text(gfx, card_second_line(entry), l.second_line,
+              expiry.state == ExpiryState::ExpiringSoon ? k_warning : muted, TextStyle::body, false);
+
+    draw_icon(gfx, on_usb_drive(entry.copies) ? k_glyph_usb : k_glyph_hard_disk, l.location_glyph, muted, 0.8f);
+    draw_text(gfx, location_line(entry.copies), l.location_text, muted, TextStyle::small, false);
+
+    for (const RowButton& button : buttons) {
+        const bool on_button = state.hover.kind == HitKind::CardButton && state.hover.index == index &&
+                               state.hover.action == button.action;
+        fill_round_rect(gfx, button.rect, 6 * s, with_alpha(palette.text_secondary, on_button ? 0.20f : 0.10f));
+        const bool red = on_button && button.action == CardAction::Recycle;
+        draw_text(gfx, button.label, button.rect, red ? k_danger : palette.text, TextStyle::small, true);
+    }
+}
+
+void draw_cards(const ViewState& state, const ViewMetrics& m, const Palette& palette, int64_t now)
+{
+    const CardRange range = visible_cards(m, state.entries->size(), state.list_scroll);
+    if (range.first == range.last) return;
+    const RowButtonLabels labels = row_button_labels();
+    for (size_t i = range.first; i < range.last; ++i) draw_card(state, m, palette, i, now, labels);
 }
 
 void draw_header(const Gfx& gfx, const ViewMetrics& m, const Palette& palette)
@@ -116,9 +197,7 @@ std::vector<ToolbarItem> toolbar_items(const ViewState& state)
 
 std::vector<RowButton> row_buttons(const ViewState& state, const RectF& card)
 {
-    const RowButtonLabels labels{std::string(tr({"휴지통", "Recycle"})), std::string(tr({"폴더 열기", "Open folder"})),
-                                 std::string(tr({"복사", "Copy"}))};
-    return row_buttons(scale_of_dpi(state.dpi), card, measurer_of(state), labels);
+    return row_buttons(scale_of_dpi(state.dpi), card, measurer_of(state), row_button_labels());
 }
 
 float largest_list_scroll(const ViewState& state)
@@ -134,12 +213,14 @@ void draw_main_view(ViewState& state)
     const ViewMetrics m = view_metrics_of(state);
     const Palette& palette = palette_for(state.dark);
     // One reading of the clock per frame, so every count and badge of the frame agrees.
-    const ExpirySummary summary = summary_of(state, now_seconds());
+    const int64_t now = now_seconds();
+    const ExpirySummary summary = summary_of(state, now);
 
     if (!state.entries) {
         draw_scanning_line(state, m, palette);
     } else {
         draw_summary(state, m, palette, summary);
+        draw_cards(state, m, palette, now);
     }
     draw_header(gfx, m, palette);
     draw_toolbar(state, m, palette, toolbar_items(m, measurer_of(state), toolbar_labels(summary.expired)));

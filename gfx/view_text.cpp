@@ -1,6 +1,10 @@
 #include "gfx/view_text.h"
 
+#include "base/text.h"
 #include "gfx/layout.h"
+#include "x509/policy.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -38,4 +42,108 @@ std::string summary_second_line(uint64_t folders_checked, const ExpirySummary& s
 std::string clean_up_label(size_t expired, Translate translate)
 {
     return fill_placeholders(translate({"만료된 것 정리 ({0})", "Clean up expired ({0})"}), {std::to_string(expired)});
+}
+
+std::string card_second_line(const CertificateEntry& entry, Translate translate, std::string_view language)
+{
+    const CertificateInfo& info = entry.info;
+    const CertificateCopy* first_copy = entry.copies.empty() ? nullptr : &entry.copies.front();
+    std::string line = issuer_display_name(info, first_copy, language);
+    line += k_separator;
+    line += list_purpose_text(classify_policies(info.policy_oids), info.policy_oids, translate);
+    line += k_separator;
+    line += until_text(info, translate);
+    return line;
+}
+
+std::string location_line(const std::vector<CertificateCopy>& copies, Translate translate)
+{
+    std::string line;
+    if (copies.size() == 1) {
+        line = place_label(copies.front(), translate);
+    } else if (copies.size() > 1) {
+        line = fill_placeholders(translate({"{0}곳에 있음", "In {0} places"}), {std::to_string(copies.size())});
+        line += k_separator;
+        std::string previous;
+        bool first = true;
+        for (const CertificateCopy& copy : copies) {
+            std::string label = place_label(copy, translate);
+            if (!first && label == previous) continue;  // C:, E:, E: reads "C:, E:"; E:, C:, E: stays
+            if (!first) line += ", ";
+            line += label;
+            previous = std::move(label);
+            first = false;
+        }
+    }
+    const bool key_missing =
+        std::any_of(copies.begin(), copies.end(), [](const CertificateCopy& c) { return !c.has_private_key; });
+    if (key_missing) {
+        line += k_separator;
+        line += translate({"개인 키 없음", "Private key missing"});
+    }
+    return line;
+}
+
+bool on_usb_drive(const std::vector<CertificateCopy>& copies)
+{
+    return std::any_of(copies.begin(), copies.end(), [](const CertificateCopy& c) { return c.removable; });
+}
+
+std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t now, Translate translate,
+                                       std::string_view language)
+{
+    const CertificateInfo& info = entry.info;
+    const std::vector<CertificateCopy>& copies = entry.copies;
+    const CertificateCopy* first_copy = copies.empty() ? nullptr : &copies.front();
+    const PolicyClass policy_class = classify_policies(info.policy_oids);
+    const auto label = [&](Text text) { return std::string(translate(text)); };
+    const bool every_key = std::all_of(copies.begin(), copies.end(), [](const CertificateCopy& c) { return c.has_private_key; });
+    const bool any_km = std::any_of(copies.begin(), copies.end(), [](const CertificateCopy& c) { return c.has_km_cert; });
+
+    std::vector<DetailRow> rows = {
+        {label({"이름 (CN)", "Name (CN)"}), info.subject_cn},
+        {label({"주체", "Subject"}), info.subject_dn},
+        {label({"발급자", "Issuer"}), info.issuer_dn},
+        {label({"발급 기관", "Issued by"}), issuer_display_name(info, first_copy, language)},
+        {label({"용도", "Purpose"}), purpose_row_text(policy_class, translate)},
+        {label({"정책 OID", "Policy OID"}), policy_oid_row_text(info.policy_oids, translate)},
+        {label({"유효 기간", "Valid"}), validity_text(info)},
+        {label({"남은 기간", "Time left"}), status_badge(expiry_of(info.not_after, now), translate).text},
+        {label({"일련번호", "Serial number"}), info.serial_hex},
+        {label({"지문 (SHA-1)", "Thumbprint (SHA-1)"}), info.sha1_hex},
+        {label({"지문 (SHA-256)", "Thumbprint (SHA-256)"}), info.sha256_hex},
+        {label({"개인 키", "Private key"}),
+         every_key ? label({"있음 (signPri.key, Vessop 는 열지 않습니다)", "Present (signPri.key; Vessop never opens it)"})
+                   : label({"없는 곳이 있음: 그 사본으로는 로그인할 수 없습니다",
+                            "Missing in some places: that copy can't be used to sign in"})},
+        {label({"암호화용 인증서", "Encryption certificate"}),
+         any_km ? label({"있음 (kmCert.der)", "Present (kmCert.der)"}) : label({"없음", "None"})},
+    };
+    for (size_t k = 0; k < copies.size(); ++k) {
+        std::string name = copies.size() == 1
+                               ? label({"저장 위치", "Location"})
+                               : fill_placeholders(translate({"저장 위치 {0}", "Location {0}"}), {std::to_string(k + 1)});
+        rows.push_back({std::move(name), place_label(copies[k], translate) + k_separator + utf8_from_utf16(copies[k].folder)});
+    }
+    return rows;
+}
+
+std::string copy_all_text(const std::vector<DetailRow>& rows)
+{
+    std::string text;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (i > 0) text += '\n';
+        text += rows[i].label;
+        text += ": ";
+        text += rows[i].value;
+    }
+    return text;
+}
+
+std::string copied_notice(std::string_view label, Translate translate)
+{
+    std::string notice(translate({"복사했습니다:", "Copied:"}));
+    notice += ' ';
+    notice += label;
+    return notice;
 }

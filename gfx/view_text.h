@@ -1,7 +1,8 @@
 #pragma once
 
-// The texts of the main view's header area, built apart from drawing so that every language and count
-// can be checked without a window. Product callers leave the translation at the catalogue's `tr`.
+// The texts of the main view and the detail pane, built apart from drawing so that every language and
+// count can be checked without a window. Product callers leave the translation at the catalogue's
+// `tr` and the language (for issuer names) at the process's own.
 
 #include "npki/inventory.h"
 #include "x509/dates.h"
@@ -10,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // "Looking for certificates" and one to three dots for the seconds since the scan started.
 std::string scanning_text(double seconds_since_start, Translate translate = &tr);
@@ -19,3 +22,26 @@ std::string summary_headline(size_t entry_count, Translate translate = &tr);
 std::string summary_second_line(uint64_t folders_checked, const ExpirySummary& summary, Translate translate = &tr);
 // The toolbar's "Clean up expired (n)".
 std::string clean_up_label(size_t expired, Translate translate = &tr);
+
+// A card's second line: the issuing authority, the purpose and the until date, joined by " · ".
+std::string card_second_line(const CertificateEntry& entry, Translate translate = &tr,
+                             std::string_view language = current_language());
+// A card's location line: the one place, or "In n places · " and every place label (runs of equal
+// neighbours once), then " · Private key missing" when a copy lacks its key.
+std::string location_line(const std::vector<CertificateCopy>& copies, Translate translate = &tr);
+// Whether a card's location glyph is the USB drive's: some copy lies on a removable drive.
+bool on_usb_drive(const std::vector<CertificateCopy>& copies);
+
+// One row of the detail pane: a translated label and a value (values are never translated).
+struct DetailRow {
+    std::string label;
+    std::string value;
+    bool operator==(const DetailRow&) const = default;
+};
+// Thirteen rows of facts, then one "Location" row per copy (numbered when there are several).
+std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t now, Translate translate = &tr,
+                                       std::string_view language = current_language());
+// "label: value" per row, joined by line feeds, none after the last.
+std::string copy_all_text(const std::vector<DetailRow>& rows);
+// "Copied: <label>".
+std::string copied_notice(std::string_view label, Translate translate = &tr);

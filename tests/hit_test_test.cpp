@@ -87,3 +87,71 @@ TEST(SameHover, TargetsGiveRepaintOnlyWhenTheyLookDifferent)
             << int(c.after.kind) << "/" << int(c.after.action) << "/" << c.after.index;
     }
 }
+
+TEST(HitTestCards, PointGivesCardButtonOrNothing)
+{
+    // 1000 x 600 at 100 %: cards at x 24-976, tops 152 + 106 i; buttons as the row layout puts them
+    // with small texts 40/60/30 wide: recycle 898-962, open folder 808-892, copy 748-802, y 206-236.
+    const ViewMetrics m = view_metrics(1000, 600, 96);
+    const ButtonsOfCard buttons = [&](const RectF& card) {
+        return row_buttons(1, card, [](std::string_view text, TextStyle) {
+            return text == "Recycle" ? 40.0f : text == "Open folder" ? 60.0f : 30.0f;
+        }, RowButtonLabels{"Recycle", "Open folder", "Copy"});
+    };
+    const struct {
+        float x, y, scroll;
+        size_t count;
+        HitTarget expected;
+    } k_cases[] = {
+        {500, 160, 0, 3, {HitKind::Card, CardAction::Copy, 0}},
+        {500, 300, 0, 3, {HitKind::Card, CardAction::Copy, 1}},
+        {500, 250, 0, 3, {}},                                         // the gap between two cards
+        {900, 220, 0, 3, {HitKind::CardButton, CardAction::Recycle, 0}},
+        {895, 220, 0, 3, {HitKind::Card, CardAction::Copy, 0}},        // the 6 px between two buttons
+        {850, 220, 0, 3, {HitKind::CardButton, CardAction::OpenFolder, 0}},
+        {748, 206, 0, 3, {HitKind::CardButton, CardAction::Copy, 0}},  // top-left corner is inside
+        {976, 160, 0, 3, {}},                                         // the right edge is outside
+        {500, 160, 0, 0, {}},                                         // no entries
+        {500, 60, 100, 3, {HitKind::Card, CardAction::Copy, 0}},      // card 0 now 52-148
+        {500, 51, 100, 3, {}},                                        // its part under the header answers nothing
+        {500, 400, 0, 3, {HitKind::Card, CardAction::Copy, 2}},
+        {500, 480, 0, 3, {}},                                         // below the last card
+        {500, 560, 1'049'600, 10'000, {HitKind::Card, CardAction::Copy, 9'905}},
+    };
+    for (const auto& c : k_cases) {
+        const HitTarget hit = hit_test_cards(m, c.count, c.scroll, c.x, c.y, buttons);
+        EXPECT_EQ(hit, c.expected) << c.x << "," << c.y << " scroll " << c.scroll << " got " << int(hit.kind) << "/"
+                                   << int(hit.action) << "/" << hit.index;
+    }
+}
+
+TEST(HitTestPane, PaneAnswersBeforeAnythingBelow)
+{
+    // 1000 x 760 at 100 % with 14 rows: panel 110-890 x 94-666, rows from y 158 every 32 px at x 122-878,
+    // close 842-878 x 108-144, "Copy all" 56 + 32 wide ending 16 from the right, 48 above the bottom.
+    const DetailLayout pane = detail_layout(view_metrics(1000, 760, 96), 14, 0, 56);
+    const struct {
+        float x, y;
+        HitTarget expected;
+    } k_cases[] = {
+        {850, 120, {HitKind::Close, CardAction::Copy, 0}},
+        {800, 630, {HitKind::CopyAll, CardAction::Copy, 0}},
+        {50, 50, {HitKind::Outside, CardAction::Copy, 0}},   // over the toolbar: only outside
+        {890, 300, {HitKind::Outside, CardAction::Copy, 0}},  // the panel's right edge
+        {300, 158, {HitKind::DetailRow, CardAction::Copy, 0}},
+        {300, 189, {HitKind::DetailRow, CardAction::Copy, 0}},
+        {300, 190, {HitKind::DetailRow, CardAction::Copy, 1}},
+        {300, 605, {HitKind::DetailRow, CardAction::Copy, 13}},
+        {115, 300, {HitKind::Pane, CardAction::Copy, 0}},     // the 12 px margin beside a row
+        {300, 120, {HitKind::Pane, CardAction::Copy, 0}},     // the title
+        {300, 640, {HitKind::Pane, CardAction::Copy, 0}},     // the footer's hint
+    };
+    for (const auto& c : k_cases) {
+        const HitTarget hit = hit_test_pane(pane, c.x, c.y);
+        EXPECT_EQ(hit, c.expected) << c.x << "," << c.y << " got " << int(hit.kind) << "/" << hit.index;
+    }
+    // A row scrolled out of the viewport is not hit where it overlaps the title.
+    const DetailLayout scrolled = detail_layout(view_metrics(700, 500, 96), 14, 112, 56);
+    EXPECT_EQ(hit_test_pane(scrolled, 300, 60).kind, HitKind::Pane);
+    EXPECT_EQ(hit_test_pane(scrolled, 300, 90), (HitTarget{HitKind::DetailRow, CardAction::Copy, 3}));
+}

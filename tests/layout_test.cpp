@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <limits>
 #include <map>
 #include <string>
@@ -236,4 +237,116 @@ TEST(NoticeRect, TextWidthGivesCentredPill)
         const RectF r = notice_rect(view_metrics(c.width, c.height, c.dpi), c.text_width);
         expect_rect(r, c.x, c.y, c.w, c.h, "W " + std::to_string(c.width));
     }
+}
+
+TEST(CardLayout, PartsSitWhereTheDesignPutsThem)
+{
+    // Offsets inside a card at 100 % and 150 %: icon tile 16-56, pill 14 from the top and right,
+    // title at x 72, chip 15-35, second line 40-62, location 64-84 ending 30 before the buttons.
+    struct Case {
+        float s;
+        RectF card;
+        float title_width;
+        float icon, pill_x, pill_y, pill_h, title_x, title_w, chip_x, chip_w, second_w, location_w;
+    };
+    const RowButtonLabels labels{"Recycle", "Open folder", "Copy"};
+    const Case k_cases[] = {
+        // pill: 40 + 20 wide at 952 - 14 - 60 = 878; chip after a 120 px title; buttons start at 748
+        {1, {24, 152, 952, 96}, 120, 16, 24 + 878, 14, 24, 96, 122, 96 + 120 + 10, 50 + 16, 878 - 72 - 12,
+         748 - 96 - 30},
+        // a long name leaves 100 s before the pill: 902 - 96 - 100 = 706
+        {1, {24, 152, 952, 96}, 5000, 16, 24 + 878, 14, 24, 96, 708, 96 + 706 + 10, 50 + 16, 878 - 72 - 12,
+         748 - 96 - 30},
+        // 150 %: buttons from row_buttons at 1.5
+        {1.5f, {36, 228, 1428, 144}, 120, 24, 36 + 1428 - 21 - 70, 21, 36, 36 + 108, 122, 36 + 108 + 120 + 15,
+         50 + 24, 1428 - 21 - 70 - 108 - 18, 1187 - 144 - 45},
+    };
+    for (const Case& c : k_cases) {
+        const std::vector<RowButton> buttons = row_buttons(c.s, c.card, fixed_measure, labels);
+        const CardLayout l = card_layout(c.s, c.card, {40, c.title_width, 50}, buttons);
+        const std::string what = "s " + std::to_string(c.s) + " title " + std::to_string(c.title_width);
+        const float x0 = c.card.x, y = c.card.y, s = c.s;
+        expect_rect(l.icon_tile, x0 + c.icon, y + c.icon, 40 * s, 40 * s, what + " icon");
+        expect_rect(l.pill, c.pill_x, y + c.pill_y, 40 + 20 * s, c.pill_h, what + " pill");
+        expect_rect(l.title, c.title_x, y + 12 * s, c.title_w, 26 * s, what + " title");
+        ASSERT_TRUE(l.chip) << what;
+        expect_rect(*l.chip, c.chip_x, y + 15 * s, c.chip_w, 20 * s, what + " chip");
+        expect_rect(l.second_line, c.title_x, y + 40 * s, c.second_w, 22 * s, what + " second line");
+        expect_rect(l.location_text, c.title_x + 18 * s, y + 64 * s, c.location_w, 20 * s, what + " location");
+        expect_rect(l.location_glyph, c.title_x - 2 * s, y + 64 * s, 16 * s, 20 * s, what + " glyph");
+    }
+    // No chip for a certificate that states no holder kind; a width that is not a number gives the room left.
+    const RectF card{24, 152, 952, 96};
+    const CardLayout odd = card_layout(1, card, {40, std::nanf(""), std::nullopt}, row_buttons(1, card, fixed_measure, labels));
+    EXPECT_FALSE(odd.chip);
+    EXPECT_FLOAT_EQ(odd.title.width, 706 + 2);
+}
+
+TEST(VisibleCards, RangeMatchesTheCardByCardTest)
+{
+    // Against the plain test every card would otherwise get, over sizes, scales and scroll offsets.
+    for (const uint32_t dpi : {96u, 144u, 120u}) {
+        for (const float height : {0.0f, 52.0f, 600.0f, 1000.0f}) {
+            const ViewMetrics m = view_metrics(1000, height, dpi);
+            for (const size_t count : {size_t{0}, size_t{1}, size_t{10}, size_t{10000}}) {
+                for (const float scroll : {0.0f, 1.0f, 99.5f, 630.0f, 5000.25f, 1.0e6f, 2.0e7f}) {
+                    size_t first = count, last = 0;
+                    for (size_t i = 0; i < count; ++i) {
+                        const float y = row_top(m, i, scroll);
+                        if (m.header_height > y + m.row_height || y > m.height) continue;
+                        first = std::min(first, i);
+                        last = i + 1;
+                    }
+                    if (first == count) first = last = 0;
+                    const CardRange range = visible_cards(m, count, scroll);
+                    const size_t got_first = range.first == range.last ? 0 : range.first;
+                    EXPECT_EQ(got_first, first) << dpi << " " << height << " " << count << " " << scroll;
+                    EXPECT_EQ(range.last - range.first, last - first) << dpi << " " << height << " " << count << " " << scroll;
+                }
+            }
+        }
+    }
+}
+
+TEST(DetailLayout, PanelRowsAndButtonsFollowTheClientSize)
+{
+    struct Case {
+        float width, height;
+        uint32_t dpi;
+        size_t rows;
+        float pw, px, ph, py, viewport_h, largest, label_w;
+    };
+    const Case k_cases[] = {
+        {1000, 760, 96, 14, 780, 110, 572, 94, 448, 0, 190},    // everything fits
+        {700, 500, 96, 14, 660, 20, 460, 20, 336, 112, 171.6f},  // cut to Hc - 40: 448 - 336 to scroll
+        {460, 300, 96, 16, 420, 20, 260, 20, 136, 376, 110},     // narrow: the label column's floor
+        {1000, 760, 144, 14, 940, 30, 700, 30, 514, 158, 0.26f * 940},  // 150 %: the 40 s margins
+        {1000, 760, 96, 0, 780, 110, 124, 318, 0, 0, 190},       // an index out of range: no rows
+    };
+    for (const Case& c : k_cases) {
+        const ViewMetrics m = view_metrics(c.width, c.height, c.dpi);
+        const DetailLayout l = detail_layout(m, c.rows, 0, 56);
+        const std::string what = std::to_string(c.width) + "x" + std::to_string(c.height) + " dpi " + std::to_string(c.dpi);
+        const float s = m.s;
+        expect_rect(l.panel, c.px, c.py, c.pw, c.ph, what + " panel");
+        expect_rect(l.viewport, c.px, c.py + std::round(64 * s), c.pw, c.viewport_h, what + " viewport");
+        expect_rect(l.close_button, c.px + c.pw - 48 * s, c.py + 14 * s, 36 * s, 36 * s, what + " close");
+        expect_rect(l.copy_all_button, c.px + c.pw - (56 + 32 * s) - 16 * s, c.py + c.ph - 48 * s, 56 + 32 * s, 36 * s,
+                    what + " copy all");
+        EXPECT_FLOAT_EQ(l.label_width, c.label_w) << what;
+        EXPECT_FLOAT_EQ(largest_detail_scroll(m, l), c.largest) << what;
+        ASSERT_EQ(l.rows.size(), c.rows) << what;
+        for (size_t i = 0; i < c.rows; ++i)
+            expect_rect(l.rows[i], c.px + 12 * s, l.viewport.y + std::round(32 * s) * i, c.pw - 24 * s, std::round(32 * s),
+                        what + " row " + std::to_string(i));
+    }
+    // Scrolling moves the rows, not the panel; rows reaching a pixel or less into the viewport are not drawn.
+    const DetailLayout scrolled = detail_layout(view_metrics(700, 500, 96), 14, 112, 56);
+    EXPECT_FLOAT_EQ(scrolled.rows[0].y, 84 - 112);
+    EXPECT_FALSE(detail_row_visible(scrolled, 0));  // 84 - 112 + 32 = 4: wholly above
+    EXPECT_TRUE(detail_row_visible(scrolled, 3));   // 84 - 112 + 96 = 68 to 100: reaches 16 px in
+    EXPECT_FALSE(detail_row_visible(scrolled, 14));
+    const DetailLayout edge = detail_layout(view_metrics(700, 500, 96), 14, 31, 56);
+    EXPECT_FALSE(detail_row_visible(edge, 0));  // its bottom is one pixel inside: not drawn
+    EXPECT_TRUE(detail_row_visible(edge, 1));
 }

@@ -1,6 +1,10 @@
 #include "gfx/view_text.h"
 
+#include "base/text.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -66,4 +70,84 @@ TEST(CleanUpLabel, CountFillsPlaceholder)
 {
     EXPECT_EQ(clean_up_label(1, in_english), "Clean up expired (1)");
     EXPECT_EQ(clean_up_label(12, in_korean), "만료된 것 정리 (12)");
+}
+
+namespace {
+
+CertificateCopy copy_on(const char* drive, bool removable, bool key = true, bool km = false)
+{
+    CertificateCopy copy;
+    copy.folder = utf16_from_utf8(std::string(drive) + "\\NPKI\\yessign\\USER\\cn=x");
+    copy.drive = drive;
+    copy.removable = removable;
+    copy.has_private_key = key;
+    copy.has_km_cert = km;
+    return copy;
+}
+
+}  // namespace
+
+TEST(LocationLine, PlacesFoldEqualNeighboursAndNameAMissingKey)
+{
+    const struct {
+        std::vector<CertificateCopy> copies;
+        Translate translate;
+        const char* expected;
+    } k_cases[] = {
+        {{copy_on("C:", false)}, in_english, "Hard disk (C:)"},
+        {{copy_on("C:", false), copy_on("E:", true), copy_on("E:", true)}, in_english,
+         "In 3 places \xC2\xB7 Hard disk (C:), USB drive (E:)"},
+        {{copy_on("E:", true), copy_on("C:", false), copy_on("E:", true)}, in_english,
+         "In 3 places \xC2\xB7 USB drive (E:), Hard disk (C:), USB drive (E:)"},
+        {{copy_on("C:", false), copy_on("D:", false, false)}, in_english,
+         "In 2 places \xC2\xB7 Hard disk (C:), Hard disk (D:) \xC2\xB7 Private key missing"},
+        {{copy_on("E:", true, false)}, in_korean, "USB 드라이브 (E:) \xC2\xB7 개인 키 없음"},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(location_line(c.copies, c.translate), c.expected);
+    EXPECT_TRUE(on_usb_drive({copy_on("C:", false), copy_on("E:", true)}));
+    EXPECT_FALSE(on_usb_drive({copy_on("C:", false)}));
+}
+
+TEST(DetailRows, FactsThenOneLocationPerCopy)
+{
+    CertificateEntry entry;
+    entry.info.subject_cn = "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99()1234567890";  // 홍길동
+    entry.info.issuer_org = "yessign";
+    entry.info.serial_hex = "012E5A7F";
+    entry.info.not_after = 2'000'000'000;
+    entry.copies = {copy_on("C:", false)};
+    const int64_t now = 2'000'000'000 - 40 * 86'400;
+
+    std::vector<DetailRow> rows = detail_rows_for(entry, now, in_english, "en");
+    ASSERT_EQ(rows.size(), 14u);
+    const char* k_labels[] = {"Name (CN)", "Subject", "Issuer", "Issued by", "Purpose", "Policy OID", "Valid",
+                              "Time left", "Serial number", "Thumbprint (SHA-1)", "Thumbprint (SHA-256)",
+                              "Private key", "Encryption certificate", "Location"};
+    for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].label, k_labels[i]);
+    EXPECT_EQ(rows[0].value, entry.info.subject_cn);
+    EXPECT_EQ(rows[3].value, "KFTC (yessign)");
+    EXPECT_EQ(rows[5].value, "None");
+    EXPECT_EQ(rows[7].value, "D-40");
+    EXPECT_EQ(rows[8].value, "012E5A7F");
+    EXPECT_EQ(rows[11].value, "Present (signPri.key; Vessop never opens it)");
+    EXPECT_EQ(rows[12].value, "None");
+    EXPECT_EQ(rows[13].value, "Hard disk (C:) \xC2\xB7 C:\\NPKI\\yessign\\USER\\cn=x");
+    EXPECT_EQ(copied_notice(rows[8].label, in_english), "Copied: Serial number");
+
+    // Copy all: every row as "label: value", line feeds between, none after the last.
+    const std::string all = copy_all_text(rows);
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 13);
+    EXPECT_EQ(all.substr(0, all.find('\n')), "Name (CN): " + entry.info.subject_cn);
+    EXPECT_NE(all.back(), '\n');
+
+    // Three copies: numbered locations; a key missing in one of them, a kmCert.der in another.
+    entry.copies = {copy_on("C:", false), copy_on("E:", true, true, true), copy_on("F:", true, false)};
+    rows = detail_rows_for(entry, now, in_english, "en");
+    ASSERT_EQ(rows.size(), 16u);
+    EXPECT_EQ(rows[13].label, "Location 1");
+    EXPECT_EQ(rows[15].label, "Location 3");
+    EXPECT_EQ(rows[15].value, "USB drive (F:) \xC2\xB7 F:\\NPKI\\yessign\\USER\\cn=x");
+    EXPECT_EQ(rows[11].value, "Missing in some places: that copy can't be used to sign in");
+    EXPECT_EQ(rows[12].value, "Present (kmCert.der)");
+    EXPECT_EQ(detail_rows_for(entry, now, in_korean, "ko")[3].value, "금융결제원");
 }

@@ -1,0 +1,89 @@
+#include "gfx/detail_pane.h"
+
+#include "gfx/draw.h"
+#include "gfx/main_view.h"
+#include "gfx/palette.h"
+#include "i18n/catalogue.h"
+#include "x509/dates.h"
+
+#include <string>
+
+namespace {
+
+// 13 facts and one row per copy, without building their texts: every mouse move hit-tests the pane.
+size_t row_count(const ViewState& state)
+{
+    if (!state.selection || !state.entries || *state.selection >= state.entries->size()) return 0;
+    return 13 + (*state.entries)[*state.selection].copies.size();
+}
+
+std::string_view copy_all_label()
+{
+    return tr({"모두 복사", "Copy all"});
+}
+
+}  // namespace
+
+std::vector<DetailRow> detail_rows(const ViewState& state, size_t index)
+{
+    if (!state.entries || index >= state.entries->size()) return {};
+    return detail_rows_for((*state.entries)[index], now_seconds());
+}
+
+std::optional<DetailLayout> detail_layout(const ViewState& state)
+{
+    if (!state.selection || !state.gfx) return std::nullopt;
+    return detail_layout(view_metrics_of(state), row_count(state), state.detail_scroll,
+                         measure_text(*state.gfx, copy_all_label(), TextStyle::body));
+}
+
+float largest_detail_scroll(const ViewState& state)
+{
+    const std::optional<DetailLayout> layout = detail_layout(state);
+    return layout ? largest_detail_scroll(view_metrics_of(state), *layout) : 0.0f;
+}
+
+void draw_detail_pane(ViewState& state)
+{
+    const std::optional<DetailLayout> layout = detail_layout(state);
+    if (!layout || !state.entries || *state.selection >= state.entries->size()) return;
+    const Gfx& gfx = *state.gfx;
+    const ViewMetrics m = view_metrics_of(state);
+    const float s = m.s;
+    const Palette& palette = palette_for(state.dark);
+    const CertificateEntry& entry = (*state.entries)[*state.selection];
+    const DetailLayout& l = *layout;
+    const RectF& panel = l.panel;
+
+    fill_rect(gfx, {0, 0, m.width, m.height}, k_scrim);
+    fill_round_rect(gfx, panel, 12 * s, palette.surface);
+    draw_text(gfx, holder_name(entry.info.subject_cn), {panel.x + 24 * s, panel.y + 14 * s, panel.width - 90 * s, 36 * s},
+              palette.text, TextStyle::title, false);
+    if (state.hover.kind == HitKind::Close)
+        fill_round_rect(gfx, l.close_button, 8 * s, with_alpha(palette.text_secondary, 0.18f));
+    draw_icon(gfx, k_glyph_close, l.close_button, palette.text, 1.0f);
+
+    const std::vector<DetailRow> rows = detail_rows(state, *state.selection);
+    for (size_t i = 0; i < rows.size() && i < l.rows.size(); ++i) {
+        // A row that reaches more than a pixel into the viewport is drawn whole.
+        if (!detail_row_visible(l, i)) continue;
+        const RectF& r = l.rows[i];
+        if (state.hover.kind == HitKind::DetailRow && state.hover.index == i)
+            fill_round_rect(gfx, r, 6 * s, with_alpha(palette.text_secondary, 0.09f));
+        if (i > 0) fill_rect(gfx, {r.x + 6 * s, r.y, r.width - 12 * s, 1}, with_alpha(palette.border, 0.7f));
+        draw_text(gfx, rows[i].label, {r.x + 10 * s, r.y, l.label_width - 14 * s, r.height}, palette.text_secondary,
+                  TextStyle::body, false);
+        draw_text(gfx, rows[i].value, {r.x + l.label_width, r.y, r.width - l.label_width - 10 * s, r.height},
+                  palette.text, TextStyle::body, false);
+    }
+
+    const float viewport_bottom = l.viewport.y + l.viewport.height;
+    fill_rect(gfx, {panel.x + 4 * s, viewport_bottom, panel.width - 8 * s, 1}, palette.border);
+    const RectF& copy_all = l.copy_all_button;
+    draw_text(gfx, tr({"줄을 누르면 그 값을 복사합니다", "Click a row to copy its value"}),
+              {panel.x + 24 * s, copy_all.y, copy_all.x - panel.x - 36 * s, 36 * s}, palette.text_secondary,
+              TextStyle::small, false);
+    fill_round_rect(gfx, copy_all, 8 * s,
+                    state.hover.kind == HitKind::CopyAll ? with_alpha(palette.accent, 0.85f) : palette.accent);
+    draw_text(gfx, copy_all_label(), copy_all, k_on_accent, TextStyle::body, true);
+}
