@@ -63,12 +63,6 @@ FileOpOutcome add_picked_folder(const Path& folder);
 // Stores the added folders as "Folders".
 void save_added_folders(const std::vector<Path>& folders);
 
-// Command ids of the "Remove an added folder" submenu: this id plus the folder's position.
-inline constexpr UINT k_first_added_folder_id = 200;
-// Appends the "Remove an added folder" submenu to the menu: one item per folder, in list order. With
-// no added folders nothing is appended.
-void append_added_folders_menu(HMENU menu, const std::vector<Path>& folders);
-
 // The menu's "Remove an added folder": removes position `index` of the list read for the menu and
 // stores the rest; nothing happens for an index past its end.
 FileOpOutcome remove_added_folder(std::vector<Path> folders, size_t index);

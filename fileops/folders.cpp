@@ -4,10 +4,7 @@
 
 #include "base/files.h"
 #include "base/full_path.h"
-#include "base/handle.h"
-#include "base/text.h"
 #include "fileops/dialogs.h"
-#include "gfx/menu_items.h"
 #include "gfx/menus.h"
 #include "i18n/catalogue.h"
 #include "npki/search_roots.h"
@@ -49,18 +46,6 @@ FileOpOutcome add_folder(HWND owner)
 }
 
 void save_added_folders(const std::vector<Path>& folders) { write_added_folders(folders); }
-
-void append_added_folders_menu(HMENU menu, const std::vector<Path>& folders)
-{
-    if (folders.empty()) return;
-    UniqueMenu submenu(CreatePopupMenu());
-    if (!submenu) return;
-    for (size_t i = 0; i < folders.size(); ++i)
-        AppendMenuW(submenu.get(), MF_STRING, k_first_added_folder_id + i, literal_menu_text(folders[i]).c_str());
-    const std::wstring label = utf16_from_utf8(tr({"추가한 폴더 빼기", "Remove an added folder"}));
-    // Once appended, the submenu belongs to the menu and goes with it.
-    if (AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), label.c_str())) submenu.release();
-}
 
 FileOpOutcome remove_added_folder(std::vector<Path> folders, size_t index)
 {

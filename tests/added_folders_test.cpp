@@ -1,11 +1,8 @@
-// The added folders: adding with de-duplication, removing by position, the submenu that lists them.
+// The added folders: adding with de-duplication, removing by position.
 
 #include "fileops/file_ops.h"
 
-#include "base/handle.h"
 #include "base/settings_store.h"
-#include "base/text.h"
-#include "i18n/catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -39,13 +36,6 @@ private:
     }
     std::optional<std::string> saved_;
 };
-
-std::wstring menu_text(HMENU menu, UINT position)
-{
-    wchar_t buffer[512] = {};
-    GetMenuStringW(menu, position, buffer, 512, MF_BYPOSITION);
-    return buffer;
-}
 
 }  // namespace
 
@@ -89,24 +79,4 @@ TEST(RemoveAddedFolder, PositionGoesAndTheRestMoveUp)
     outcome = remove_added_folder({L"D:\\only"}, 0);
     EXPECT_EQ(outcome.rescan, Rescan::Now);
     EXPECT_EQ(read_text_setting(k_setting_folders), "");  // present and empty
-}
-
-TEST(AddedFoldersMenu, OneItemPerFolderFromId200AndNoneWhenEmpty)
-{
-    UniqueMenu menu(CreatePopupMenu());
-    ASSERT_TRUE(menu);
-    append_added_folders_menu(menu.get(), {});
-    EXPECT_EQ(GetMenuItemCount(menu.get()), 0);
-
-    // What is left after removing the second of three: the former third now answers to 201.
-    append_added_folders_menu(menu.get(), {L"D:\\a", L"F:\\R&D"});
-    ASSERT_EQ(GetMenuItemCount(menu.get()), 1);
-    EXPECT_EQ(menu_text(menu.get(), 0), utf16_from_utf8(tr({"추가한 폴더 빼기", "Remove an added folder"})));
-    HMENU submenu = GetSubMenu(menu.get(), 0);
-    ASSERT_NE(submenu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(submenu), 2);
-    EXPECT_EQ(GetMenuItemID(submenu, 0), 200u);
-    EXPECT_EQ(GetMenuItemID(submenu, 1), 201u);
-    EXPECT_EQ(menu_text(submenu, 0), L"D:\\a");
-    EXPECT_EQ(menu_text(submenu, 1), L"F:\\R&&D");  // shown as R&D, not as an underlined D
 }
