@@ -214,3 +214,21 @@ fo_wait_summary() # REGEX SECONDS
     fo_client
     e2e_wait_text $((FO_CX + 10)) $((FO_CY + 60)) 600 50 "$1" "$2"
 }
+
+# Opens nothing itself: waits for the folder picker titled TITLE, types a folder into it and confirms
+# it (Wine 8's picker ignores Return in the name box: Tab to the button, then space).
+fo_pick_folder() # TITLE WINDOWS_PATH
+{
+    local picker
+    picker=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$picker" ] || e2e_fail "the folder picker '$1' did not open"
+    xdotool windowfocus --sync "$picker" >/dev/null 2>&1
+    sleep 0.5
+    xdotool type --delay 20 "$2"
+    xdotool key Tab space
+    local deadline=$((SECONDS + 10))
+    while xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do
+        [ $SECONDS -lt $deadline ] || e2e_fail "the folder picker did not close"
+        sleep 0.2
+    done
+}
