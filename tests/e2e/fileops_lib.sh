@@ -184,21 +184,17 @@ fo_wait_box() # SECONDS
     return 1
 }
 
-# Waits until no message box of the program is open.
-fo_wait_no_box() # SECONDS
-{
-    local deadline=$((SECONDS + $1))
-    while e2e_helper e2e_dialog_probe message >/dev/null; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.2
-    done
-}
-
-# Answers the open message box with a key (y, n, Return) and waits for it to close.
+# Answers the open message box (FO_BOX) with a key (y, n, Return) and waits until it is gone: closed,
+# or replaced by another box with another text.
 fo_answer() # KEY
 {
+    local previous=$FO_BOX deadline=$((SECONDS + 10)) out
     xdotool key "$1"
-    fo_wait_no_box 10 || e2e_fail "the message box did not close after $1"
+    while out=$(e2e_helper e2e_dialog_probe message); do
+        [ "$(printf '%s\n' "$out" | sed '$d')" = "$previous" ] || return 0
+        [ $SECONDS -lt $deadline ] || e2e_fail "the message box did not close after $1"
+        sleep 0.2
+    done
 }
 
 # Waits for the status notice (bottom of the client area) to read a pattern.
