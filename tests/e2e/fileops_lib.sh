@@ -228,3 +228,44 @@ fo_pick_folder() # TITLE WINDOWS_PATH
         sleep 0.2
     done
 }
+
+# Stores "Folders" (the added folders) as given; `reg add` cannot write line feeds, an import can.
+fo_set_folders() # TEXT
+{
+    python3 - "$E2E_TMP/folders.reg" "$1" <<'PY' || e2e_fail "cannot write the Folders file"
+import sys
+data = (sys.argv[2] + "\0").encode("utf-16-le")
+with open(sys.argv[1], "w", encoding="utf-16") as f:
+    f.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vessop]\r\n")
+    f.write('"Folders"=hex(1):' + ",".join("%02x" % b for b in data) + "\r\n")
+PY
+    wine reg import "$(e2e_winpath "$E2E_TMP/folders.reg")" >>"$E2E_TMP/reg.log" 2>&1 </dev/null || e2e_fail "reg import"
+}
+
+# Prints "Folders" exactly as stored (its line feeds as they are), or "<missing>".
+fo_folders()
+{
+    rm -f "$E2E_TMP/export.reg"
+    wine reg export 'HKCU\Software\Vessop' "$(e2e_winpath "$E2E_TMP/export.reg")" /y >>"$E2E_TMP/reg.log" 2>&1 </dev/null
+    python3 - "$E2E_TMP/export.reg" <<'PY'
+import re, sys
+try:
+    text = open(sys.argv[1], encoding="utf-16").read()
+except OSError:
+    text = ""
+m = re.search(r'^"Folders"="((?:[^"\\]|\\.)*)"\r?$', text, re.M)
+if not m:
+    sys.stdout.write("<missing>")
+else:
+    sys.stdout.write(re.sub(r'\\(.)', lambda e: {"n": "\n", "r": "\r", "0": "\0"}.get(e.group(1), e.group(1)), m.group(1)))
+PY
+}
+
+# Clicks the toolbar's menu glyph (the rightmost square).
+fo_settings_menu()
+{
+    fo_client
+    FO_BEFORE=$(fo_unnamed_windows)
+    xdotool mousemove --sync $((FO_CX + FO_CW - 28)) $((FO_CY + 26)) click 1
+    fo_wait_menu 10 || e2e_fail "the settings menu did not open"
+}
