@@ -15,3 +15,10 @@ std::vector<std::wstring> command_line_arguments()
     arguments.assign(argv, argv + count);
     return arguments;
 }
+
+std::vector<std::wstring> arguments_after_program_name()
+{
+    std::vector<std::wstring> arguments = command_line_arguments();
+    if (!arguments.empty()) arguments.erase(arguments.begin());
+    return arguments;
+}

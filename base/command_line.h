@@ -7,3 +7,5 @@
 #include <vector>
 
 std::vector<std::wstring> command_line_arguments();
+// The same without the program's own path: the options a program was given.
+std::vector<std::wstring> arguments_after_program_name();

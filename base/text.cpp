@@ -54,8 +54,6 @@ char32_t next_utf16(std::wstring_view text, size_t& i)
     return u;
 }
 
-// Reads one code point at i and advances i. A malformed sequence (bad lead byte, missing or bad
-// continuation, overlong form, surrogate, beyond U+10FFFF) yields U+FFFD for its maximal bad prefix.
 char32_t next_utf8(std::string_view text, size_t& i)
 {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
@@ -170,6 +168,11 @@ std::wstring lower_full(std::wstring_view text)
 std::string lower_full(std::string_view text)
 {
     return utf8_from_utf16(lower_full(utf16_from_utf8(text)));
+}
+
+char32_t next_code_point(std::string_view text, size_t& at)
+{
+    return next_utf8(text, at);
 }
 
 bool is_unicode_space(char32_t c)

@@ -19,6 +19,11 @@ std::wstring utf16_from_utf8(std::string_view text);
 std::string lower_full(std::string_view text);
 std::wstring lower_full(std::wstring_view text);
 
+// Reads one code point of UTF-8 at `at` and moves `at` past it. A malformed sequence (bad lead byte,
+// missing or bad continuation, overlong form, surrogate, beyond U+10FFFF) yields U+FFFD for its
+// maximal bad prefix, as the conversions above do. `at` must be below the text's size.
+char32_t next_code_point(std::string_view text, size_t& at);
+
 // True for the Unicode white-space characters (White_Space property).
 bool is_unicode_space(char32_t c);
 // The UTF-8 text without Unicode white space at either end; a malformed sequence counts as text.

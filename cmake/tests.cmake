@@ -55,3 +55,4 @@ endif()
 
 include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/tests/scanner_drives.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)

@@ -6,11 +6,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace {
 
 constexpr std::string_view k_column_gap = "  ";
+constexpr std::string_view k_ellipsis = "\xE2\x80\xA6";     // "…", one column
+constexpr std::string_view k_replacement = "\xEF\xBF\xBD";  // U+FFFD, one column
 
 bool is_wide(char32_t c)
 {
@@ -20,6 +23,10 @@ bool is_wide(char32_t c)
            (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
+bool is_control(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+size_t width_of(char32_t c) { return is_wide(c) ? 2 : 1; }
+
 void pad_to(std::string& line, std::string_view cell, size_t width)
 {
     line += cell;
@@ -27,7 +34,7 @@ void pad_to(std::string& line, std::string_view cell, size_t width)
     line += k_column_gap;
 }
 
-constexpr size_t k_columns = 5;  // holder, issuer, purpose, until, badge; places follow unpadded
+constexpr size_t k_columns = k_table_column_caps.size();  // places follow unpadded
 using Row = std::array<std::string, k_columns>;
 
 }  // namespace
@@ -35,16 +42,28 @@ using Row = std::array<std::string, k_columns>;
 size_t display_width(std::string_view utf8)
 {
     size_t width = 0;
-    for (size_t i = 0; i < utf8.size();) {
-        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        length = std::min(length, utf8.size() - i);
-        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        for (size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        width += is_wide(c) ? 2 : 1;
-        i += length;
-    }
+    for (size_t i = 0; i < utf8.size();) width += width_of(next_code_point(utf8, i));
     return width;
+}
+
+std::string table_cell(std::string_view utf8, size_t max_width)
+{
+    const bool cut = display_width(utf8) > max_width;
+    // A cut cell keeps one column for the ellipsis; a wide character that would cross it goes whole.
+    const size_t keep = !cut ? max_width : max_width == 0 ? 0 : max_width - 1;
+    std::string out;
+    size_t width = 0;
+    for (size_t i = 0; i < utf8.size();) {
+        const size_t start = i;
+        const char32_t c = next_code_point(utf8, i);
+        width += width_of(c);
+        if (width > keep) break;
+        // Control characters would break the table's lines or reach the terminal as commands; bad
+        // bytes (read as U+FFFD) never pass on.
+        out += is_control(c) || c == 0xFFFD ? k_replacement : utf8.substr(start, i - start);
+    }
+    if (cut && max_width > 0) out += k_ellipsis;
+    return out;
 }
 
 std::string inventory_table(const Inventory& inventory, int64_t now, std::string_view language, Translate translate)
@@ -58,7 +77,10 @@ std::string inventory_table(const Inventory& inventory, int64_t now, std::string
         Row row{holder_name(info.subject_cn), issuer_display_name(info, first_copy, language),
                 list_purpose_text(classify_policies(info.policy_oids), info.policy_oids, translate),
                 until_text(info, translate), status_badge(expiry_of(info.not_after, now), translate).text};
-        for (size_t c = 0; c < k_columns; ++c) widths[c] = std::max(widths[c], display_width(row[c]));
+        for (size_t c = 0; c < k_columns; ++c) {
+            row[c] = table_cell(row[c], k_table_column_caps[c]);
+            widths[c] = std::max(widths[c], display_width(row[c]));
+        }
         rows.push_back(std::move(row));
     }
 
@@ -70,9 +92,10 @@ std::string inventory_table(const Inventory& inventory, int64_t now, std::string
             for (size_t c = 0; c < k_columns; ++c) pad_to(line, k == 0 ? std::string_view(rows[r][c]) : "", widths[c]);
             if (k < entry.copies.size()) {
                 const CertificateCopy& copy = entry.copies[k];
-                line += place_label(copy, translate);
-                line += " \xC2\xB7 ";  // " · "
-                line += utf8_from_utf16(copy.folder);
+                std::string place = place_label(copy, translate);
+                place += " \xC2\xB7 ";  // " · "
+                place += utf8_from_utf16(copy.folder);
+                line += table_cell(place, SIZE_MAX);
             }
             while (!line.empty() && line.back() == ' ') line.pop_back();
             out += line;

@@ -27,6 +27,20 @@ constexpr int k_exit_ok = 0;
 constexpr int k_exit_failed = 1;
 constexpr int k_exit_usage = 2;
 
+// Writes a text of units in pieces of at most `chunk` through `write` (which reports the units it
+// took); false as soon as a write fails or takes nothing.
+template <class Unit, class Write>
+bool write_all(std::basic_string_view<Unit> text, size_t chunk, Write write)
+{
+    for (size_t at = 0; at < text.size();) {
+        DWORD written = 0;
+        const DWORD piece = static_cast<DWORD>(std::min(text.size() - at, chunk));
+        if (!write(text.data() + at, piece, &written) || written == 0) return false;
+        at += written;
+    }
+    return true;
+}
+
 // A console gets UTF-16 through WriteConsoleW, so the console code page cannot garble Hangul; a
 // file or a pipe gets the UTF-8 bytes unchanged.
 bool write_text(DWORD which, std::string_view utf8)
@@ -36,30 +50,12 @@ bool write_text(DWORD which, std::string_view utf8)
     DWORD mode = 0;
     if (GetConsoleMode(out, &mode)) {
         const std::wstring text = utf16_from_utf8(utf8);
-        size_t at = 0;
-        while (at < text.size()) {
-            DWORD written = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - at, 1u << 14));
-            if (!WriteConsoleW(out, text.data() + at, chunk, &written, nullptr) || written == 0) return false;
-            at += written;
-        }
-        return true;
+        return write_all(std::wstring_view(text), size_t{1} << 14, [&](const wchar_t* p, DWORD n, DWORD* done) {
+            return WriteConsoleW(out, p, n, done, nullptr);
+        });
     }
-    size_t at = 0;
-    while (at < utf8.size()) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(utf8.size() - at, 1u << 20));
-        if (!WriteFile(out, utf8.data() + at, chunk, &written, nullptr) || written == 0) return false;
-        at += written;
-    }
-    return true;
-}
-
-std::vector<std::wstring> arguments_after_program_name()
-{
-    std::vector<std::wstring> arguments = command_line_arguments();
-    if (!arguments.empty()) arguments.erase(arguments.begin());
-    return arguments;
+    return write_all(utf8, size_t{1} << 20,
+                     [&](const char* p, DWORD n, DWORD* done) { return WriteFile(out, p, n, done, nullptr); });
 }
 
 int run()

@@ -19,7 +19,31 @@ void add_joined(std::vector<Path>& roots, const std::optional<Path>& base, std::
     if (base) roots.push_back(join_path(*base, name));
 }
 
+bool is_ascii_letter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+bool starts_with_ignoring_ascii_case(std::wstring_view text, std::wstring_view prefix)
+{
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+        if (lower(text[i]) != lower(prefix[i])) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+Path without_long_path_prefix(std::wstring_view root)
+{
+    constexpr std::wstring_view k_prefix = L"\\\\?\\";
+    constexpr std::wstring_view k_unc = L"UNC\\";
+    if (!root.starts_with(k_prefix)) return Path(root);
+    const std::wstring_view rest = root.substr(k_prefix.size());
+    if (rest.size() >= 3 && is_ascii_letter(rest[0]) && rest[1] == L':' && rest[2] == L'\\') return Path(rest);
+    if (starts_with_ignoring_ascii_case(rest, k_unc) && rest.size() > k_unc.size() && rest[k_unc.size()] != L'\\')
+        return L"\\\\" + Path(rest.substr(k_unc.size()));
+    return Path(root);
+}
 
 std::vector<Path> search_roots_from(const std::vector<Path>& command_line_roots, const SearchEnvironment& environment,
                                     const std::vector<DriveInfo>& drives, const std::vector<Path>& added_folders)

@@ -54,6 +54,11 @@ std::vector<DriveInfo> drives_from_mask(uint32_t mask, DriveTypeOf&& drive_type_
 std::vector<Path> search_roots_from(const std::vector<Path>& command_line_roots, const SearchEnvironment& environment,
                                     const std::vector<DriveInfo>& drives, const std::vector<Path>& added_folders);
 
+// The plain spelling of a root given with the long-path prefix: "\\?\C:\x" is "C:\x" and
+// "\\?\UNC\server\share\x" is "\\server\share\x". Other text, other device paths ("\\?\Volume{…}\",
+// "\\?\C:" without a backslash, which is the volume itself) and "\\.\" paths come back unchanged.
+Path without_long_path_prefix(std::wstring_view root);
+
 // Reads the process environment. A variable that is missing or empty is absent: an empty value
 // would make "\NPKI" (the root of whatever drive is current), which is no place anyone meant.
 SearchEnvironment read_search_environment();
@@ -74,6 +79,14 @@ std::vector<Path> read_added_folders();
 // stored as the empty text, so the value stays present.
 void write_added_folders(std::span<const Path> folders);
 
-// The roots for the next scan; called on the window thread once per scan so that drives plugged in
-// and folders added since the last one are included.
+// The root in its plain full form, so that every spelling of one folder (relative, "..", ".",
+// forward slashes, the long-path prefix) gives one path_key, and copies found below it get their
+// drive letter. GetFullPathNameW resolves a relative root against the current folder. A root it
+// cannot take (empty text, too long) is kept as given: the scanner then skips it as before. A
+// long-path root keeps its prefix when dropping it could name another folder (".." or a trailing dot
+// are literal behind the prefix) or leave a path too long to open without it.
+Path full_search_root(const Path& root);
+
+// The roots for the next scan, each in its full form; called on the window thread once per scan so
+// that drives plugged in and folders added since the last one are included.
 std::vector<Path> collect_search_roots(const std::vector<Path>& command_line_roots);

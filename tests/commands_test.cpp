@@ -4,14 +4,9 @@
 #include "app/settings_menu.h"
 #include "base/version.h"
 #include "gfx/clipboard.h"
+#include "tests/support/translations.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-std::string_view in_english(Text text) { return text.english; }
-
-}  // namespace
 
 TEST(MenuChoice, IdsGiveTheirCommands)
 {

@@ -1,5 +1,7 @@
-#include "npki/inventory.h"
 #include "x509/dates.h"
+
+#include "npki/inventory.h"
+#include "tests/support/translations.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +18,6 @@ int64_t korea_instant(int64_t year, uint32_t month, uint32_t day, int hour = 0, 
     return days_from_civil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second - k_korea_offset;
 }
 
-std::string_view in_english(Text text) { return text.english; }
-std::string_view in_korean(Text text) { return text.korean; }
 
 constexpr int64_t k_min = std::numeric_limits<int64_t>::min();
 constexpr int64_t k_max = std::numeric_limits<int64_t>::max();

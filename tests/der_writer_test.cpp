@@ -1,6 +1,11 @@
 #include "tests/support/der_writer.h"
 
+#include "base/handle.h"
+
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wincrypt.h>
 
 // The writer is what every certificate test stands on: a wrong length or time here would make the
 // decoder tests prove nothing.
@@ -95,11 +100,55 @@ TEST(DerWriter, TimesPickUtcTimeOnlyWhereItFits)
     }
 }
 
-TEST(DerWriter, BmpStringsAreUtf16BigEndian)
+TEST(DerWriter, WideStringTypesAreBigEndian)
 {
-    const DistinguishedName name = {{{std::string(k_oid_common_name), "A\xED\x99\x8D", StringType::bmp}}};  // A홍
-    const std::string attribute = der::sequence(der::oid(k_oid_common_name) + bytes({0x1E, 0x04, 0x00, 0x41, 0xD6, 0x4D}));
-    EXPECT_EQ(encode_name(name), der::sequence(der::set(attribute)));
+    struct Case {
+        StringType type;
+        std::string encoded;
+    };
+    // A홍 and U+1F600, which BMPString cannot hold and UTF-16 writes as a surrogate pair.
+    const std::string value = "A\xED\x99\x8D\xF0\x9F\x98\x80";
+    const Case k_cases[] = {
+        {StringType::bmp, bytes({0x1E, 0x08, 0x00, 0x41, 0xD6, 0x4D, 0xD8, 0x3D, 0xDE, 0x00})},
+        {StringType::universal,
+         bytes({0x1C, 0x0C, 0x00, 0x00, 0x00, 0x41, 0x00, 0x00, 0xD6, 0x4D, 0x00, 0x01, 0xF6, 0x00})},
+    };
+    for (const Case& c : k_cases) {
+        const DistinguishedName name = {{{std::string(k_oid_common_name), value, c.type}}};
+        const std::string attribute = der::sequence(der::oid(k_oid_common_name) + c.encoded);
+        EXPECT_EQ(encode_name(name), der::sequence(der::set(attribute))) << static_cast<int>(c.type);
+    }
+}
+
+TEST(DerWriter, EveryKeyKindParsesWithItsAlgorithm)
+{
+    struct Case {
+        KeyKind key;
+        const char* key_algorithm;
+        const char* signature_algorithm;
+        DWORD rsa_bits;  // 0: not asked (crypt32 under Wine does not measure EC keys)
+    };
+    const Case k_cases[] = {
+        {KeyKind::rsa_512, "1.2.840.113549.1.1.1", "1.2.840.113549.1.1.11", 512},
+        {KeyKind::rsa_2048, "1.2.840.113549.1.1.1", "1.2.840.113549.1.1.11", 2048},
+        {KeyKind::ec_p256, "1.2.840.10045.2.1", "1.2.840.10045.4.3.2", 0},
+    };
+    for (const Case& c : k_cases) {
+        TestCertificate test_certificate;
+        test_certificate.key = c.key;
+        const std::string der = make_certificate_der(test_certificate);
+        UniqueCertContext context(CertCreateCertificateContext(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
+                                                               reinterpret_cast<const BYTE*>(der.data()),
+                                                               static_cast<DWORD>(der.size())));
+        ASSERT_TRUE(context) << c.key_algorithm;
+        const CERT_INFO& info = *context.get()->pCertInfo;
+        EXPECT_STREQ(info.SubjectPublicKeyInfo.Algorithm.pszObjId, c.key_algorithm);
+        EXPECT_STREQ(info.SignatureAlgorithm.pszObjId, c.signature_algorithm);
+        CERT_PUBLIC_KEY_INFO key = info.SubjectPublicKeyInfo;  // the call takes a non-const pointer
+        if (c.rsa_bits) {
+            EXPECT_EQ(CertGetPublicKeyLength(X509_ASN_ENCODING, &key), c.rsa_bits);
+        }
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "x509/policy.h"
 
+#include "tests/support/translations.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,8 +9,6 @@
 
 namespace {
 
-std::string_view in_english(Text text) { return text.english; }
-std::string_view in_korean(Text text) { return text.korean; }
 
 TEST(ClassifyPolicies, EveryKnownOidGivesItsPurposeAndHolder)
 {

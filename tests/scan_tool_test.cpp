@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,75 @@ TEST(InventoryTable, OneLinePerCopyColumnsAligned)
     EXPECT_EQ(lines[1].find("KFTC"), std::string::npos);  // a further copy repeats nothing
     EXPECT_NE(lines[2].find("D-40"), std::string::npos);
     EXPECT_EQ(lines[3], "NPKI folders checked on hard disks and USB drives: 7");
+}
+
+TEST(InventoryTable, CellsAreCutByDisplayWidthNeverInsideACharacter)
+{
+    struct Case {
+        const char* text;
+        size_t max_width;
+        const char* cell;
+    };
+    const Case k_cases[] = {
+        {"Lee", 32, "Lee"},
+        {"abcde", 5, "abcde"},
+        {"abcdef", 5, "abcd\xE2\x80\xA6"},
+        {"\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99", 6, "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99"},   // 홍길동 fits
+        {"\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99", 5, "\xED\x99\x8D\xEA\xB8\xB8\xE2\x80\xA6"},  // 홍길…
+        {"\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99", 4, "\xED\x99\x8D\xE2\x80\xA6"},  // 길 would cross the cap
+        {"a\xED\x99\x8D\xEA\xB8\xB8", 3, "a\xE2\x80\xA6"},
+        {"abc", 0, ""},
+        // Line breaks and escape sequences from a certificate must not reach the console as such.
+        {"a\nb\r\x1B[2J\x7F\xC2\x9B", 32, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD[2J\xEF\xBF\xBD\xEF\xBF\xBD"},
+        // A bad byte and a cut-off sequence each read as one U+FFFD, as every conversion reads them.
+        {"\xFF" "a\xED\x99" "b", 32, "\xEF\xBF\xBD" "a\xEF\xBF\xBD" "b"},
+    };
+    for (const Case& c : k_cases) {
+        const std::string cell = table_cell(c.text, c.max_width);
+        EXPECT_EQ(cell, c.cell) << c.text << " / " << c.max_width;
+        EXPECT_LE(display_width(cell), c.max_width) << c.text;
+    }
+}
+
+TEST(InventoryTable, OneHugeNameDoesNotWidenEveryRow)
+{
+    const int64_t now = 1'750'000'000;
+    Inventory inventory;
+    for (int i = 0; i < 1000; ++i) {
+        CertificateEntry entry;
+        entry.info.subject_cn = "User " + std::to_string(i) + "()12345678901";
+        entry.info.issuer_org = "yessign";
+        entry.info.not_after = now + i * k_day;
+        entry.copies.push_back({L"C:\\NPKI\\yessign\\USER\\cert" + std::to_wstring(i), "yessign", "C:", false, true, false});
+        inventory.entries.push_back(std::move(entry));
+    }
+    const size_t ordinary = inventory_table(inventory, now, "en", english_text).size();
+
+    std::string hangul_name;
+    for (int i = 0; i < 100'000; ++i) hangul_name += "\xEA\xB0\x80";  // 가
+    CertificateEntry huge = inventory.entries.front();
+    huge.info.subject_cn = hangul_name;
+    huge.info.issuer_org = std::string(100'000, 'O');
+    huge.copies[0].ca_folder_name.clear();  // else the CA folder names the issuer
+    huge.info.policy_oids = {"1.2." + std::string(100'000, '7')};
+    CertificateEntry broken = inventory.entries.front();
+    broken.info.subject_cn = "two\nlines";
+    inventory.entries.insert(inventory.entries.begin() + 500, std::move(huge));
+    inventory.entries.push_back(std::move(broken));
+    const std::string table = inventory_table(inventory, now, "en", english_text);
+
+    // Columns may widen to their caps, but not to the longest name.
+    EXPECT_LT(table.size(), 2 * ordinary);
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1003);  // 1,002 certificates and the count line
+    const size_t row_at = table.find("\xEA\xB0\x80");
+    ASSERT_NE(row_at, std::string::npos);
+    const std::string row = table.substr(row_at, table.find('\n', row_at) - row_at);
+    const std::string first_row = table.substr(0, table.find('\n'));
+    // Cut cells end in "…" and the places still start in the same column as on every other line.
+    EXPECT_NE(row.find("\xEA\xB0\x80\xE2\x80\xA6"), std::string::npos);
+    EXPECT_NE(row.find("OOO\xE2\x80\xA6"), std::string::npos);
+    EXPECT_EQ(display_width(row.substr(0, row.find("Hard disk"))),
+              display_width(first_row.substr(0, first_row.find("Hard disk"))));
 }
 
 // --- vessop-scan.exe itself -------------------------------------------------------------------

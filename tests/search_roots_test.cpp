@@ -2,9 +2,14 @@
 
 #include "app/settings.h"
 #include "base/text.h"
+#include "npki/scanner.h"
+#include "tests/support/der_writer.h"
+#include "tests/support/npki_fixture.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -191,6 +196,100 @@ TEST(SearchRoots, CollectedRootsFollowTheMachine)
     expected.push_back(L"G:\\added");
     expected.push_back(L"H:\\NPKI");
     EXPECT_EQ(joined(collect_search_roots({})), joined(expected));
+}
+
+TEST(SearchRoots, LongPathPrefixOfDriveAndSharePathsIsDropped)
+{
+    struct Case {
+        const wchar_t* root;
+        const wchar_t* plain;
+    };
+    const Case k_cases[] = {
+        {L"\\\\?\\C:\\NPKI", L"C:\\NPKI"},
+        {L"\\\\?\\d:\\", L"d:\\"},
+        {L"\\\\?\\UNC\\server\\share\\NPKI", L"\\\\server\\share\\NPKI"},
+        {L"\\\\?\\unc\\server\\share", L"\\\\server\\share"},
+        {L"\\\\?\\C:", L"\\\\?\\C:"},  // the volume itself, not its root folder
+        {L"\\\\?\\C:NPKI", L"\\\\?\\C:NPKI"},
+        {L"\\\\?\\Volume{0b1c2d3e-0000-0000-0000-100000000000}\\NPKI",
+         L"\\\\?\\Volume{0b1c2d3e-0000-0000-0000-100000000000}\\NPKI"},
+        {L"\\\\?\\UNC\\", L"\\\\?\\UNC\\"},
+        {L"\\\\?\\", L"\\\\?\\"},
+        {L"\\\\.\\C:\\NPKI", L"\\\\.\\C:\\NPKI"},
+        {L"C:\\NPKI", L"C:\\NPKI"},
+        {L"", L""},
+    };
+    for (const Case& c : k_cases) EXPECT_EQ(without_long_path_prefix(c.root), c.plain) << utf8_from_utf16(c.root);
+}
+
+// Makes a folder the current one for one test and puts the old one back (before the folder goes).
+class CurrentFolderOverride {
+public:
+    explicit CurrentFolderOverride(const std::wstring& folder)
+    {
+        wchar_t buffer[32768];
+        const DWORD n = GetCurrentDirectoryW(32768, buffer);
+        saved_.assign(buffer, n < 32768 ? n : 0);
+        ok_ = SetCurrentDirectoryW(folder.c_str());
+    }
+    ~CurrentFolderOverride()
+    {
+        if (!saved_.empty()) SetCurrentDirectoryW(saved_.c_str());
+    }
+    bool ok() const { return ok_; }
+
+private:
+    std::wstring saved_;
+    bool ok_ = false;
+};
+
+TEST(SearchRoots, EverySpellingOfOneFolderIsOnePlace)
+{
+    TempFolder temp;
+    const std::wstring certificate_folder =
+        add_certificate(temp.path(), L"yessign", L"cert", make_certificate_der(TestCertificate{}));
+    ASSERT_FALSE(certificate_folder.empty());
+    CurrentFolderOverride current(temp.path());
+    ASSERT_TRUE(current.ok());
+
+    const std::wstring npki = temp / L"NPKI";
+    std::wstring forward = npki;
+    std::replace(forward.begin(), forward.end(), L'\\', L'/');
+    const std::vector<Path> spellings = {
+        npki, L".\\NPKI\\..\\NPKI", L"\\\\?\\" + npki, forward, npki + L"\\.", L"NPKI", L".\\NPKI", npki + L"\\",
+        temp / L"NPKI\\yessign\\..",
+    };
+    for (const Path& spelling : spellings) {
+        const std::vector<Path> roots = collect_search_roots({spelling});
+        ASSERT_EQ(roots.size(), 1u);
+        EXPECT_EQ(path_key(roots[0]), path_key(npki)) << utf8_from_utf16(spelling);
+    }
+
+    const Inventory inventory = run_scan(collect_search_roots(spellings));
+    EXPECT_EQ(inventory.folders_checked, 1u);
+    ASSERT_EQ(inventory.entries.size(), 1u);
+    ASSERT_EQ(inventory.entries[0].copies.size(), 1u);
+    const CertificateCopy& copy = inventory.entries[0].copies[0];
+    EXPECT_EQ(copy.folder, certificate_folder);
+    EXPECT_EQ(copy.drive, drive_of_path(temp.path()));
+    EXPECT_FALSE(copy.drive.empty());
+
+    // Added folders go the same way: "NPKI" beside ".\NPKI" in the setting is one folder.
+    FoldersOverride folders("NPKI\n.\\NPKI");
+    const std::vector<Path> collected = collect_search_roots({});
+    ASSERT_GE(collected.size(), 2u);
+    EXPECT_EQ(collected[collected.size() - 2], npki);
+    EXPECT_EQ(collected.back(), npki);
+}
+
+TEST(SearchRoots, RootsThatCannotBeMadeFullAreKeptAsGiven)
+{
+    const Path long_root = L"\\\\?\\C:\\" + std::wstring(300, L'x');  // would not open without the prefix
+    const Path dotted = L"\\\\?\\C:\\NPKI\\..\\other";                // ".." is literal behind the prefix
+    const Path trailing_dot = L"\\\\?\\C:\\NPKI.";                    // a folder Win32 cannot name otherwise
+    const std::vector<Path> roots = {L"", long_root, dotted, trailing_dot};
+    EXPECT_EQ(collect_search_roots(roots), roots);
+    EXPECT_EQ(run_scan({L""}).folders_checked, 0u);  // an empty root stays harmless
 }
 
 }  // namespace

@@ -1,17 +1,11 @@
 #include "gfx/view_text.h"
 
 #include "base/text.h"
+#include "tests/support/translations.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
-namespace {
-
-std::string_view in_english(Text text) { return text.english; }
-std::string_view in_korean(Text text) { return text.korean; }
-
-}  // namespace
 
 TEST(ScanningText, SecondsGiveCyclingDots)
 {

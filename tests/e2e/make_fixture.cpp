@@ -8,7 +8,7 @@
 //                                         expired or expiring soon, some with copies on the USB root
 // Exit status 0 on success, 1 when a file could not be written, 64 on a usage error.
 
-#include "base/handle.h"
+#include "base/command_line.h"
 #include "base/text.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"
@@ -20,7 +20,6 @@
 #include <vector>
 
 #include <windows.h>
-#include <shellapi.h>
 
 namespace {
 
@@ -137,11 +136,7 @@ int write_demo(const std::wstring& pc_root, const std::wstring& usb_root, int64_
 
 int main()
 {
-    int count = 0;
-    UniqueLocalMem owner(CommandLineToArgvW(GetCommandLineW(), &count));
-    if (!owner) return 64;
-    auto* argv = static_cast<wchar_t**>(owner.get());
-    const std::vector<std::wstring> args(argv, argv + count);
+    const std::vector<std::wstring> args = command_line_arguments();
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
 
     if (args.size() >= 4 && args[1] == L"count") {

@@ -114,26 +114,67 @@ void civil_from_days(int64_t days, int64_t& year, unsigned& month, unsigned& day
 
 std::string encode_string(const NameAttribute& attribute)
 {
-    if (attribute.type != StringType::bmp) return der::tlv(static_cast<uint8_t>(attribute.type), attribute.value);
-    std::string be;
-    for (wchar_t unit : utf16_from_utf8(attribute.value)) {
-        be += static_cast<char>((unit >> 8) & 0xFF);
-        be += static_cast<char>(unit & 0xFF);
+    if (attribute.type == StringType::bmp) {
+        std::string be;
+        for (wchar_t unit : utf16_from_utf8(attribute.value)) {
+            be += static_cast<char>((unit >> 8) & 0xFF);
+            be += static_cast<char>(unit & 0xFF);
+        }
+        return der::tlv(static_cast<uint8_t>(attribute.type), be);
     }
-    return der::tlv(static_cast<uint8_t>(StringType::bmp), be);
+    if (attribute.type == StringType::universal) {
+        const std::wstring units = utf16_from_utf8(attribute.value);
+        std::string be;
+        for (size_t i = 0; i < units.size(); ++i) {
+            char32_t c = units[i];
+            if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size()) c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+            for (int shift = 24; shift >= 0; shift -= 8) be += static_cast<char>((c >> shift) & 0xFF);
+        }
+        return der::tlv(static_cast<uint8_t>(attribute.type), be);
+    }
+    return der::tlv(static_cast<uint8_t>(attribute.type), attribute.value);
 }
 
-// A made-up 512-bit RSA public key: crypt32 only needs the structure to parse.
-std::string dummy_public_key_info()
+// Made-up key bytes: crypt32 only needs the structure to parse.
+std::string made_up_bytes(size_t count, uint8_t first, uint8_t step)
 {
-    std::string modulus(1, '\0');
-    for (int i = 0; i < 64; ++i) modulus += static_cast<char>(0xC1 + i);
-    const std::string key = der::sequence(der::integer_raw(modulus) + der::integer(65537));
-    const std::string algorithm = der::sequence(der::oid("1.2.840.113549.1.1.1") + der::null());
-    return der::sequence(algorithm + der::bit_string(key));
+    std::string out;
+    for (size_t i = 0; i < count; ++i) out += static_cast<char>(static_cast<uint8_t>(first + i * step));
+    return out;
 }
 
-std::string sha256_with_rsa() { return der::sequence(der::oid("1.2.840.113549.1.1.11") + der::null()); }
+std::string public_key_info(KeyKind key)
+{
+    if (key == KeyKind::ec_p256) {
+        const std::string algorithm = der::sequence(der::oid("1.2.840.10045.2.1") + der::oid("1.2.840.10045.3.1.7"));
+        return der::sequence(algorithm + der::bit_string("\x04" + made_up_bytes(64, 0x11, 0x05)));
+    }
+    // The modulus has its top bit set, so its INTEGER needs a leading zero byte.
+    std::string modulus(1, '\0');
+    modulus += key == KeyKind::rsa_2048 ? made_up_bytes(256, 0xC3, 0x07) : made_up_bytes(64, 0xC1, 0x01);
+    const std::string rsa_key = der::sequence(der::integer_raw(modulus) + der::integer(65537));
+    const std::string algorithm = der::sequence(der::oid("1.2.840.113549.1.1.1") + der::null());
+    return der::sequence(algorithm + der::bit_string(rsa_key));
+}
+
+std::string signature_algorithm(KeyKind key)
+{
+    if (key == KeyKind::ec_p256) return der::sequence(der::oid("1.2.840.10045.4.3.2"));  // no parameters
+    return der::sequence(der::oid("1.2.840.113549.1.1.11") + der::null());
+}
+
+std::string signature_value(KeyKind key)
+{
+    if (key == KeyKind::ec_p256) {
+        const std::string r = "\x00" + made_up_bytes(32, 0x9A, 0x03);
+        const std::string s = made_up_bytes(32, 0x41, 0x0B);
+        return der::bit_string(der::sequence(der::integer_raw(r) + der::integer_raw(s)));
+    }
+    std::string signature;
+    const size_t length = key == KeyKind::rsa_2048 ? 256 : 64;
+    for (size_t i = 0; i < length; ++i) signature += static_cast<char>(0x5A ^ (i * 7));
+    return der::bit_string(signature);
+}
 
 std::string encode_extension(const Extension& extension)
 {
@@ -205,14 +246,13 @@ std::string make_certificate_der(const TestCertificate& test_certificate)
 
     std::string tbs = der::explicit_tag(0, der::integer(2));  // v3
     tbs += der::integer_raw(test_certificate.serial);
-    tbs += sha256_with_rsa();
+    tbs += signature_algorithm(test_certificate.key);
     tbs += encode_name(test_certificate.issuer);
     tbs += der::sequence(encode_time(test_certificate.not_before, test_certificate.time_encoding) + encode_time(test_certificate.not_after, test_certificate.time_encoding));
     tbs += encode_name(test_certificate.subject);
-    tbs += dummy_public_key_info();
+    tbs += public_key_info(test_certificate.key);
     if (!extensions.empty()) tbs += der::explicit_tag(3, der::sequence(extensions));
 
-    std::string signature;
-    for (int i = 0; i < 64; ++i) signature += static_cast<char>(0x5A ^ (i * 7));
-    return der::sequence(der::sequence(tbs) + sha256_with_rsa() + der::bit_string(signature));
+    return der::sequence(der::sequence(tbs) + signature_algorithm(test_certificate.key) +
+                         signature_value(test_certificate.key));
 }

@@ -44,7 +44,16 @@ enum class StringType : uint8_t {
     utf8 = 0x0C,
     printable = 0x13,
     ia5 = 0x16,
-    bmp = 0x1E,  // the value is given as UTF-8 and written as UTF-16BE
+    universal = 0x1C,  // the value is given as UTF-8 and written as UTF-32BE
+    bmp = 0x1E,        // the value is given as UTF-8 and written as UTF-16BE
+};
+
+// The subject's public key. Made-up numbers in the shapes real certificates carry; the signature
+// algorithm follows the key (SHA-256 with RSA, or ECDSA with SHA-256 and an (r, s) pair).
+enum class KeyKind {
+    rsa_512,   // short modulus, keeps test certificates small
+    rsa_2048,  // the size NPKI certificates use
+    ec_p256,   // id-ecPublicKey on prime256v1, an uncompressed point
 };
 
 struct NameAttribute {
@@ -84,6 +93,7 @@ struct TestCertificate {
         {{std::string(k_oid_organization), "yessign", StringType::utf8}},
         {{std::string(k_oid_common_name), "yessignCA Class 2", StringType::utf8}},
     };
+    KeyKind key = KeyKind::rsa_512;
     std::string serial = std::string("\x01\x2E\x5A\x7F", 4);  // INTEGER content bytes, most significant first
     int64_t not_before = 1704067200;                          // 2024-01-01 00:00:00 UTC
     int64_t not_after = 1735689599;                           // 2024-12-31 23:59:59 UTC
