@@ -3,7 +3,6 @@
 
 #include "fileops/file_ops.h"
 
-#include "base/full_path.h"
 #include "base/system_error.h"
 #include "fileops/destinations.h"
 #include "fileops/dialogs.h"
@@ -36,9 +35,9 @@ FileOpOutcome copy_entry(HWND owner, float x, float y, const std::vector<Certifi
 
     // Test folders may be spelled relative or with forward slashes: every path is compared, and the
     // copy made, in its full form.
-    const Path destination = destination_folder(full_path(target), copies.front());
+    const Path destination = destination_folder(full_search_root(target), copies.front());
     std::vector<CertificateCopy> own = copies;
-    for (CertificateCopy& copy : own) copy.folder = full_path(copy.folder);
+    for (CertificateCopy& copy : own) copy.folder = full_search_root(copy.folder);
     if (lands_on_own_copy(destination, own))
         return {std::string(tr({"이미 그곳에 있는 인증서입니다", "This certificate is already there"})), Rescan::None, false};
     if (GetFileAttributesW(destination.c_str()) != INVALID_FILE_ATTRIBUTES &&

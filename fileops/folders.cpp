@@ -3,7 +3,6 @@
 #include "fileops/file_ops.h"
 
 #include "base/files.h"
-#include "base/full_path.h"
 #include "fileops/dialogs.h"
 #include "gfx/menus.h"
 #include "i18n/catalogue.h"
@@ -27,9 +26,9 @@ void open_entry_folder(HWND owner, float x, float y, const std::vector<Certifica
 FileOpOutcome add_picked_folder(const Path& folder)
 {
     std::vector<Path> folders = read_added_folders();
-    const std::string key = path_key(full_path(folder));
+    const std::string key = path_key(full_search_root(folder));
     bool listed = false;
-    for (const Path& added : folders) listed = listed || path_key(full_path(added)) == key;
+    for (const Path& added : folders) listed = listed || path_key(full_search_root(added)) == key;
     if (!listed) {
         folders.push_back(folder);
         save_added_folders(folders);

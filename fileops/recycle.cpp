@@ -4,11 +4,11 @@
 
 #include "fileops/file_ops.h"
 
-#include "base/full_path.h"
 #include "fileops/dialogs.h"
 #include "fileops/questions.h"
 #include "gfx/menus.h"
 #include "i18n/catalogue.h"
+#include "npki/search_roots.h"
 
 #include <string>
 
@@ -17,10 +17,11 @@
 bool recycle_folder(HWND owner, const Path& folder)
 {
     // pFrom is a list: NUL-separated paths ended by a second NUL, with wildcards expanded. A path
-    // holding a NUL or a wildcard would name other files than this folder; no folder has either.
+    // holding a NUL or a wildcard would name other files than this folder; no folder name has either,
+    // and the shell takes no long-path prefix ("\\?\") either.
     if (folder.empty() || folder.find_first_of(std::wstring_view(L"\0*?", 3)) != Path::npos) return false;
     // The shell resolves a relative path against the current folder at the time of the call.
-    std::wstring from = full_path(folder);
+    std::wstring from = full_search_root(folder);
     from.push_back(L'\0');  // the list's end; c_str() adds the path's own terminator
 
     SHFILEOPSTRUCTW operation{};

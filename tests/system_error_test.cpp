@@ -1,4 +1,3 @@
-#include "base/full_path.h"
 #include "base/system_error.h"
 
 #include <gtest/gtest.h>
@@ -19,23 +18,4 @@ TEST(SystemErrorText, MessageTrimmedThenCode)
         EXPECT_NE(text[text.size() - suffix.size() - 1], ' ') << text;  // the message's own line end is gone
     }
     EXPECT_EQ(system_error_text(0xDEADBEEF), "(os error 3735928559)");  // no message for it
-}
-
-TEST(FullPath, SpellingsOfOneFolderBecomeOne)
-{
-    const struct {
-        const wchar_t* path;
-        const wchar_t* expected;
-    } k_cases[] = {
-        {L"D:/Backup/./x/../y", L"D:\\Backup\\y"},
-        {L"D:\\Backup\\", L"D:\\Backup\\"},
-        {L"", L""},
-    };
-    for (const auto& c : k_cases) EXPECT_EQ(full_path(c.path), c.expected) << c.path;
-
-    wchar_t current[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, current);
-    std::wstring expected = current;
-    if (expected.back() != L'\\') expected += L'\\';
-    EXPECT_EQ(full_path(L"relative/dir"), expected + L"relative\\dir");
 }
