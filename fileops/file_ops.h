@@ -6,6 +6,7 @@
 // message boxes and the folder picker) and works on copies of what it needs; what the window should
 // do afterwards comes back as a FileOpOutcome, which the shell applies to its own state.
 
+#include "base/path.h"
 #include "npki/inventory.h"
 
 #include <cstddef>
@@ -28,6 +29,13 @@ struct FileOpOutcome {
     bool close_detail = false;  // the open detail pane closes
 };
 
+// Sends one folder to the Recycle Bin (SHFileOperationW with undo allowed, no question of its own,
+// Windows' warning when the folder would be destroyed instead). True only when the shell reports it
+// done and nothing aborted.
+bool recycle_folder(HWND owner, const Path& folder);
+// Each folder in order; how many were recycled.
+size_t recycle_folders(HWND owner, const std::vector<Path>& folders);
+
 // The card's "Recycle" button: asks which copy (several), confirms, sends the folders of copies on
 // fixed disks to the Recycle Bin.
 FileOpOutcome recycle_entry(HWND owner, float x, float y, const CertificateEntry& entry);
@@ -47,6 +55,13 @@ void open_entry_folder(HWND owner, float x, float y, const std::vector<Certifica
 // The toolbar's "Add folder": the folder picker, then the folder joins the added folders unless it
 // is there already; a scan follows either way (not when the picker was cancelled).
 FileOpOutcome add_folder(HWND owner);
+
+// The folder the picker gave, joined to the added folders unless one of them names the same place
+// (path_key of their full forms); only a changed list is stored. A scan follows either way.
+FileOpOutcome add_picked_folder(const Path& folder);
+
+// Stores the added folders as "Folders".
+void save_added_folders(const std::vector<Path>& folders);
 
 // The menu's "Remove an added folder": removes position `index` of the list read for the menu and
 // stores the rest; nothing happens for an index past its end.

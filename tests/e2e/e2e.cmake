@@ -10,6 +10,8 @@ set(VESSOP_E2E_DIR ${CMAKE_SOURCE_DIR}/tests/e2e)
 add_executable(e2e_post_devicechange ${VESSOP_E2E_DIR}/post_devicechange.cpp)
 add_executable(e2e_window_probe ${VESSOP_E2E_DIR}/window_probe.cpp)
 target_link_libraries(e2e_window_probe PRIVATE user32)
+add_executable(e2e_dialog_probe ${VESSOP_E2E_DIR}/dialog_probe.cpp)
+target_link_libraries(e2e_dialog_probe PRIVATE user32)
 add_executable(e2e_make_fixture ${VESSOP_E2E_DIR}/make_fixture.cpp)
 target_link_libraries(e2e_make_fixture PRIVATE vessop_test_support vessop_npki)
 # The updater's tests: curl's stand-in (copied into the prefix as System32\curl.exe), a probe for
@@ -46,6 +48,13 @@ vessop_e2e_test(DeviceArrivalRescansOnce run_devicechange.sh)
 vessop_e2e_test(RefreshByKeyAndButton run_refresh.sh)
 vessop_e2e_test(CardsAtBothScales run_cards.sh)
 vessop_e2e_test(DetailPaneAndWheel run_detail.sh)
+vessop_e2e_test(RecycleToTheBin run_recycle.sh)
+vessop_e2e_test(CleanUpExpired run_cleanup.sh)
+vessop_e2e_test(CopyToAnotherPlace run_copy.sh)
+vessop_e2e_test(CopyFaultsLeaveTheDestination run_copy_faults.sh)
+vessop_e2e_test(AddedFoldersAddAndRemove run_added_folders.sh)
+vessop_e2e_test(OpenFolderOfTheChosenCopy run_open_folder.sh)
+vessop_e2e_test(SettingsMenu run_menu.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.

@@ -2,6 +2,8 @@
 // certificate is checked in.
 //   make_fixture count FOLDER K [FIRST]   K valid personal certificates (serials FIRST.., default 1)
 //                                         under FOLDER\NPKI\yessign\USER
+//   make_fixture cert FOLDER SERIAL DAYS  one personal certificate folder at FOLDER itself (holder
+//                                         TesterSERIAL), DAYS days left (negative: expired)
 //   make_fixture demo PC_ROOT USB_ROOT    a dozen realistic certificates from five authorities, some
 //                                         expired or expiring soon, some with copies on the USB root
 //   make_fixture cards PC_ROOT USB_ROOT   three cards in a known order: a business certificate ending in
@@ -113,6 +115,14 @@ int write_count(const std::wstring& folder, long count, long first, int64_t now)
     return 0;
 }
 
+int write_one(const std::wstring& folder, long serial, long days_left, int64_t now)
+{
+    const std::string name = "Tester" + std::to_string(serial) + "()0012345678901234";
+    const Holder holder{&k_yessign, name.c_str(), "personal4IB", "1.2.410.200005.1.1.1", days_left,
+                        static_cast<uint32_t>(serial), true, false};
+    return write_certificate_folder(folder, make_certificate_der(certificate_for(holder, now)), true, true) ? 0 : 1;
+}
+
 int write_demo(const std::wstring& pc_root, const std::wstring& usb_root, int64_t now)
 {
     // Holder names are invented; the identifier digits follow the NPKI pattern.
@@ -162,8 +172,12 @@ int main()
         const long first = args.size() >= 5 ? std::wcstol(args[4].c_str(), nullptr, 10) : 1;
         return write_count(args[2], std::wcstol(args[3].c_str(), nullptr, 10), first, now);
     }
+    if (args.size() == 5 && args[1] == L"cert") {
+        return write_one(args[2], std::wcstol(args[3].c_str(), nullptr, 10), std::wcstol(args[4].c_str(), nullptr, 10),
+                         now);
+    }
     if (args.size() == 4 && args[1] == L"demo") return write_demo(args[2], args[3], now);
     if (args.size() == 4 && args[1] == L"cards") return write_cards(args[2], args[3], now);
-    std::fprintf(stderr, "usage: make_fixture count FOLDER K [FIRST] | demo|cards PC_ROOT USB_ROOT\n");
+    std::fprintf(stderr, "usage: make_fixture count FOLDER K [FIRST] | cert FOLDER SERIAL DAYS | demo|cards PC_ROOT USB_ROOT\n");
     return 64;
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+// The program's message boxes and its folder picker. Each is modal: the window's state must not be
+// held across the call.
+
+#include "base/path.h"
+
+#include <optional>
+#include <string_view>
+
+#include <windows.h>
+
+// A Yes/No question with the warning icon, caption "Vessop"; No is the default button, so that
+// Return alone never deletes or overwrites anything. True only for Yes.
+bool confirm_box(HWND owner, std::string_view text);
+
+// A notice with the information icon and an OK button, caption "Vessop".
+void info_box(HWND owner, std::string_view text);
+
+// The system's folder picker titled `title`: the chosen folder's file-system path, or nothing when
+// the user cancelled or the dialog could not be shown.
+std::optional<Path> pick_folder(HWND owner, std::string_view title);
