@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "base/version.h"
 #include "fileops/file_ops.h"
+#include "gfx/menu_items.h"
 #include "i18n/language.h"
 #include "npki/search_roots.h"
 
@@ -58,7 +59,7 @@ UniqueMenu added_folders_submenu(const std::vector<Path>& folders)
     UniqueMenu menu(CreatePopupMenu());
     if (!menu) return menu;
     for (size_t i = 0; i < folders.size(); ++i)
-        append(menu.get(), k_menu_first_added_folder + static_cast<UINT>(i), utf8_from_utf16(folders[i]));
+        append(menu.get(), k_menu_first_added_folder + static_cast<UINT>(i), utf8_from_utf16(literal_menu_text(folders[i])));
     return menu;
 }
 

@@ -17,14 +17,6 @@ CommandLineOptions parse_command_line(std::span<const std::wstring> args)
     return options;
 }
 
-int32_t saturating_trunc(double value)
-{
-    if (std::isnan(value)) return 0;
-    if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-    if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);  // truncates toward zero
-}
-
 uint32_t effective_dpi(uint32_t reported_dpi)
 {
     return std::max<uint32_t>(reported_dpi, 96);

@@ -4,6 +4,8 @@
 // rectangle, the restored placement and whether an automatic update check is due. The caller reads
 // the platform and passes the values in.
 
+#include "base/numeric.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -20,9 +22,6 @@ struct CommandLineOptions {
 // any other argument. A final "--root" with nothing after it adds nothing.
 CommandLineOptions parse_command_line(std::span<const std::wstring> args);
 
-// Truncates toward zero; NaN gives 0 and values beyond the int32 range give its nearest end, so a
-// wild DPI or work area never turns into undefined behaviour.
-int32_t saturating_trunc(double value);
 
 struct ScreenRect {
     int32_t left = 0;

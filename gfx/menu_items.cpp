@@ -18,16 +18,6 @@ std::wstring literal_menu_text(std::wstring_view text)
     return literal;
 }
 
-int32_t menu_coordinate(float value)
-{
-    if (std::isnan(value)) return 0;
-    // Compared as doubles: 2147483647 has no exact float, and the float next to it already overflows.
-    const double truncated = std::trunc(static_cast<double>(value));
-    if (truncated >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-    if (truncated <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(truncated);
-}
-
 std::vector<MenuItem> place_menu_items(const std::vector<CertificateCopy>& copies, bool offer_all, Translate translate)
 {
     std::vector<MenuItem> items;

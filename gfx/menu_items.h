@@ -25,10 +25,6 @@ inline MenuItem menu_separator() { return MenuItem{{}, true}; }
 // keyboard shortcut and vanish (a folder named "R&D"), so each is doubled.
 std::wstring literal_menu_text(std::wstring_view text);
 
-// A client coordinate as the integer TrackPopupMenu takes: truncated toward zero, saturated at the
-// ends of the 32-bit range, NaN as 0.
-int32_t menu_coordinate(float value);
-
 // The place chooser's items: "‹place label› — ‹folder›" per copy in copy order; with `offer_all`, a
 // separator and "All places (n)".
 std::vector<MenuItem> place_menu_items(const std::vector<CertificateCopy>& copies, bool offer_all,

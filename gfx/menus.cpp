@@ -1,5 +1,7 @@
 #include "gfx/menus.h"
 
+#include "base/numeric.h"
+
 #include "base/handle.h"
 #include "base/text.h"
 
@@ -17,7 +19,7 @@ uint32_t popup_menu(HWND owner, float x, float y, const std::vector<MenuItem>& i
         }
         ++id;
     }
-    POINT point{menu_coordinate(x), menu_coordinate(y)};
+    POINT point{saturating_trunc(x), saturating_trunc(y)};  // a client point as TrackPopupMenu takes it
     ClientToScreen(owner, &point);
     const BOOL chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, owner, nullptr);
     return chosen > 0 ? static_cast<uint32_t>(chosen) : 0;

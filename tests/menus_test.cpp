@@ -1,5 +1,7 @@
 #include "gfx/menu_items.h"
 
+#include "tests/support/translations.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,9 +9,6 @@
 #include <vector>
 
 namespace {
-
-std::string_view in_english(Text text) { return text.english; }
-std::string_view in_korean(Text text) { return text.korean; }
 
 CertificateCopy copy_at(const wchar_t* folder, const char* drive, bool removable)
 {
@@ -21,23 +20,6 @@ CertificateCopy copy_at(const wchar_t* folder, const char* drive, bool removable
 }
 
 }  // namespace
-
-TEST(MenuCoordinate, TruncatesAndSaturates)
-{
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    const struct {
-        float value;
-        int32_t expected;
-    } k_cases[] = {
-        {0.0f, 0},           {12.9f, 12},          {-3.7f, -3},         {nan, 0},
-        {inf, 2147483647},   {-inf, -2147483647 - 1},
-        {1e10f, 2147483647}, {-1e10f, -2147483647 - 1},
-        {2147483520.0f, 2147483520},  // the largest float below 2^31 still fits
-        {2147483648.0f, 2147483647},
-    };
-    for (const auto& c : k_cases) EXPECT_EQ(menu_coordinate(c.value), c.expected) << c.value;
-}
 
 TEST(PlaceMenu, CopiesThenAllPlacesWhenOffered)
 {

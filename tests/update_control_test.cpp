@@ -8,6 +8,7 @@
 #include "app/updater/update_check.h"
 #include "app/window_proc.h"
 #include "base/version.h"
+#include "tests/support/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -24,14 +25,7 @@ class UpdateShell : public testing::Test {
 protected:
     void SetUp() override
     {
-        WNDCLASSEXW window_class{};
-        window_class.cbSize = sizeof(window_class);
-        window_class.lpfnWndProc = main_window_proc;
-        window_class.hInstance = GetModuleHandleW(nullptr);
-        window_class.lpszClassName = k_test_class;
-        RegisterClassExW(&window_class);  // already registered by an earlier test: fine
-        hwnd_ = CreateWindowExW(0, k_test_class, L"Vessop", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 760, HWND_MESSAGE,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        hwnd_ = create_message_only_main_window(k_test_class);
         ASSERT_NE(hwnd_, nullptr);
         WindowState state;
         state.hwnd = hwnd_;

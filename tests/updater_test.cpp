@@ -194,12 +194,4 @@ TEST(Transfer, CommandLinesSplitBackIntoExactlyTheirArguments)
               L"\"C:\\T\\Vessop\\Vessop-Setup-0.2.0.exe\" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1");
 }
 
-TEST(UpdaterPlatform, ErrorTextNamesTheSystemMessageAndCode)
-{
-    const std::string text = os_error_text(ERROR_FILE_NOT_FOUND);
-    EXPECT_TRUE(text.ends_with(" (os error 2)")) << text;
-    EXPECT_GT(text.size(), std::string(" (os error 2)").size()) << text;
-    EXPECT_EQ(text.find('\n'), std::string::npos);
-}
-
 }  // namespace

@@ -11,6 +11,7 @@
 #include "gfx/main_view.h"
 #include "npki/scan_thread.h"
 #include "tests/support/der_writer.h"
+#include "tests/support/main_window.h"
 #include "tests/support/npki_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -64,14 +65,7 @@ class MainWindow : public testing::Test {
 protected:
     void SetUp() override
     {
-        WNDCLASSEXW window_class{};
-        window_class.cbSize = sizeof(window_class);
-        window_class.lpfnWndProc = main_window_proc;
-        window_class.hInstance = GetModuleHandleW(nullptr);
-        window_class.lpszClassName = k_test_class;
-        RegisterClassExW(&window_class);  // already registered by an earlier test: fine
-        hwnd_ = CreateWindowExW(0, k_test_class, L"Vessop", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 760, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+        hwnd_ = create_message_only_main_window(k_test_class);
         ASSERT_NE(hwnd_, nullptr);
         pending_scan_result().take();
     }

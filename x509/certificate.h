@@ -37,3 +37,5 @@ struct CertificateCopy {
 
 // Each byte as two upper-case hex digits, no separators.
 std::string to_hex_upper(std::span<const uint8_t> bytes);
+// The same with the digits "0"-"9", "a"-"f".
+std::string to_hex_lower(std::span<const uint8_t> bytes);

@@ -4,7 +4,9 @@
 #include "app/updater/signature.h"
 #include "app/updater/transfer.h"
 #include "base/sha256.h"
+#include "base/system_error.h"
 #include "i18n/catalogue.h"
+#include "x509/certificate.h"
 
 #include <array>
 #include <cstdint>
@@ -15,18 +17,6 @@
 #include <vector>
 
 namespace {
-
-std::string lower_hex(std::span<const uint8_t> bytes)
-{
-    constexpr char k_digits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (uint8_t b : bytes) {
-        hex += k_digits[b >> 4];
-        hex += k_digits[b & 0x0F];
-    }
-    return hex;
-}
 
 // The file is let go before it is deleted: the held handle denies deletion to everyone, us included.
 DownloadFailed reject(UniqueFile& file, const Path& path, std::string text)
@@ -47,22 +37,22 @@ Slot<DownloadOutcome>& pending_installer()
 DownloadOutcome download_and_verify(const UpdateInfo& info)
 {
     const std::optional<Path> folder = work_folder();
-    if (!folder) return DownloadFailed{os_error_text(ERROR_PATH_NOT_FOUND)};
+    if (!folder) return DownloadFailed{system_error_text(ERROR_PATH_NOT_FOUND)};
     const Path path = join_path(*folder, installer_file_name(info.version));
     if (std::optional<std::string> error = run_curl(info.url, path)) return DownloadFailed{std::move(*error)};
 
     // Readers (the loader among them) may share it; writers, renamers and deleters may not.
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return DownloadFailed{os_error_text(GetLastError())};
+    if (!file) return DownloadFailed{system_error_text(GetLastError())};
     {
         DWORD error = 0;
         const std::optional<std::vector<uint8_t>> bytes = read_whole_file(file.get(), error);
-        if (!bytes) return DownloadFailed{os_error_text(error)};
+        if (!bytes) return DownloadFailed{system_error_text(error)};
         if (info.size != 0 && bytes->size() != info.size)
             return reject(file, path, std::string(tr({"받은 파일 크기가 다릅니다", "Downloaded size mismatch"})));
         const std::optional<std::array<uint8_t, 32>> digest = sha256(*bytes);
-        if (!digest || lower_hex(*digest) != info.sha256) {
+        if (!digest || to_hex_lower(*digest) != info.sha256) {
             return reject(file, path,
                           std::string(tr({"받은 파일이 손상되었습니다 (해시 불일치)",
                                           "Downloaded file is corrupt (hash mismatch)"})));
@@ -83,7 +73,7 @@ bool start_download_thread(UpdateInfo info, HWND hwnd, UINT message)
         try {
             outcome = download_and_verify(info);
         } catch (...) {
-            outcome = DownloadFailed{os_error_text(ERROR_NOT_ENOUGH_MEMORY)};  // only allocation can throw
+            outcome = DownloadFailed{system_error_text(ERROR_NOT_ENOUGH_MEMORY)};  // only allocation can throw
         }
         pending_installer().put(std::move(outcome));
         post_result(hwnd, message);

@@ -2,6 +2,7 @@
 
 #include "app/updater/transfer.h"
 #include "base/handle.h"
+#include "base/system_error.h"
 #include "base/text.h"
 #include "i18n/catalogue.h"
 
@@ -51,21 +52,6 @@ DWORD WINAPI detached_thread_main(void* parameter)
 }
 
 }  // namespace
-
-std::string os_error_text(DWORD code)
-{
-    wchar_t* message = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-    const UniqueLocalMem owner(message);
-    std::wstring text = length && message ? std::wstring(message, length) : std::wstring();
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
-    std::string result = utf8_from_utf16(text);
-    if (!result.empty()) result += ' ';
-    result += "(os error " + std::to_string(code) + ")";
-    return result;
-}
 
 std::optional<Path> work_folder()
 {
@@ -118,12 +104,12 @@ std::optional<std::string> run_curl(const std::string& url, const Path& output)
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                         &startup, &started))
-        return os_error_text(GetLastError());
+        return system_error_text(GetLastError());
     const UniqueKernelHandle process(started.hProcess);
     const UniqueKernelHandle thread(started.hThread);
-    if (WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED) return os_error_text(GetLastError());
+    if (WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED) return system_error_text(GetLastError());
     DWORD exit_code = 0;
-    if (!GetExitCodeProcess(process.get(), &exit_code)) return os_error_text(GetLastError());
+    if (!GetExitCodeProcess(process.get(), &exit_code)) return system_error_text(GetLastError());
     if (exit_code != 0) return std::string(tr({"다운로드하지 못했습니다", "Download failed"}));
     return std::nullopt;
 }

@@ -13,9 +13,6 @@
 
 #include <windows.h>
 
-// The system's message for an error code, then " (os error CODE)".
-std::string os_error_text(DWORD code);
-
 // The user's temporary folder (GetTempPath2W where the system has it, else GetTempPathW) joined with
 // "Vessop", created with any missing parents each time; a failure to create it is not reported (the
 // transfer into it fails and says so). Empty only when the system names no temporary folder: a

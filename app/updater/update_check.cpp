@@ -3,6 +3,7 @@
 #include "app/updater/platform.h"
 #include "app/updater/transfer.h"
 #include "base/handle.h"
+#include "base/system_error.h"
 #include "base/version.h"
 #include "i18n/catalogue.h"
 
@@ -52,12 +53,12 @@ std::variant<std::string, CheckFailed> read_manifest(const Path& path)
 {
     const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return CheckFailed{os_error_text(GetLastError())};
+    if (!file) return CheckFailed{system_error_text(GetLastError())};
     DWORD error = 0;
     const std::optional<std::vector<uint8_t>> bytes = read_whole_file(file.get(), error);
-    if (!bytes) return CheckFailed{os_error_text(error)};
+    if (!bytes) return CheckFailed{system_error_text(error)};
     std::string text(bytes->begin(), bytes->end());
-    if (!is_utf8(text)) return CheckFailed{os_error_text(ERROR_NO_UNICODE_TRANSLATION)};
+    if (!is_utf8(text)) return CheckFailed{system_error_text(ERROR_NO_UNICODE_TRANSLATION)};
     return text;
 }
 
@@ -72,7 +73,7 @@ Slot<PendingUpdateCheck>& pending_update_check()
 UpdateCheckOutcome run_update_check()
 {
     const std::optional<Path> folder = work_folder();
-    if (!folder) return CheckFailed{os_error_text(ERROR_PATH_NOT_FOUND)};
+    if (!folder) return CheckFailed{system_error_text(ERROR_PATH_NOT_FOUND)};
     const Path manifest_path = join_path(*folder, k_manifest_file_name);
     const std::string url = update_request_url(VESSOP_MAKER_HOST, k_version, current_language());
     if (std::optional<std::string> error = run_curl(url, manifest_path)) return CheckFailed{std::move(*error)};
@@ -89,7 +90,7 @@ bool start_update_check_thread(HWND hwnd, bool user_initiated, UINT message)
         try {
             pending.outcome = run_update_check();
         } catch (...) {
-            pending.outcome = CheckFailed{os_error_text(ERROR_NOT_ENOUGH_MEMORY)};  // only allocation can throw
+            pending.outcome = CheckFailed{system_error_text(ERROR_NOT_ENOUGH_MEMORY)};  // only allocation can throw
         }
         pending_update_check().put(std::move(pending));
         post_result(hwnd, message);
