@@ -147,3 +147,37 @@ std::string copied_notice(std::string_view label, Translate translate)
     notice += label;
     return notice;
 }
+
+std::string spoken(std::string_view line)
+{
+    constexpr std::string_view separator = k_separator;
+    std::string out;
+    out.reserve(line.size());
+    size_t at = 0;
+    for (size_t found = line.find(separator); found != std::string_view::npos; found = line.find(separator, at)) {
+        out.append(line.substr(at, found - at));
+        out += ", ";
+        at = found + separator.size();
+    }
+    out.append(line.substr(at));
+    return out;
+}
+
+std::string card_spoken_name(const CertificateEntry& entry, int64_t now, Translate translate, std::string_view language)
+{
+    std::string name = holder_name(entry.info.subject_cn);
+    name += ", ";
+    name += spoken(card_second_line(entry, translate, language));
+    name += ", ";
+    name += status_badge(expiry_of(entry.info.not_after, now), translate).text;
+    if (!entry.copies.empty()) {
+        name += ", ";
+        name += spoken(location_line(entry.copies, translate));
+    }
+    return name;
+}
+
+std::string row_spoken_name(const DetailRow& row)
+{
+    return row.label + ": " + row.value;
+}

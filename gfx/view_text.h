@@ -45,3 +45,13 @@ std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t no
 std::string copy_all_text(const std::vector<DetailRow>& rows);
 // "Copied: <label>".
 std::string copied_notice(std::string_view label, Translate translate = &tr);
+
+// A line as a screen reader should say it: the " · " between its parts becomes ", ", the pause a
+// reader makes there (a middle dot is read out as a word, or not at all).
+std::string spoken(std::string_view line);
+// A card as a screen reader names it: the holder, the issuer, the purpose, the until date, the status
+// ("D-40", "Expired") and the places, in that order.
+std::string card_spoken_name(const CertificateEntry& entry, int64_t now, Translate translate = &tr,
+                             std::string_view language = current_language());
+// A detail row as a screen reader names it: "label: value".
+std::string row_spoken_name(const DetailRow& row);

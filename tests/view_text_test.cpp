@@ -145,3 +145,37 @@ TEST(DetailRows, FactsThenOneLocationPerCopy)
     EXPECT_EQ(rows[12].value, "Present (kmCert.der)");
     EXPECT_EQ(detail_rows_for(entry, now, in_korean, "ko")[3].value, "금융결제원");
 }
+
+TEST(SpokenNames, CardSaysHolderIssuerPurposeUntilStatusAndPlaces)
+{
+    CertificateEntry entry;
+    entry.info.subject_cn = "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99()1234567890";  // 홍길동
+    entry.info.issuer_org = "yessign";
+    entry.info.not_after = 2'000'000'000;
+    entry.copies = {copy_on("C:", false), copy_on("E:", true, false)};
+    const std::string until = until_text(entry.info, in_english);
+    const struct {
+        int64_t now;
+        Translate translate;
+        std::string language;
+        std::string expected;
+    } k_cases[] = {
+        {2'000'000'000 - 40 * 86'400, in_english, "en",
+         "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99, KFTC (yessign), Other (-), " + until +
+             ", D-40, In 2 places, Hard disk (C:), USB drive (E:), Private key missing"},
+        {2'000'000'000, in_english, "en",
+         "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99, KFTC (yessign), Other (-), " + until +
+             ", Expired, In 2 places, Hard disk (C:), USB drive (E:), Private key missing"},
+        {2'000'000'000, in_korean, "ko",
+         "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99, \xEA\xB8\x88\xEC\x9C\xB5\xEA\xB2\xB0\xEC\xA0\x9C\xEC\x9B\x90, "
+         "\xEA\xB8\xB0\xED\x83\x80 (-), " + until_text(entry.info, in_korean) +
+             ", \xEB\xA7\x8C\xEB\xA3\x8C\xEB\x90\xA8, 2\xEA\xB3\xB3\xEC\x97\x90 \xEC\x9E\x88\xEC\x9D\x8C, "
+             "\xED\x95\x98\xEB\x93\x9C \xEB\x94\x94\xEC\x8A\xA4\xED\x81\xAC (C:), USB \xEB\x93\x9C\xEB\x9D\xBC\xEC\x9D\xB4\xEB\xB8\x8C (E:), "
+             "\xEA\xB0\x9C\xEC\x9D\xB8 \xED\x82\xA4 \xEC\x97\x86\xEC\x9D\x8C"},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(card_spoken_name(entry, c.now, c.translate, c.language), c.expected);
+
+    // A row reads "label: value"; a lone middle dot inside a value is left alone.
+    EXPECT_EQ(row_spoken_name({"Serial number", "0100000001"}), "Serial number: 0100000001");
+    EXPECT_EQ(spoken("a \xC2\xB7 b\xC2\xB7" "c \xC2\xB7 "), "a, b\xC2\xB7" "c, ");
+}
