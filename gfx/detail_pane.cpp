@@ -50,17 +50,26 @@ void draw_detail_pane(ViewState& state)
     const Gfx& gfx = *state.gfx;
     const ViewMetrics m = view_metrics_of(state);
     const float s = m.s;
-    const Palette& palette = palette_for(state.dark);
+    const Palette palette = palette_for(state.dark, state.high_contrast);
     const CertificateEntry& entry = (*state.entries)[*state.selection];
     const DetailLayout& l = *layout;
     const RectF& panel = l.panel;
 
-    fill_rect(gfx, {0, 0, m.width, m.height}, k_scrim);
+    const bool hc = palette.high_contrast;
+    // In high contrast nothing is dimmed (that would mix a colour the user did not choose); an outline
+    // sets the panel apart instead.
+    if (!hc) fill_rect(gfx, {0, 0, m.width, m.height}, k_scrim);
     fill_round_rect(gfx, panel, 12 * s, palette.surface);
+    if (hc) outline_inside(gfx, panel, palette.text, 2);
     draw_text(gfx, holder_name(entry.info.subject_cn), {panel.x + 24 * s, panel.y + 14 * s, panel.width - 90 * s, 36 * s},
               palette.text, TextStyle::title, false);
-    if (state.hover.kind == HitKind::Close)
-        fill_round_rect(gfx, l.close_button, 8 * s, with_alpha(palette.text_secondary, 0.18f));
+    if (state.hover.kind == HitKind::Close) {
+        if (hc) {
+            outline_inside(gfx, l.close_button, palette.hot, 2);
+        } else {
+            fill_round_rect(gfx, l.close_button, 8 * s, with_alpha(palette.text_secondary, 0.18f));
+        }
+    }
     draw_icon(gfx, k_glyph_close, l.close_button, palette.text, 1.0f);
 
     const std::vector<DetailRow> rows = detail_rows(state, *state.selection);
@@ -68,9 +77,10 @@ void draw_detail_pane(ViewState& state)
         // A row that reaches more than a pixel into the viewport is drawn whole.
         if (!detail_row_visible(l, i)) continue;
         const RectF& r = l.rows[i];
-        if (state.hover.kind == HitKind::DetailRow && state.hover.index == i)
-            fill_round_rect(gfx, r, 6 * s, with_alpha(palette.text_secondary, 0.09f));
-        if (i > 0) fill_rect(gfx, {r.x + 6 * s, r.y, r.width - 12 * s, 1}, with_alpha(palette.border, 0.7f));
+        const bool row_hovered = state.hover.kind == HitKind::DetailRow && state.hover.index == i;
+        if (row_hovered && !hc) fill_round_rect(gfx, r, 6 * s, with_alpha(palette.text_secondary, 0.09f));
+        if (i > 0) fill_rect(gfx, {r.x + 6 * s, r.y, r.width - 12 * s, 1}, translucent(palette, palette.border, 0.7f));
+        if (row_hovered && hc) outline_inside(gfx, r, palette.hot, 2);
         draw_text(gfx, rows[i].label, {r.x + 10 * s, r.y, l.label_width - 14 * s, r.height}, palette.text_secondary,
                   TextStyle::body, false);
         draw_text(gfx, rows[i].value, {r.x + l.label_width, r.y, r.width - l.label_width - 10 * s, r.height},
@@ -83,7 +93,9 @@ void draw_detail_pane(ViewState& state)
     draw_text(gfx, tr({"줄을 누르면 그 값을 복사합니다", "Click a row to copy its value"}),
               {panel.x + 24 * s, copy_all.y, copy_all.x - panel.x - 36 * s, 36 * s}, palette.text_secondary,
               TextStyle::small, false);
-    fill_round_rect(gfx, copy_all, 8 * s,
-                    state.hover.kind == HitKind::CopyAll ? with_alpha(palette.accent, 0.85f) : palette.accent);
-    draw_text(gfx, copy_all_label(), copy_all, k_on_accent, TextStyle::body, true);
+    const bool copy_all_hovered = state.hover.kind == HitKind::CopyAll;
+    fill_round_rect(gfx, copy_all, 8 * s, copy_all_hovered ? translucent(palette, palette.accent, 0.85f) : palette.accent);
+    if (hc && copy_all_hovered) outline_inside(gfx, copy_all, palette.hot, 2);
+    draw_text(gfx, copy_all_label(), copy_all, palette.on_accent, TextStyle::body, true);
+    draw_focus_ring(state, palette, {HitKind::DetailRow, HitKind::CopyAll, HitKind::Close});
 }

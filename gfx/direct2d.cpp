@@ -216,7 +216,7 @@ void paint_frame(ViewState& state)
     if (!gfx.target_bitmap) return;
     gfx.device_context->SetTarget(gfx.target_bitmap.Get());
 
-    const Palette& palette = palette_for(state.dark);
+    const Palette palette = palette_for(state.dark, state.high_contrast);
     gfx.render_target->BeginDraw();
     gfx.render_target->SetTransform(D2D1::Matrix3x2F::Identity());
     gfx.render_target->Clear(D2D1::ColorF(palette.background.r, palette.background.g, palette.background.b,

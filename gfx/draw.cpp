@@ -75,6 +75,18 @@ void stroke_rect(const Gfx& gfx, float left, float top, float right, float botto
     gfx.render_target->DrawRectangle(D2D1::RectF(left, top, right, bottom), gfx.brush.Get(), width, nullptr);
 }
 
+void outline_inside(const Gfx& gfx, const RectF& rect, Colour colour, float width)
+{
+    const float half = width * 0.5f;
+    stroke_rect(gfx, rect.x + half, rect.y + half, rect.x + rect.width - half, rect.y + rect.height - half, colour, width);
+}
+
+void draw_focus_ring(const Gfx& gfx, const RectF& rect, Colour colour, float width, float gap)
+{
+    const float out = gap + width * 0.5f;  // the stroke is centred on the edge it is given
+    stroke_rect(gfx, rect.x - out, rect.y - out, rect.x + rect.width + out, rect.y + rect.height + out, colour, width);
+}
+
 ComPtr<IDWriteTextLayout> make_text_layout(const Gfx& gfx, std::string_view text, float max_width,
                                            TextStyle style, bool centred)
 {

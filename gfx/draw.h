@@ -18,6 +18,11 @@ void fill_round_rect(const Gfx& gfx, const RectF& rect, float radius, Colour col
 // A rectangle outline through the given edges (not x, y, width, height).
 void stroke_rect(const Gfx& gfx, float left, float top, float right, float bottom, Colour colour,
                  float width);
+// An outline of the given width lying wholly inside the rectangle.
+void outline_inside(const Gfx& gfx, const RectF& rect, Colour colour, float width);
+// The keyboard focus ring: `width` wide, `gap` clear of the rectangle on every side, so that it shows
+// also around a button filled in the ring's own colour.
+void draw_focus_ring(const Gfx& gfx, const RectF& rect, Colour colour, float width, float gap);
 
 // A one-line layout that ends in "…" past max_width; null when DirectWrite cannot make it.
 Microsoft::WRL::ComPtr<IDWriteTextLayout> make_text_layout(const Gfx& gfx, std::string_view text,

@@ -2,6 +2,7 @@
 
 #include "gfx/draw.h"
 #include "gfx/palette.h"
+#include "gfx/view_elements.h"
 #include "gfx/view_text.h"
 #include "i18n/catalogue.h"
 #include "x509/dates.h"
@@ -61,6 +62,13 @@ bool card_hovered(const HitTarget& hover, size_t index)
     return (hover.kind == HitKind::Card || hover.kind == HitKind::CardButton) && hover.index == index;
 }
 
+// A button's look in high contrast: no fill, an outline in the text colour, and a thicker outline in
+// the hot-light colour while hovered (so that hover differs by more than colour).
+void high_contrast_button(const Gfx& gfx, const RectF& rect, const Palette& palette, bool hovered)
+{
+    outline_inside(gfx, rect, hovered ? palette.hot : palette.text, hovered ? 2.0f : 1.0f);
+}
+
 // One certificate card. Expired certificates are dimmed (title, secondary text, icon and chip), but
 // their buttons are not: they still act.
 void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& palette, size_t index, int64_t now,
@@ -74,9 +82,12 @@ void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& pale
     const Expiry expiry = expiry_of(info.not_after, now);
     const bool expired = expiry.state == ExpiryState::Expired;
     const StatusBadge badge = status_badge(expiry);
-    const Colour title_colour = expired ? with_alpha(palette.text, 0.5f) : palette.text;
-    const Colour muted = expired ? with_alpha(palette.text_secondary, 0.7f) : palette.text_secondary;
-    const Colour tint = badge.drawn ? colour_of(badge.colour) : palette.accent;
+    const bool hc = palette.high_contrast;
+    const Colour title_colour = expired ? translucent(palette, palette.text, 0.5f) : palette.text;
+    const Colour muted = expired ? translucent(palette, palette.text_secondary, 0.7f) : palette.text_secondary;
+    // In high contrast the badge's red or orange gives way to the text colour; its text says the state.
+    const Colour badge_ink = hc ? palette.text : colour_of(badge.colour);
+    const Colour tint = badge.drawn ? badge_ink : palette.accent;
     const bool hovered = card_hovered(state.hover, index);
 
     const std::string title = holder_name(info.subject_cn);
@@ -91,24 +102,37 @@ void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& pale
     const CardLayout l = card_layout(s, card, widths, buttons);
 
     fill_round_rect(gfx, card, 10 * s, palette.surface);
-    // A plain one-pixel rectangle on the pixel grid, not rounded: crisp at every scale.
-    stroke_rect(gfx, card.x + 0.5f, card.y + 0.5f, card.x + card.width - 0.5f, card.y + card.height - 0.5f,
-                hovered ? with_alpha(palette.accent, 0.6f) : palette.border, 1);
+    if (hc) {
+        outline_inside(gfx, card, hovered ? palette.hot : palette.border, hovered ? 2.0f : 1.0f);
+    } else {
+        // A plain one-pixel rectangle on the pixel grid, not rounded: crisp at every scale.
+        stroke_rect(gfx, card.x + 0.5f, card.y + 0.5f, card.x + card.width - 0.5f, card.y + card.height - 0.5f,
+                    hovered ? with_alpha(palette.accent, 0.6f) : palette.border, 1);
+    }
 
-    fill_round_rect(gfx, l.icon_tile, 10 * s, with_alpha(tint, expired ? 0.08f : 0.14f));
-    draw_icon(gfx, k_glyph_certificate, l.icon_tile, with_alpha(tint, expired ? 0.6f : 1.0f), 1.25f);
+    if (!hc) fill_round_rect(gfx, l.icon_tile, 10 * s, with_alpha(tint, expired ? 0.08f : 0.14f));
+    draw_icon(gfx, k_glyph_certificate, l.icon_tile, translucent(palette, tint, expired ? 0.6f : 1.0f), 1.25f);
 
-    fill_round_rect(gfx, l.pill, 12 * s,
-                    badge.drawn ? with_alpha(colour_of(badge.colour), 0.16f) : with_alpha(palette.text_secondary, 0.12f));
-    draw_text(gfx, badge.text, l.pill, badge.drawn ? colour_of(badge.colour) : muted, TextStyle::small, true);
+    const Colour pill_ink = badge.drawn ? badge_ink : muted;
+    if (hc) {
+        outline_inside(gfx, l.pill, pill_ink, 1);
+    } else {
+        fill_round_rect(gfx, l.pill, 12 * s, badge.drawn ? with_alpha(badge_ink, 0.16f) : with_alpha(palette.text_secondary, 0.12f));
+    }
+    draw_text(gfx, badge.text, l.pill, pill_ink, TextStyle::small, true);
 
     draw_text(gfx, title, l.title, title_colour, TextStyle::strong, false);
     if (l.chip) {
-        fill_round_rect(gfx, *l.chip, 5 * s, with_alpha(palette.accent, expired ? 0.06f : 0.12f));
-        draw_text(gfx, chip_label, *l.chip, expired ? muted : palette.accent, TextStyle::small, true);
+        const Colour chip_ink = expired ? muted : palette.accent;
+        if (hc) {
+            outline_inside(gfx, *l.chip, chip_ink, 1);
+        } else {
+            fill_round_rect(gfx, *l.chip, 5 * s, with_alpha(palette.accent, expired ? 0.06f : 0.12f));
+        }
+        draw_text(gfx, chip_label, *l.chip, chip_ink, TextStyle::small, true);
     }
     draw_text(gfx, card_second_line(entry), l.second_line,
-              expiry.state == ExpiryState::ExpiringSoon ? k_warning : muted, TextStyle::body, false);
+              expiry.state == ExpiryState::ExpiringSoon ? palette.warning : muted, TextStyle::body, false);
 
     draw_icon(gfx, on_usb_drive(entry.copies) ? k_glyph_usb : k_glyph_hard_disk, l.location_glyph, muted, 0.8f);
     draw_text(gfx, location_line(entry.copies), l.location_text, muted, TextStyle::small, false);
@@ -116,9 +140,13 @@ void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& pale
     for (const RowButton& button : buttons) {
         const bool on_button = state.hover.kind == HitKind::CardButton && state.hover.index == index &&
                                state.hover.action == button.action;
-        fill_round_rect(gfx, button.rect, 6 * s, with_alpha(palette.text_secondary, on_button ? 0.20f : 0.10f));
+        if (hc) {
+            high_contrast_button(gfx, button.rect, palette, on_button);
+        } else {
+            fill_round_rect(gfx, button.rect, 6 * s, with_alpha(palette.text_secondary, on_button ? 0.20f : 0.10f));
+        }
         const bool red = on_button && button.action == CardAction::Recycle;
-        draw_text(gfx, button.label, button.rect, red ? k_danger : palette.text, TextStyle::small, true);
+        draw_text(gfx, button.label, button.rect, red ? palette.danger : palette.text, TextStyle::small, true);
     }
 }
 
@@ -144,15 +172,19 @@ void draw_toolbar(const ViewState& state, const ViewMetrics& m, const Palette& p
     const float radius = 8 * m.s;
     // The refresh glyph turns accent while a rescan runs behind a list that is already shown.
     const bool rescanning = state.entries.has_value() && state.scan_started.has_value();
+    const bool hc = palette.high_contrast;
     for (const ToolbarItem& item : items) {
         const bool hovered = state.hover.kind == item.kind;
         const bool icon = is_icon_label(item.label);
         if (item.kind == HitKind::AddFolder) {
-            fill_round_rect(gfx, item.rect, radius, hovered ? with_alpha(palette.accent, 0.85f) : palette.accent);
-            draw_text(gfx, item.label, item.rect, k_on_accent, TextStyle::body, true);
+            fill_round_rect(gfx, item.rect, radius, hovered ? translucent(palette, palette.accent, 0.85f) : palette.accent);
+            if (hc && hovered) outline_inside(gfx, item.rect, palette.hot, 2);
+            draw_text(gfx, item.label, item.rect, palette.on_accent, TextStyle::body, true);
             continue;
         }
-        if (hovered) {
+        if (hc) {
+            if (hovered || !icon) high_contrast_button(gfx, item.rect, palette, hovered);
+        } else if (hovered) {
             fill_round_rect(gfx, item.rect, radius, with_alpha(palette.text_secondary, 0.18f));
         } else if (!icon) {
             fill_round_rect(gfx, item.rect, radius, with_alpha(palette.text_secondary, 0.10f));
@@ -161,7 +193,7 @@ void draw_toolbar(const ViewState& state, const ViewMetrics& m, const Palette& p
             const Colour colour = item.kind == HitKind::Refresh && rescanning ? palette.accent : palette.text;
             draw_icon(gfx, item.label, item.rect, colour, 1.0f);
         } else {
-            draw_text(gfx, item.label, item.rect, item.kind == HitKind::CleanUp ? k_danger : palette.text,
+            draw_text(gfx, item.label, item.rect, item.kind == HitKind::CleanUp ? palette.danger : palette.text,
                       TextStyle::body, true);
         }
     }
@@ -211,7 +243,7 @@ void draw_main_view(ViewState& state)
     if (!state.gfx) return;
     const Gfx& gfx = *state.gfx;
     const ViewMetrics m = view_metrics_of(state);
-    const Palette& palette = palette_for(state.dark);
+    const Palette palette = palette_for(state.dark, state.high_contrast);
     // One reading of the clock per frame, so every count and badge of the frame agrees.
     const int64_t now = now_seconds();
     const ExpirySummary summary = summary_of(state, now);
@@ -221,9 +253,22 @@ void draw_main_view(ViewState& state)
     } else {
         draw_summary(state, m, palette, summary);
         draw_cards(state, m, palette, now);
+        // Before the header, which covers a card scrolled under it, ring and all.
+        draw_focus_ring(state, palette, {HitKind::Card, HitKind::CardButton});
     }
     draw_header(gfx, m, palette);
     draw_toolbar(state, m, palette, toolbar_items(m, measurer_of(state), toolbar_labels(summary.expired)));
+    draw_focus_ring(state, palette, {HitKind::CleanUp, HitKind::AddFolder, HitKind::Refresh, HitKind::Menu});
+}
+
+void draw_focus_ring(const ViewState& state, const Palette& palette, std::initializer_list<HitKind> kinds)
+{
+    if (!state.gfx || !state.focus_cues) return;
+    if (std::find(kinds.begin(), kinds.end(), state.focus.kind) == kinds.end()) return;
+    const std::optional<RectF> rect = target_rect(state, state.focus);
+    if (!rect) return;
+    const float s = scale_of_dpi(state.dpi);
+    draw_focus_ring(*state.gfx, *rect, palette.accent, round_half_away(2 * s), round_half_away(1 * s));
 }
 
 void draw_notice(ViewState& state)
@@ -233,9 +278,10 @@ void draw_notice(ViewState& state)
     const ViewMetrics m = view_metrics_of(state);
     const float s = m.s;
     const RectF pill = notice_rect(m, measure_text(gfx, state.notice->text, TextStyle::body));
-    fill_round_rect(gfx, pill, 8 * s, k_notice_fill);
+    const Palette palette = palette_for(state.dark, state.high_contrast);
+    fill_round_rect(gfx, pill, 8 * s, palette.notice_fill);
     // A text laid out in exactly its measured width can lose its last letters to rounding: one pixel
     // of slack on each side, the text still centred in the pill.
     draw_text(gfx, state.notice->text, {pill.x + 16 * s - 1, pill.y, pill.width - 32 * s + 2, pill.height},
-              k_on_accent, TextStyle::body, true);
+              palette.notice_text, TextStyle::body, true);
 }

@@ -5,6 +5,9 @@
 
 #include "gfx/view_state.h"
 #include "gfx/layout.h"
+#include "gfx/palette.h"
+
+#include <initializer_list>
 
 #include <vector>
 
@@ -21,5 +24,7 @@ std::vector<RowButton> row_buttons(const ViewState& state, const RectF& card);
 float largest_list_scroll(const ViewState& state);
 
 void draw_main_view(ViewState& state);
+// The keyboard focus ring in `accent`, when the focus is on one of `kinds` and the ring is shown.
+void draw_focus_ring(const ViewState& state, const Palette& palette, std::initializer_list<HitKind> kinds);
 // Drawn last in a frame, over everything else.
 void draw_notice(ViewState& state);

@@ -7,6 +7,7 @@
 #include "base/clock.h"
 #include "gfx/direct2d.h"
 #include "gfx/hit_target.h"
+#include "gfx/palette.h"
 #include "npki/inventory.h"
 
 #include <cstddef>
@@ -35,5 +36,12 @@ struct ViewState {
     float list_scroll = 0;
     float detail_scroll = 0;
     bool dark = false;
+    // Keyboard focus: the element that Enter and Space act on (kind None for none). The ring around it
+    // is drawn only while `focus_cues` is set: after a key moved the focus, until the mouse is used,
+    // as Windows shows focus rectangles; nothing at rest looks different.
+    HitTarget focus;
+    bool focus_cues = false;
+    // Present while Windows runs a high-contrast theme: the palette then takes these colours.
+    std::optional<SystemColours> high_contrast;
     MonotonicClock clock = &monotonic_seconds;
 };

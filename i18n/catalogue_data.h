@@ -111,7 +111,11 @@ inline constexpr CataloguePair k_catalogue[] = {
     {"받은 파일 크기가 다릅니다", "Downloaded size mismatch"},
     {"받은 파일이 손상되었습니다 (해시 불일치)", "Downloaded file is corrupt (hash mismatch)"},
     {"설치 파일의 디지털 서명을 확인할 수 없습니다", "The installer's digital signature could not be verified"},
+    {"메뉴", "Menu"},
+    {"새로 고침", "Refresh"},
+    {"닫기", "Close"},
+    {"공동인증서 목록", "Certificate list"},
 };
 
 inline constexpr size_t k_catalogue_size = std::size(k_catalogue);
-static_assert(k_catalogue_size == 93);
+static_assert(k_catalogue_size == 97);

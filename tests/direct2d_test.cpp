@@ -8,6 +8,7 @@
 #include "app/window_state.h"
 #include "gfx/draw.h"
 #include "gfx/hit_test.h"
+#include "gfx/detail_pane.h"
 #include "gfx/main_view.h"
 #include "x509/dates.h"
 
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -548,4 +550,142 @@ TEST(MainView, OddNamesStayOnTheirLineAndClearOfThePill)
             }
         }
     }
+}
+
+namespace {
+
+// Draws the whole frame of a state (background, main view, pane, notice) offscreen.
+bool draw_frame(Offscreen& screen, WindowState& state)
+{
+    return screen.draw([&] {
+        fill_rect(*state.gfx, {0, 0, 100000, 100000}, palette_for(state.dark, state.high_contrast).background);
+        draw_main_view(state);
+        draw_detail_pane(state);
+        draw_notice(state);
+    });
+}
+
+Pixel pixel_of(Colour c)
+{
+    return blend(c, c);
+}
+
+}  // namespace
+
+TEST(MainView, FocusRingShowsOnlyWithTheCuesAndLeavesRestingPixelsAlone)
+{
+    TestWindow window(1000, 600);
+    REQUIRE_WINDOW(window);
+    WindowState state = state_for(window.get(), 96);
+    ASSERT_TRUE(state.gfx);
+    state.entries = std::vector<CertificateEntry>{valid_entry("One", 1), valid_entry("Two", 2)};
+    Offscreen at_rest(*state.gfx, 1000, 600);
+    ASSERT_TRUE(draw_frame(at_rest, state));
+
+    // Focus without the cues (the mouse was used since): not a pixel differs from no focus at all.
+    state.focus = HitTarget{HitKind::Card, CardAction::Copy, 1};
+    Offscreen hidden(*state.gfx, 1000, 600);
+    ASSERT_TRUE(draw_frame(hidden, state));
+    for (UINT y = 0; y < 600; ++y)
+        for (UINT x = 0; x < 1000; ++x) {
+            const Pixel a = at_rest.at(x, y);
+            const Pixel b = hidden.at(x, y);
+            ASSERT_TRUE(a.r == b.r && a.g == b.g && a.b == b.b) << "pixel " << x << "," << y;
+        }
+
+    // With the cues: 2 px of accent, 1 px clear of the element, around the card, a toolbar button and
+    // a pane row alike.
+    const Palette& light = k_light_palette;
+    const ViewMetrics m = view_metrics(1000, 600, 96);
+    const RectF card = card_rect(m, 1, 0);
+    const RectF refresh = toolbar_items(state)[1].rect;
+    struct Probe {
+        HitTarget focus;
+        std::optional<size_t> selection;
+        RectF rect;
+        Colour outside;
+        const char* what;
+    };
+    state.focus_cues = true;
+    const std::vector<Probe> probes = {
+        {HitTarget{HitKind::Card, CardAction::Copy, 1}, std::nullopt, card, light.background, "card"},
+        {HitTarget{HitKind::Refresh}, std::nullopt, refresh, light.header, "refresh"},
+    };
+    for (const Probe& probe : probes) {
+        state.focus = probe.focus;
+        Offscreen shown(*state.gfx, 1000, 600);
+        ASSERT_TRUE(draw_frame(shown, state));
+        const UINT x = static_cast<UINT>(probe.rect.x);
+        const UINT y = static_cast<UINT>(probe.rect.y + probe.rect.height / 2);
+        expect_pixel(shown.at(x - 3, y), pixel_of(light.accent), std::string(probe.what) + ": ring, outer pixel");
+        expect_pixel(shown.at(x - 2, y), pixel_of(light.accent), std::string(probe.what) + ": ring, inner pixel");
+        expect_pixel(shown.at(x - 1, y), pixel_of(probe.outside), std::string(probe.what) + ": the gap");
+        expect_pixel(shown.at(x - 4, y), pixel_of(probe.outside), std::string(probe.what) + ": outside the ring");
+        expect_pixel(shown.at(static_cast<UINT>(probe.rect.x + probe.rect.width / 2), static_cast<UINT>(probe.rect.y) - 3),
+                     pixel_of(light.accent), std::string(probe.what) + ": ring above");
+    }
+
+    // A row of the open pane, over the panel's surface.
+    state.selection = 0;
+    state.focus = HitTarget{HitKind::DetailRow, CardAction::Copy, 2};
+    const std::optional<DetailLayout> pane = detail_layout(state);
+    ASSERT_TRUE(pane);
+    Offscreen in_pane(*state.gfx, 1000, 600);
+    ASSERT_TRUE(draw_frame(in_pane, state));
+    const RectF row = pane->rows[2];
+    expect_pixel(in_pane.at(static_cast<UINT>(row.x) - 3, static_cast<UINT>(row.y + 16)), pixel_of(light.accent), "row ring");
+    expect_pixel(in_pane.at(static_cast<UINT>(row.x) - 5, static_cast<UINT>(row.y + 16)), pixel_of(light.surface),
+                 "the panel beside the row ring");
+}
+
+TEST(MainView, HighContrastTakesTheSystemColoursAndShowsHoverByWidth)
+{
+    TestWindow window(1000, 600);
+    REQUIRE_WINDOW(window);
+    WindowState state = state_for(window.get(), 96);
+    ASSERT_TRUE(state.gfx);
+    // Windows' "High Contrast Black".
+    const SystemColours colours{rgb255(0, 0, 0),     rgb255(255, 255, 255), rgb255(26, 235, 255), rgb255(0, 0, 0),
+                                rgb255(0, 0, 0),     rgb255(63, 242, 63),   rgb255(255, 255, 0)};
+    state.high_contrast = colours;
+    state.dark = false;  // the light palette is ignored
+    state.entries = std::vector<CertificateEntry>{valid_entry("One", 1), valid_entry("Two", 2), expired_entry()};
+    state.hover = HitTarget{HitKind::CardButton, CardAction::Recycle, 1};
+    state.focus = HitTarget{HitKind::Card, CardAction::Copy, 0};
+    state.focus_cues = true;
+    Offscreen screen(*state.gfx, 1000, 600);
+    ASSERT_TRUE(draw_frame(screen, state));
+
+    const ViewMetrics m = view_metrics(1000, 600, 96);
+    const RectF first = card_rect(m, 0, 0);
+    const RectF second = card_rect(m, 1, 0);
+    const UINT mid0 = static_cast<UINT>(first.y + 48);
+    const UINT mid1 = static_cast<UINT>(second.y + 48);
+    const UINT x0 = static_cast<UINT>(first.x);
+    expect_pixel(screen.at(10, 580), {0, 0, 0}, "background: window");
+    expect_pixel(screen.at(500, 2), {0, 0, 0}, "header: button face");
+    expect_pixel(screen.at(500, 51), {255, 255, 255}, "divider: window text");
+    expect_pixel(screen.at(x0, mid0), {255, 255, 255}, "card outline: window text");
+    expect_pixel(screen.at(x0 + 1, mid0), {0, 0, 0}, "card outline one pixel wide");
+    expect_pixel(screen.at(x0 - 3, mid0), {26, 235, 255}, "focus ring: highlight");
+    // Hover: the card's outline in hot-light, two pixels wide; its Recycle button outlined likewise.
+    expect_pixel(screen.at(x0, mid1), {255, 255, 0}, "hovered card: hot-light");
+    expect_pixel(screen.at(x0 + 1, mid1), {255, 255, 0}, "hovered card: two pixels wide");
+    const std::vector<RowButton> buttons = row_buttons(state, second);
+    const RectF recycle = buttons[0].rect;
+    expect_pixel(screen.at(static_cast<UINT>(recycle.x) + 1, static_cast<UINT>(recycle.y + recycle.height / 2)),
+                 {255, 255, 0}, "hovered button outline");
+    const RectF copy = buttons[2].rect;
+    expect_pixel(screen.at(static_cast<UINT>(copy.x) + 3, static_cast<UINT>(copy.y + copy.height / 2)), {0, 0, 0},
+                 "a button at rest has no translucent fill");
+    // "Add folder" filled with highlight; the title's ink is window text.
+    const RectF add_folder = toolbar_items(state)[2].rect;
+    expect_pixel(screen.at(static_cast<UINT>(add_folder.x) + 3, 26), {26, 235, 255}, "add folder: highlight");
+    int brightest = 0;
+    for (UINT y = static_cast<UINT>(first.y + 14); y < static_cast<UINT>(first.y + 36); ++y)
+        for (UINT x = x0 + 72; x < x0 + 110; ++x) {
+            const Pixel p = screen.at(x, y);
+            brightest = std::max(brightest, std::min({p.r, p.g, p.b}));
+        }
+    EXPECT_GE(brightest, 200) << "the title is inked in window text";
 }

@@ -1,0 +1,167 @@
+#include "gfx/view_elements.h"
+
+#include "gfx/detail_pane.h"
+#include "gfx/draw.h"
+#include "gfx/main_view.h"
+#include "gfx/view_text.h"
+#include "i18n/catalogue.h"
+#include "x509/dates.h"
+
+#include <algorithm>
+
+namespace {
+
+bool any_expired(const ViewState& state)
+{
+    if (!state.entries) return false;
+    const int64_t now = now_seconds();
+    return std::any_of(state.entries->begin(), state.entries->end(),
+                       [now](const CertificateEntry& e) { return is_expired(e.info, now); });
+}
+
+std::optional<RectF> toolbar_rect(const ViewState& state, HitKind kind)
+{
+    for (const ToolbarItem& item : toolbar_items(state))
+        if (item.kind == kind) return item.rect;
+    return std::nullopt;
+}
+
+std::optional<RowButton> card_button(const ViewState& state, uint64_t index, CardAction action)
+{
+    const RectF card = card_rect(view_metrics_of(state), static_cast<size_t>(index), state.list_scroll);
+    for (const RowButton& button : row_buttons(state, card))
+        if (button.action == action) return button;
+    return std::nullopt;
+}
+
+RectF united(const RectF& a, const RectF& b)
+{
+    const float left = std::min(a.x, b.x);
+    const float top = std::min(a.y, b.y);
+    const float right = std::max(a.x + a.width, b.x + b.width);
+    const float bottom = std::max(a.y + a.height, b.y + b.height);
+    return {left, top, right - left, bottom - top};
+}
+
+}  // namespace
+
+ViewShape view_shape(const ViewState& state)
+{
+    ViewShape shape;
+    shape.listed = state.entries.has_value();
+    shape.card_count = state.entries ? state.entries->size() : 0;
+    shape.clean_up = any_expired(state);
+    if (state.selection && state.entries && *state.selection < state.entries->size()) {
+        shape.pane = state.selection;
+        shape.row_count = 13 + (*state.entries)[*state.selection].copies.size();
+    }
+    shape.notice = state.notice.has_value();
+    return shape;
+}
+
+std::optional<RectF> element_rect(const ViewState& state, const ElementKey& key)
+{
+    if (!element_exists(view_shape(state), key)) return std::nullopt;
+    const ViewMetrics m = view_metrics_of(state);
+    const std::optional<DetailLayout> pane = detail_layout(state);
+    switch (key.kind) {
+    case ElementKind::Window: return RectF{0, 0, m.width, m.height};
+    case ElementKind::Menu: return toolbar_rect(state, HitKind::Menu);
+    case ElementKind::Refresh: return toolbar_rect(state, HitKind::Refresh);
+    case ElementKind::AddFolder: return toolbar_rect(state, HitKind::AddFolder);
+    case ElementKind::CleanUp: return toolbar_rect(state, HitKind::CleanUp);
+    case ElementKind::Scanning: return scanning_line_rect(m);
+    case ElementKind::Summary: {
+        const SummaryRects rects = summary_rects(m, state.list_scroll);
+        return united(rects.headline, rects.second_line);
+    }
+    case ElementKind::List:
+        return RectF{m.content_left, m.header_height, m.content_width, std::max(m.height - m.header_height, 0.0f)};
+    case ElementKind::Card: return card_rect(m, static_cast<size_t>(key.index), state.list_scroll);
+    case ElementKind::CardButton: {
+        const std::optional<RowButton> button = card_button(state, key.index, key.action);
+        return button ? std::optional(button->rect) : std::nullopt;
+    }
+    case ElementKind::Pane: return pane ? std::optional(pane->panel) : std::nullopt;
+    case ElementKind::DetailRow:
+        return pane && key.index < pane->rows.size() ? std::optional(pane->rows[key.index]) : std::nullopt;
+    case ElementKind::CopyAll: return pane ? std::optional(pane->copy_all_button) : std::nullopt;
+    case ElementKind::Close: return pane ? std::optional(pane->close_button) : std::nullopt;
+    case ElementKind::Notice: {
+        const float width = state.gfx ? measure_text(*state.gfx, state.notice->text, TextStyle::body) : 0.0f;
+        return notice_rect(m, width);
+    }
+    }
+    return std::nullopt;
+}
+
+std::optional<RectF> target_rect(const ViewState& state, const HitTarget& target)
+{
+    return element_rect(state, element_of(target));
+}
+
+bool element_offscreen(const ViewState& state, const ElementKey& key)
+{
+    if (key.kind == ElementKind::DetailRow) {
+        const std::optional<DetailLayout> pane = detail_layout(state);
+        return pane && !detail_row_visible(*pane, static_cast<size_t>(key.index));
+    }
+    if (key.kind != ElementKind::Card && key.kind != ElementKind::CardButton) return false;
+    const std::optional<RectF> rect = element_rect(state, key);
+    if (!rect) return false;
+    const ViewMetrics m = view_metrics_of(state);
+    return rect->y + rect->height <= m.header_height || rect->y >= m.height;
+}
+
+std::string element_name(const ViewState& state, const ElementKey& key, int64_t now)
+{
+    const ViewShape shape = view_shape(state);
+    if (!element_exists(shape, key)) return {};
+    switch (key.kind) {
+    case ElementKind::Window: return "Vessop";
+    case ElementKind::Menu: return std::string(tr({"메뉴", "Menu"}));
+    case ElementKind::Refresh: return std::string(tr({"새로 고침", "Refresh"}));
+    case ElementKind::AddFolder: return std::string(tr({"폴더 추가", "Add folder"}));
+    case ElementKind::CleanUp: return clean_up_label(expiry_summary(*state.entries, now).expired);
+    case ElementKind::Scanning: return std::string(tr({"공동인증서를 찾고 있습니다", "Looking for certificates"}));
+    case ElementKind::Summary:
+        return summary_headline(state.entries->size()) + ", " +
+               spoken(summary_second_line(state.folders_checked, expiry_summary(*state.entries, now)));
+    case ElementKind::List: return std::string(tr({"공동인증서 목록", "Certificate list"}));
+    case ElementKind::Card: return card_spoken_name((*state.entries)[key.index], now);
+    case ElementKind::CardButton: {
+        const std::optional<RowButton> button = card_button(state, key.index, key.action);
+        return button ? button->label : std::string();
+    }
+    case ElementKind::Pane: return holder_name((*state.entries)[*shape.pane].info.subject_cn);
+    case ElementKind::DetailRow: {
+        const std::vector<DetailRow> rows = detail_rows_for((*state.entries)[*shape.pane], now);
+        return key.index < rows.size() ? row_spoken_name(rows[key.index]) : std::string();
+    }
+    case ElementKind::CopyAll: return std::string(tr({"모두 복사", "Copy all"}));
+    case ElementKind::Close: return std::string(tr({"닫기", "Close"}));
+    case ElementKind::Notice: return state.notice->text;
+    }
+    return {};
+}
+
+ScrollOffsets scroll_showing(const ViewState& state, const HitTarget& focus)
+{
+    ScrollOffsets offsets{state.list_scroll, state.detail_scroll};
+    const std::optional<RectF> rect = target_rect(state, focus);
+    if (!rect) return offsets;
+    if (focus.kind == HitKind::DetailRow) {
+        const std::optional<DetailLayout> pane = detail_layout(state);
+        if (!pane) return offsets;
+        const RectF& view = pane->viewport;
+        offsets.detail = scroll_to_show(rect->y, rect->y + rect->height, view.y, view.y + view.height,
+                                        state.detail_scroll, largest_detail_scroll(state));
+    } else if (focus.kind == HitKind::Card || focus.kind == HitKind::CardButton) {
+        // The whole card, a gap clear of the header and of the bottom edge.
+        const ViewMetrics m = view_metrics_of(state);
+        const RectF card = card_rect(m, static_cast<size_t>(focus.index), state.list_scroll);
+        offsets.list = scroll_to_show(card.y, card.y + card.height, m.header_height + m.row_gap, m.height - m.row_gap,
+                                      state.list_scroll, largest_list_scroll(state));
+    }
+    return offsets;
+}
