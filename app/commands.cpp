@@ -1,5 +1,6 @@
 #include "app/commands.h"
 
+#include "app/keyboard.h"
 #include "app/messages.h"
 #include "app/scan_control.h"
 #include "app/settings_menu.h"
@@ -44,20 +45,6 @@ void put_on_clipboard(HWND hwnd, std::optional<ClipboardCopy> copy)
 {
     if (!copy) return;
     if (copy_to_clipboard(hwnd, copy->text)) show_notice(std::move(copy->notice));  // a failure shows nothing
-}
-
-void open_detail(WindowState& state, size_t index)
-{
-    state.selection = index;
-    state.detail_scroll = 0;
-    state.hover = HitTarget{};  // the pane opens without a hovered row until the pointer moves
-    repaint(state.hwnd);
-}
-
-void close_detail(WindowState& state)
-{
-    state.selection.reset();
-    repaint(state.hwnd);
 }
 
 // A card button: the entry is copied out while the state is held (its index may be stale by now),
@@ -106,6 +93,27 @@ void run_in_state(const HitTarget& target)
 
 }  // namespace
 
+void open_detail(WindowState& state, size_t index)
+{
+    state.selection = index;
+    state.detail_scroll = 0;
+    state.hover = HitTarget{};  // the pane opens without a hovered row until the pointer moves
+    // As a dialog takes the focus: the main view behind the pane cannot be used meanwhile.
+    focus_on(state, HitTarget{HitKind::DetailRow, CardAction::Copy, 0});
+    repaint(state.hwnd);
+}
+
+void close_detail(WindowState& state)
+{
+    if (state.selection) {
+        const HitTarget card{HitKind::Card, CardAction::Copy, *state.selection};
+        state.selection.reset();
+        focus_on(state, card);
+        if (state.focus_cues) bring_focus_into_view(state);
+    }
+    repaint(state.hwnd);
+}
+
 void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome)
 {
     // The rescan timer needs no state; two operations in a row restart it and give one scan.
@@ -120,13 +128,21 @@ void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome)
 void on_click(HWND hwnd, float x, float y)
 {
     HitTarget target;
-    std::optional<ClipboardCopy> clipboard;
     {
         auto state = window_state_slot().take();
         if (!state) return;  // busy (a modal loop further up) or gone: the click is dropped
         target = hit_test(*state, x, y);
-        if (target.kind == HitKind::DetailRow) clipboard = detail_row_copy(*state, target.index);
-        if (target.kind == HitKind::CopyAll) clipboard = copy_all_copy(*state);
+    }
+    run_command(hwnd, target, x, y);
+}
+
+void run_command(HWND hwnd, const HitTarget& target, float x, float y)
+{
+    std::optional<ClipboardCopy> clipboard;
+    if (target.kind == HitKind::DetailRow || target.kind == HitKind::CopyAll) {
+        auto state = window_state_slot().take();
+        if (!state) return;
+        clipboard = target.kind == HitKind::DetailRow ? detail_row_copy(*state, target.index) : copy_all_copy(*state);
     }
     switch (target.kind) {
     case HitKind::None:

@@ -1,14 +1,26 @@
 #pragma once
 
-// Clicks: every command starts where the left button is released.
+// Commands: a click where the left button is released, a key on the focused element and a screen
+// reader's Invoke all run the same command of their target.
 
+#include "app/window_state.h"
 #include "fileops/file_ops.h"
+#include "gfx/hit_target.h"
 
 #include <windows.h>
 
-// Hit-tests the release point (client pixels) and runs the target's command. The state is held only
-// for the hit test and again for the moments a command needs it, never across modal UI.
+// Hit-tests the release point (client pixels) and runs the target's command.
 void on_click(HWND hwnd, float x, float y);
+
+// Runs a target's command, exactly as a click on it does; menus and choosers open at (x, y) in client
+// pixels. The state must not be held: it is taken only for the moments a command needs it, never
+// across modal UI.
+void run_command(HWND hwnd, const HitTarget& target, float x, float y);
+
+// Opens the detail pane on an entry; the keyboard focus moves into it, on its first row.
+void open_detail(WindowState& state, size_t index);
+// Closes it; the keyboard focus returns to its card (brought into view while the focus ring shows).
+void close_detail(WindowState& state);
 
 // What a file command asks of the window afterwards: its notice, a closed detail pane, a scan now or
 // after the short file-change delay.

@@ -1,13 +1,18 @@
 #pragma once
 
 // Application messages posted by the background threads (wParam and lParam 0; the payload waits in
-// a mutex-guarded slot), and the main window's timers.
+// a mutex-guarded slot), the two that UI Automation's providers use, and the main window's timers.
 
 #include <windows.h>
 
 inline constexpr UINT WM_APP_SCAN_DONE = WM_APP + 1;
 inline constexpr UINT WM_APP_UPDATE_CHECKED = WM_APP + 2;
 inline constexpr UINT WM_APP_UPDATE_READY = WM_APP + 3;
+// Sent by a provider called on another thread: runs that call on the window thread (lParam: the call).
+inline constexpr UINT WM_APP_UIA_CALL = WM_APP + 4;
+// Posted by a provider's Invoke: the element's command, run like a click once the call has returned
+// (wParam: the target, lParam: its certificate's identity; app/window_logic.h).
+inline constexpr UINT WM_APP_INVOKE = WM_APP + 5;
 
 inline constexpr UINT_PTR TIMER_NOTICE = 1;    // removes the status notice
 inline constexpr UINT_PTR TIMER_SCANNING = 2;  // repaints while a scan runs

@@ -1,8 +1,11 @@
 #include "app/scan_control.h"
 
+#include "app/keyboard.h"
 #include "app/messages.h"
 #include "app/window_logic.h"
 #include "app/window_proc.h"
+#include "gfx/focus.h"
+#include "gfx/view_elements.h"
 #include "npki/scan_state.h"
 #include "npki/scan_thread.h"
 #include "npki/search_roots.h"
@@ -20,6 +23,27 @@ void end_scan(WindowState& state)
 {
     state.scan_started.reset();
     KillTimer(state.hwnd, TIMER_SCANNING);
+}
+
+bool view_shape_has_pane(const std::vector<CertificateEntry>* entries, std::optional<size_t> selection)
+{
+    return entries && selection && *selection < entries->size();
+}
+
+// Screen readers learn that the list (or the open pane's rows) was replaced: the elements they hold
+// may have gone or moved.
+void queue_structure_change(WindowState& state, const ViewShape& shape, bool listed_before, bool pane_before)
+{
+    const std::vector<CertificateEntry>* entries = state.entries ? &*state.entries : nullptr;
+    using Structure = UiaEventQueue::Structure;
+    if (shape.pane) {
+        const ElementRef pane = element_ref(shape, entries, ElementKey{ElementKind::Pane});
+        state.uia_events.structure = {pane, pane_before ? Structure::ChildrenChanged : Structure::Added};
+        return;
+    }
+    const ElementRef list = element_ref(shape, entries, ElementKey{ElementKind::List});
+    // A list shown before (and not hidden by a pane) changed its cards; otherwise it appeared.
+    state.uia_events.structure = {list, listed_before && !pane_before ? Structure::ChildrenChanged : Structure::Added};
 }
 
 }  // namespace
@@ -53,10 +77,16 @@ void on_scan_done(WindowState& state)
     std::optional<ScanOutcome> outcome = pending_scan_result().take();
     if (!outcome) return;  // already taken by an earlier message
     if (outcome->completed) {
-        const std::vector<CertificateEntry>* old_entries = state.entries ? &*state.entries : nullptr;
-        state.selection = keep_selection(state.selection, old_entries, outcome->inventory.entries);
+        const std::optional<std::vector<CertificateEntry>> old_entries = std::move(state.entries);
+        const std::vector<CertificateEntry>* old = old_entries ? &*old_entries : nullptr;
+        const std::optional<size_t> old_selection = state.selection;
+        const bool pane_before = view_shape_has_pane(old, old_selection);
+        state.selection = keep_selection(old_selection, old, outcome->inventory.entries);
         state.entries = std::move(outcome->inventory.entries);
         state.folders_checked = outcome->inventory.folders_checked;
+        const ViewShape shape = view_shape(state);
+        focus_on(state, focus_after_scan(state.focus, old_selection, old, *state.entries, shape));
+        queue_structure_change(state, shape, old != nullptr, pane_before);
     }
     const ScanStep step = on_scan_result(scan_phase(state.scan_started.has_value(), state.rescan_pending));
     end_scan(state);

@@ -3,6 +3,7 @@
 #include "app/scan_control.h"
 #include "app/settings.h"
 #include "app/startup_logic.h"
+#include "app/system_colours.h"
 #include "app/update_control.h"
 #include "app/window_proc.h"
 #include "app/window_state.h"
@@ -90,6 +91,7 @@ int run_vessop(std::span<const std::wstring> args)
     state.gfx = create_gfx(hwnd, dpi);  // without it the window opens and works, but draws nothing
     state.dpi = dpi;
     state.dark = dark;
+    state.high_contrast = read_high_contrast();
     start_scan(state);  // before the window shows: the first frame already says it is searching
     window_state_slot().fill(std::move(state));
 

@@ -13,7 +13,7 @@ float clamp_scroll(float offset, float largest)
     return std::min(std::max(0.0f, offset), largest);
 }
 
-KeyAction key_action(uint32_t virtual_key, float client_height, uint32_t dpi)
+KeyAction key_action(uint32_t virtual_key, float client_height, uint32_t dpi, bool shift, bool arrows_move_focus)
 {
     constexpr float to_end = 1'000'000'000.0f;  // through the clamp this reaches the first or last offset
     const float page = 0.8f * std::max(client_height, 0.0f);
@@ -24,9 +24,12 @@ KeyAction key_action(uint32_t virtual_key, float client_height, uint32_t dpi)
     case 0x22: return {KeyCommand::Scroll, page};    // Page Down
     case 0x23: return {KeyCommand::Scroll, to_end};  // End
     case 0x24: return {KeyCommand::Scroll, -to_end}; // Home
-    case 0x26: return {KeyCommand::Scroll, -line};   // Up
-    case 0x28: return {KeyCommand::Scroll, line};    // Down
+    case 0x26: return arrows_move_focus ? KeyAction{KeyCommand::FocusUp, 0} : KeyAction{KeyCommand::Scroll, -line};
+    case 0x28: return arrows_move_focus ? KeyAction{KeyCommand::FocusDown, 0} : KeyAction{KeyCommand::Scroll, line};
     case 0x74: return {KeyCommand::Rescan, 0};       // F5
+    case 0x09: return {shift ? KeyCommand::FocusPrevious : KeyCommand::FocusNext, 0};  // Tab
+    case 0x0D:                                       // Enter
+    case 0x20: return {KeyCommand::Activate, 0};     // Space
     default: return {};
     }
 }
@@ -34,4 +37,22 @@ KeyAction key_action(uint32_t virtual_key, float client_height, uint32_t dpi)
 float wheel_scroll_delta(int16_t wheel_delta, uint32_t dpi)
 {
     return -static_cast<float>(wheel_delta) * static_cast<float>(dpi) / 96.0f;
+}
+
+uint64_t invoke_wparam(const HitTarget& target)
+{
+    return static_cast<uint64_t>(target.kind) | (static_cast<uint64_t>(target.action) << 8) | (target.index << 16);
+}
+
+HitTarget invoke_target(uint64_t wparam)
+{
+    HitTarget target;
+    const auto kind = static_cast<uint8_t>(wparam & 0xFF);
+    const auto action = static_cast<uint8_t>((wparam >> 8) & 0xFF);
+    // Anything out of range (a message from elsewhere) is no target.
+    if (kind > static_cast<uint8_t>(HitKind::Pane) || action > static_cast<uint8_t>(CardAction::Recycle)) return target;
+    target.kind = static_cast<HitKind>(kind);
+    target.action = static_cast<CardAction>(action);
+    target.index = wparam >> 16;
+    return target;
 }

@@ -3,6 +3,8 @@
 // Decisions of the window procedure that need no window: notice expiry, scroll clamping and the
 // keyboard and wheel mappings. Time and sizes come in as parameters.
 
+#include "gfx/hit_target.h"
+
 #include <cstdint>
 
 // TIMER_NOTICE runs 3000 ms after the latest show_notice. A notice is removed by a firing timer only
@@ -15,14 +17,32 @@ bool notice_expired(double set_at_s, double now_s);
 // An offset kept inside [0, largest]; a NaN offset lands on 0.
 float clamp_scroll(float offset, float largest);
 
-enum class KeyCommand { None, CloseDetail, Scroll, Rescan };
+enum class KeyCommand {
+    None,
+    CloseDetail,
+    Scroll,
+    Rescan,
+    FocusNext,      // Tab
+    FocusPrevious,  // Shift+Tab
+    FocusUp,        // Up, while the arrows move the focus
+    FocusDown,      // Down, likewise
+    Activate,       // Enter or Space: what a click on the focused element does
+};
 struct KeyAction {
     KeyCommand command = KeyCommand::None;
     float scroll_delta = 0;  // pixels, positive = down
 };
 
 // What a key does (virtual-key code) with the client height in pixels (at least 0) and the window DPI.
-KeyAction key_action(uint32_t virtual_key, float client_height, uint32_t dpi);
+// `shift` turns Tab backwards; `arrows_move_focus` (gfx/focus.h) turns Up and Down from scrolling to
+// moving the focus.
+KeyAction key_action(uint32_t virtual_key, float client_height, uint32_t dpi, bool shift = false,
+                     bool arrows_move_focus = false);
+
+// A command run later, posted as WM_APP_INVOKE by a screen reader's Invoke: the target's kind, button
+// and row travel in wParam, the identity of its certificate (gfx/ui_tree.h) in lParam.
+uint64_t invoke_wparam(const HitTarget& target);
+HitTarget invoke_target(uint64_t wparam);
 
 // One wheel notch (120) moves 120 design pixels; turning the wheel away from the user scrolls up.
 float wheel_scroll_delta(int16_t wheel_delta, uint32_t dpi);

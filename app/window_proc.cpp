@@ -1,10 +1,13 @@
 #include "app/window_proc.h"
 
 #include "app/commands.h"
+#include "app/keyboard.h"
 #include "app/messages.h"
 #include "app/scan_control.h"
 #include "app/settings.h"
 #include "app/startup_logic.h"
+#include "app/system_colours.h"
+#include "app/uia_provider.h"
 #include "app/update_control.h"
 #include "app/window_logic.h"
 #include "base/clock.h"
@@ -28,21 +31,14 @@ namespace {
 
 constexpr DWORD k_dwm_use_immersive_dark_mode = 20;
 
-// A failed GetClientRect leaves an empty rectangle; a negative height counts as 0.
-float client_height(HWND hwnd)
-{
-    RECT rect{};
-    if (!GetClientRect(hwnd, &rect)) rect = {};
-    return static_cast<float>(std::max<LONG>(rect.bottom - rect.top, 0));
-}
-
 float point_coordinate(WORD word)
 {
     return static_cast<float>(static_cast<int16_t>(word));
 }
 
-LRESULT on_destroy()
+LRESULT on_destroy(HWND hwnd)
 {
+    release_uia_providers(hwnd);    // screen readers let go of the elements
     window_state_slot().discard();  // releases the drawing resources with the state
     PostQuitMessage(0);
     return 0;
@@ -97,8 +93,26 @@ LRESULT on_setting_change(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
                 set_dark_title_bar(hwnd, dark);
                 repaint(hwnd);
             }
+            update_high_contrast(*state);
         }
     }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+// High contrast turned on or off, or its colours changed.
+LRESULT on_system_colour_change(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    {
+        auto state = window_state_slot().take();
+        if (state) update_high_contrast(*state);
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+// A mouse button: the focus ring goes; the press itself does nothing more.
+LRESULT on_button_down(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    hide_focus_cues(hwnd);
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
@@ -108,26 +122,6 @@ LRESULT on_get_min_max_info(HWND hwnd, MINMAXINFO* info)
     const TrackSize minimum = minimum_track_size(GetDpiForWindow(hwnd));
     info->ptMinTrackSize.x = minimum.width;
     info->ptMinTrackSize.y = minimum.height;
-    return 0;
-}
-
-LRESULT on_key_down(HWND hwnd, WPARAM virtual_key)
-{
-    auto state = window_state_slot().take();
-    if (!state) return 0;
-    const KeyAction action =
-        key_action(static_cast<uint32_t>(virtual_key), client_height(hwnd), state->dpi);
-    switch (action.command) {
-    case KeyCommand::CloseDetail:
-        if (state->selection) {
-            state->selection.reset();
-            repaint(hwnd);
-        }
-        break;
-    case KeyCommand::Scroll: scroll_by(*state, action.scroll_delta); break;
-    case KeyCommand::Rescan: start_scan(*state); break;
-    case KeyCommand::None: break;
-    }
     return 0;
 }
 
@@ -185,7 +179,9 @@ LRESULT on_mouse_move(HWND hwnd, float x, float y)
 LRESULT on_mouse_wheel(int16_t wheel_delta)
 {
     auto state = window_state_slot().take();
-    if (state) scroll_by(*state, wheel_scroll_delta(wheel_delta, state->dpi));
+    if (!state) return 0;
+    hide_focus_cues(*state);
+    scroll_by(*state, wheel_scroll_delta(wheel_delta, state->dpi));
     return 0;
 }
 
@@ -242,18 +238,23 @@ LRESULT on_scan_done_message()
 LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
-    case WM_DESTROY: return on_destroy();
+    case WM_DESTROY: return on_destroy(hwnd);
     case WM_SIZE: return on_size(hwnd);
     case WM_PAINT: return on_paint(hwnd);
     case WM_CLOSE: return on_close(hwnd);
     case WM_ERASEBKGND: return 1;  // every frame covers the whole client area
     case WM_SETTINGCHANGE: return on_setting_change(hwnd, message, wparam, lparam);
+    case WM_SYSCOLORCHANGE: return on_system_colour_change(hwnd, message, wparam, lparam);
     case WM_GETMINMAXINFO: return on_get_min_max_info(hwnd, reinterpret_cast<MINMAXINFO*>(lparam));
-    case WM_KEYDOWN: return on_key_down(hwnd, wparam);
+    case WM_KEYDOWN: on_key_down(hwnd, wparam); return 0;
     case WM_TIMER: return on_timer(hwnd, message, wparam, lparam);
     case WM_MOUSEMOVE:
         return on_mouse_move(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: return on_button_down(hwnd, message, wparam, lparam);
     case WM_LBUTTONUP:
+        hide_focus_cues(hwnd);
         on_click(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
         return 0;
     case WM_MOUSEWHEEL: return on_mouse_wheel(static_cast<int16_t>(HIWORD(wparam)));
@@ -263,6 +264,9 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_APP_SCAN_DONE: return on_scan_done_message();
     case WM_APP_UPDATE_CHECKED: on_update_checked(hwnd); return 0;
     case WM_APP_UPDATE_READY: on_installer_ready(hwnd); return 0;
+    case WM_GETOBJECT: return on_get_object(hwnd, message, wparam, lparam);
+    case WM_APP_UIA_CALL: run_sent_uia_call(lparam); return 0;
+    case WM_APP_INVOKE: on_invoke_message(hwnd, wparam, lparam); return 0;
     default: return DefWindowProcW(hwnd, message, wparam, lparam);
     }
 }
@@ -278,7 +282,9 @@ WindowStateSlot& window_state_slot()
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
     try {
-        return dispatch(hwnd, message, wparam, lparam);
+        const LRESULT result = dispatch(hwnd, message, wparam, lparam);
+        raise_pending_uia_events(hwnd);
+        return result;
     } catch (...) {
         // Nothing may unwind into user32. What the message still owes the system is done here.
         if (message == WM_PAINT) ValidateRect(hwnd, nullptr);
@@ -286,6 +292,14 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
         if (message == WM_ERASEBKGND) return 1;
         return 0;
     }
+}
+
+void update_high_contrast(WindowState& state)
+{
+    std::optional<SystemColours> colours = read_high_contrast();
+    if (colours == state.high_contrast) return;
+    state.high_contrast = std::move(colours);
+    repaint(state.hwnd);
 }
 
 void repaint(HWND hwnd)
@@ -301,7 +315,8 @@ void set_dark_title_bar(HWND hwnd, bool dark)
 
 void show_notice(WindowState& state, std::string text)
 {
-    state.notice = Notice{std::move(text), state.clock()};
+    state.notice = Notice{text, state.clock()};
+    state.uia_events.notice = std::move(text);
     SetTimer(state.hwnd, TIMER_NOTICE, k_notice_duration_ms, nullptr);  // restarts a running one
     repaint(state.hwnd);
 }

@@ -20,6 +20,9 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 // InvalidateRect of the whole client area without erasing: the next WM_PAINT draws a full frame.
 void repaint(HWND hwnd);
 
+// Reads whether a high-contrast theme is on, and its colours; a change repaints.
+void update_high_contrast(WindowState& state);
+
 // DWMWA_USE_IMMERSIVE_DARK_MODE; a failure leaves the system's title-bar colours.
 void set_dark_title_bar(HWND hwnd, bool dark);
 

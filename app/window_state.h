@@ -5,12 +5,25 @@
 // only the shell keeps.
 
 #include "base/path.h"
+#include "gfx/ui_tree.h"
 #include "gfx/view_state.h"
 
+#include <optional>
+#include <string>
 #include <vector>
+
+// What screen readers are to hear about once the current message is handled: the events go out with
+// the state released, since a listening client calls straight back into the providers.
+struct UiaEventQueue {
+    enum class Structure : uint8_t { Added, ChildrenChanged };
+    std::optional<ElementRef> focus;                                // the focused element changed
+    std::optional<std::pair<ElementRef, Structure>> structure;     // a scan result replaced elements
+    std::optional<std::string> notice;                              // a status notice was shown
+};
 
 struct WindowState : ViewState {
     std::vector<Path> command_line_roots;  // from --root; fixed for the life of the process
     bool rescan_pending = false;           // a scan was asked for while one ran
     bool leave_tracking = false;           // WM_MOUSELEAVE tracking is armed
+    UiaEventQueue uia_events;
 };

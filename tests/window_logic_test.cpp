@@ -54,33 +54,57 @@ TEST(ClampScroll, OffsetStaysInsideTheRange)
 
 TEST(KeyAction, KeysMapToCommands)
 {
+    // Up and Down move the focus only when told the arrows do (focus ring on a card or pane row);
+    // otherwise every listed key scrolls by exactly its old amount.
     const struct {
         const char* name;
         uint32_t key;
         float height;
         uint32_t dpi;
+        bool shift;
+        bool arrows_move_focus;
         KeyCommand command;
         float delta;
     } k_cases[] = {
-        {"escape", 0x1B, 600, 96, KeyCommand::CloseDetail, 0},
-        {"page up", 0x21, 600, 96, KeyCommand::Scroll, -480},
-        {"page down", 0x22, 600, 96, KeyCommand::Scroll, 480},
-        {"page down in a collapsed window", 0x22, -5, 96, KeyCommand::Scroll, 0},
-        {"end", 0x23, 600, 96, KeyCommand::Scroll, 1e9f},
-        {"home", 0x24, 600, 96, KeyCommand::Scroll, -1e9f},
-        {"up at 150 %", 0x26, 600, 144, KeyCommand::Scroll, -90},
-        {"down", 0x28, 600, 96, KeyCommand::Scroll, 60},
-        {"f5", 0x74, 600, 96, KeyCommand::Rescan, 0},
-        {"left arrow", 0x25, 600, 96, KeyCommand::None, 0},
-        {"space", 0x20, 600, 96, KeyCommand::None, 0},
-        {"f6", 0x75, 600, 96, KeyCommand::None, 0},
+        {"escape", 0x1B, 600, 96, false, false, KeyCommand::CloseDetail, 0},
+        {"page up", 0x21, 600, 96, false, false, KeyCommand::Scroll, -480},
+        {"page down", 0x22, 600, 96, false, false, KeyCommand::Scroll, 480},
+        {"page down in a collapsed window", 0x22, -5, 96, false, false, KeyCommand::Scroll, 0},
+        {"page down with the ring on a card", 0x22, 600, 96, false, true, KeyCommand::Scroll, 480},
+        {"end", 0x23, 600, 96, false, false, KeyCommand::Scroll, 1e9f},
+        {"home with the ring on a card", 0x24, 600, 96, false, true, KeyCommand::Scroll, -1e9f},
+        {"up at 150 %", 0x26, 600, 144, false, false, KeyCommand::Scroll, -90},
+        {"down", 0x28, 600, 96, false, false, KeyCommand::Scroll, 60},
+        {"up with the ring on a card", 0x26, 600, 96, false, true, KeyCommand::FocusUp, 0},
+        {"down with the ring on a card", 0x28, 600, 96, false, true, KeyCommand::FocusDown, 0},
+        {"f5", 0x74, 600, 96, false, false, KeyCommand::Rescan, 0},
+        {"tab", 0x09, 600, 96, false, false, KeyCommand::FocusNext, 0},
+        {"shift+tab", 0x09, 600, 96, true, false, KeyCommand::FocusPrevious, 0},
+        {"enter", 0x0D, 600, 96, false, true, KeyCommand::Activate, 0},
+        {"space", 0x20, 600, 96, false, false, KeyCommand::Activate, 0},
+        {"left arrow", 0x25, 600, 96, false, true, KeyCommand::None, 0},
+        {"f6", 0x75, 600, 96, false, false, KeyCommand::None, 0},
     };
     for (const auto& c : k_cases) {
         SCOPED_TRACE(c.name);
-        const KeyAction action = key_action(c.key, c.height, c.dpi);
+        const KeyAction action = key_action(c.key, c.height, c.dpi, c.shift, c.arrows_move_focus);
         EXPECT_EQ(action.command, c.command);
         EXPECT_FLOAT_EQ(action.scroll_delta, c.delta);
     }
+}
+
+TEST(InvokeMessage, TargetsSurviveTheTripThroughWParam)
+{
+    const HitTarget k_targets[] = {
+        {HitKind::Menu, CardAction::Copy, 0},
+        {HitKind::CardButton, CardAction::Recycle, 12345},
+        {HitKind::DetailRow, CardAction::Copy, 15},
+        {HitKind::Card, CardAction::Copy, (uint64_t{1} << 47) + 3},
+    };
+    for (const HitTarget& t : k_targets) EXPECT_EQ(invoke_target(invoke_wparam(t)), t);
+    // A message from elsewhere with a kind or button out of range names no target.
+    EXPECT_EQ(invoke_target(0xFF).kind, HitKind::None);
+    EXPECT_EQ(invoke_target(static_cast<uint64_t>(HitKind::CardButton) | (7u << 8)).kind, HitKind::None);
 }
 
 TEST(WheelScroll, NotchMovesDesignPixelsAgainstTheWheel)

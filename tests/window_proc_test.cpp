@@ -9,6 +9,8 @@
 #include "app/window_proc.h"
 #include "base/clock.h"
 #include "gfx/main_view.h"
+#include "gfx/view_text.h"
+#include "i18n/catalogue.h"
 #include "npki/scan_thread.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/main_window.h"
@@ -161,6 +163,85 @@ TEST_F(MainWindow, KeysActOnStateUnlessBusy)
     EXPECT_TRUE(with_state([](WindowState& s) { return s.selection.has_value(); }));
 }
 
+TEST_F(MainWindow, TabShowsTheFocusAndThenTheArrowsMoveItUntilTheMouseIsUsed)
+{
+    CertificateEntry valid = entry("CN=A", "01");
+    valid.info.not_after = 4'000'000'000;  // nothing expired: no clean-up button before "Add folder"
+    fill_state([&](WindowState& s) { s.entries = std::vector<CertificateEntry>(10, valid); });
+    const auto focus = [&] { return with_state([](WindowState& s) { return s.focus; }); };
+    const auto scroll = [&] { return with_state([](WindowState& s) { return s.list_scroll; }); };
+    // Add folder, Refresh, Menu, then the first card; the ring shows.
+    for (int i = 0; i < 4; ++i) SendMessageW(hwnd_, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(focus(), (HitTarget{HitKind::Card, CardAction::Copy, 0}));
+    EXPECT_TRUE(with_state([](WindowState& s) { return s.focus_cues; }));
+
+    // Down walks the cards and scrolls the focused one into view: card 9's bottom (152 + 106 * 9 + 96 =
+    // 1202) ends a gap of 10 above the bottom edge.
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const float shown = 1202.0f - (static_cast<float>(client.bottom) - 10);
+    ASSERT_GT(shown, 0.0f);
+    for (int i = 0; i < 9; ++i) SendMessageW(hwnd_, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(focus(), (HitTarget{HitKind::Card, CardAction::Copy, 9}));
+    EXPECT_FLOAT_EQ(scroll(), shown);
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(focus(), (HitTarget{HitKind::Card, CardAction::Copy, 8}));
+    EXPECT_FLOAT_EQ(scroll(), shown);  // card 8 is in view already
+
+    // Shift+Tab from the card goes back to its predecessor in the order: card 7's Recycle button.
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_TAB, 0);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(focus(), (HitTarget{HitKind::CardButton, CardAction::Recycle, 7}));
+
+    // A mouse button hides the ring, not the focus; Up and Down scroll by their old amounts again.
+    SendMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 700));
+    EXPECT_FALSE(with_state([](WindowState& s) { return s.focus_cues; }));
+    const float before = scroll();
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(focus(), (HitTarget{HitKind::CardButton, CardAction::Recycle, 7}));
+    EXPECT_FLOAT_EQ(scroll(), before - 60);
+    // The wheel hides it too.
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_TRUE(with_state([](WindowState& s) { return s.focus_cues; }));
+    SendMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    EXPECT_FALSE(with_state([](WindowState& s) { return s.focus_cues; }));
+}
+
+TEST_F(MainWindow, EnterOpensTheFocusedCardAndEscapeReturnsTheFocusToIt)
+{
+    fill_state([](WindowState& s) {
+        s.entries = std::vector<CertificateEntry>{entry("CN=A", "01"), entry("CN=B", "02"), entry("CN=C", "03")};
+        s.focus = HitTarget{HitKind::Card, CardAction::Copy, 1};
+        s.focus_cues = true;
+    });
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.selection; }), std::optional<size_t>(1));
+    EXPECT_EQ(with_state([](WindowState& s) { return s.focus; }), (HitTarget{HitKind::DetailRow, CardAction::Copy, 0}));
+    // Down to "Serial number" (the ninth row); Space copies it, as a click on the row does.
+    for (int i = 0; i < 8; ++i) SendMessageW(hwnd_, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.focus; }), (HitTarget{HitKind::DetailRow, CardAction::Copy, 8}));
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.notice ? s.notice->text : std::string(); }),
+              copied_notice(tr({"일련번호", "Serial number"})));
+    // Tab reaches Copy all, then Close; Escape closes and the card has the focus again.
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.focus.kind; }), HitKind::CopyAll);
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.focus.kind; }), HitKind::Close);
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(with_state([](WindowState& s) { return s.selection.has_value(); }));
+    EXPECT_EQ(with_state([](WindowState& s) { return s.focus; }), (HitTarget{HitKind::Card, CardAction::Copy, 1}));
+    // With nothing focused Enter does nothing.
+    with_state([](WindowState& s) { s.focus = HitTarget{}; return 0; });
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_FALSE(with_state([](WindowState& s) { return s.selection.has_value(); }));
+}
+
 TEST_F(MainWindow, WheelWithPaneOpenScrollsThePaneNotTheList)
 {
     fill_state([](WindowState& s) {
@@ -266,6 +347,7 @@ TEST_F(MainWindow, ScanResultKeepsTheOpenCertificateByIdentity)
     fill_state([](WindowState& s) {
         s.entries = std::vector<CertificateEntry>{entry("CN=A", "01"), entry("CN=B", "02")};
         s.selection = 1;
+        s.focus = HitTarget{HitKind::DetailRow, CardAction::Copy, 5};
         s.scan_started = monotonic_seconds();
         s.list_scroll = 5000;
     });
@@ -281,6 +363,7 @@ TEST_F(MainWindow, ScanResultKeepsTheOpenCertificateByIdentity)
         EXPECT_EQ(s.folders_checked, 4u);
         EXPECT_FALSE(s.scan_started.has_value());
         EXPECT_EQ(s.list_scroll, largest_list_scroll(s));  // clamped to the new content
+        EXPECT_EQ(s.focus, (HitTarget{HitKind::DetailRow, CardAction::Copy, 5}));  // the pane kept its row
         return 0;
     });
     // A second message finds the slot empty and changes nothing.

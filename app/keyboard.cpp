@@ -1,0 +1,94 @@
+#include "app/keyboard.h"
+
+#include "app/commands.h"
+#include "app/scan_control.h"
+#include "app/window_logic.h"
+#include "app/window_proc.h"
+#include "gfx/view_elements.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+float client_height(HWND hwnd)
+{
+    RECT rect{};
+    if (!GetClientRect(hwnd, &rect)) rect = {};  // a failed call leaves an empty rectangle
+    return static_cast<float>(std::max<LONG>(rect.bottom - rect.top, 0));
+}
+
+void move_focus_by_key(WindowState& state, const std::optional<HitTarget>& target)
+{
+    if (!target) return;
+    focus_on(state, *target);
+    state.focus_cues = true;
+    bring_focus_into_view(state);
+    repaint(state.hwnd);
+}
+
+}  // namespace
+
+void focus_on(WindowState& state, const HitTarget& focus)
+{
+    if (state.focus == focus) return;
+    state.focus = focus;
+    if (focus.kind == HitKind::None) return;
+    const ViewShape shape = view_shape(state);
+    state.uia_events.focus = element_ref(shape, state.entries ? &*state.entries : nullptr, element_of(focus));
+}
+
+void bring_focus_into_view(WindowState& state)
+{
+    const ScrollOffsets offsets = scroll_showing(state, state.focus);
+    state.list_scroll = offsets.list;
+    state.detail_scroll = offsets.detail;
+}
+
+void hide_focus_cues(WindowState& state)
+{
+    if (!state.focus_cues) return;
+    state.focus_cues = false;
+    repaint(state.hwnd);
+}
+
+void hide_focus_cues(HWND)
+{
+    auto state = window_state_slot().take();
+    if (state) hide_focus_cues(*state);
+}
+
+void on_key_down(HWND hwnd, WPARAM virtual_key)
+{
+    auto state = window_state_slot().take();
+    if (!state) return;
+    const ViewShape shape = view_shape(*state);
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const KeyAction action = key_action(static_cast<uint32_t>(virtual_key), client_height(hwnd), state->dpi, shift,
+                                        arrows_move_focus(shape, state->focus, state->focus_cues));
+    switch (action.command) {
+    case KeyCommand::CloseDetail:
+        if (state->selection) close_detail(*state);
+        break;
+    case KeyCommand::Scroll: scroll_by(*state, action.scroll_delta); break;
+    case KeyCommand::Rescan: start_scan(*state); break;
+    case KeyCommand::FocusNext:
+    case KeyCommand::FocusPrevious:
+        move_focus_by_key(*state, next_focus(shape, state->focus, action.command == KeyCommand::FocusPrevious));
+        break;
+    case KeyCommand::FocusUp:
+    case KeyCommand::FocusDown:
+        move_focus_by_key(*state, vertical_focus(shape, state->focus, action.command == KeyCommand::FocusDown));
+        break;
+    case KeyCommand::Activate: {
+        if (!focusable(shape, state->focus)) break;
+        const HitTarget target = state->focus;
+        // Menus and choosers open below the element, at its bottom-left corner, not at the pointer.
+        const RectF rect = target_rect(*state, target).value_or(RectF{});
+        state.release();
+        run_command(hwnd, target, rect.x, rect.y + rect.height);
+        break;
+    }
+    case KeyCommand::None: break;
+    }
+}
