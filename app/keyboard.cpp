@@ -27,6 +27,16 @@ void move_focus_by_key(WindowState& state, const std::optional<HitTarget>& targe
     repaint(state.hwnd);
 }
 
+// TranslateMessage has already queued the WM_CHAR of Enter or Space. A popup menu opened by the key
+// would read it as "choose the selected item" and, with none selected yet, close at once.
+void drop_queued_char(HWND hwnd)
+{
+    MSG queued{};
+    if (!PeekMessageW(&queued, hwnd, WM_CHAR, WM_CHAR, PM_NOREMOVE)) return;
+    if (queued.wParam != L'\r' && queued.wParam != L' ') return;
+    PeekMessageW(&queued, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE);
+}
+
 }  // namespace
 
 void focus_on(WindowState& state, const HitTarget& focus)
@@ -86,6 +96,7 @@ void on_key_down(HWND hwnd, WPARAM virtual_key)
         // Menus and choosers open below the element, at its bottom-left corner, not at the pointer.
         const RectF rect = target_rect(*state, target).value_or(RectF{});
         state.release();
+        drop_queued_char(hwnd);
         run_command(hwnd, target, rect.x, rect.y + rect.height);
         break;
     }

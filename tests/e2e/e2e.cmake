@@ -55,6 +55,7 @@ vessop_e2e_test(CopyFaultsLeaveTheDestination run_copy_faults.sh)
 vessop_e2e_test(AddedFoldersAddAndRemove run_added_folders.sh)
 vessop_e2e_test(OpenFolderOfTheChosenCopy run_open_folder.sh)
 vessop_e2e_test(SettingsMenu run_menu.sh)
+vessop_e2e_test(KeyboardOnly run_keyboard.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.
