@@ -14,10 +14,7 @@ Colour system_colour(int index)
 
 std::optional<SystemColours> read_high_contrast()
 {
-    HIGHCONTRASTW high_contrast{};
-    high_contrast.cbSize = sizeof(high_contrast);
-    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(high_contrast), &high_contrast, 0)) return std::nullopt;
-    if (!(high_contrast.dwFlags & HCF_HIGHCONTRASTON)) return std::nullopt;
+    if (!high_contrast_on()) return std::nullopt;
     return SystemColours{system_colour(COLOR_WINDOW),     system_colour(COLOR_WINDOWTEXT),
                          system_colour(COLOR_HIGHLIGHT),  system_colour(COLOR_HIGHLIGHTTEXT),
                          system_colour(COLOR_BTNFACE),    system_colour(COLOR_GRAYTEXT),

@@ -6,6 +6,8 @@
 
 #include <optional>
 
-// The system colours while high contrast is on (SPI_GETHIGHCONTRAST, then GetSysColor); none when it
-// is off or cannot be read.
+// SPI_GETHIGHCONTRAST's HCF_HIGHCONTRASTON; off when it cannot be read.
+bool high_contrast_on();
+
+// The system colours (GetSysColor) while high contrast is on; none when it is off.
 std::optional<SystemColours> read_high_contrast();

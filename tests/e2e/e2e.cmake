@@ -14,6 +14,12 @@ add_executable(e2e_dialog_probe ${VESSOP_E2E_DIR}/dialog_probe.cpp)
 target_link_libraries(e2e_dialog_probe PRIVATE user32)
 add_executable(e2e_make_fixture ${VESSOP_E2E_DIR}/make_fixture.cpp)
 target_link_libraries(e2e_make_fixture PRIVATE vessop_test_support vessop_npki)
+# Vessop.exe with the high-contrast flag read from the registry (tests/e2e/high_contrast_flag.cpp).
+add_executable(e2e_vessop_high_contrast WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${VESSOP_E2E_DIR}/high_contrast_flag.cpp
+                                             ${CMAKE_SOURCE_DIR}/res/vessop.rc)
+target_link_libraries(e2e_vessop_high_contrast PRIVATE vessop_app)
+target_link_options(e2e_vessop_high_contrast PRIVATE -municode)
+add_dependencies(e2e_vessop_high_contrast vessop_icon)
 # The updater's tests: curl's stand-in (copied into the prefix as System32\curl.exe), a probe for
 # message boxes, version blocks and the swap attack.
 add_executable(e2e_curl_double ${VESSOP_E2E_DIR}/curl_double.cpp)
@@ -56,6 +62,7 @@ vessop_e2e_test(AddedFoldersAddAndRemove run_added_folders.sh)
 vessop_e2e_test(OpenFolderOfTheChosenCopy run_open_folder.sh)
 vessop_e2e_test(SettingsMenu run_menu.sh)
 vessop_e2e_test(KeyboardOnly run_keyboard.sh)
+vessop_e2e_test(HighContrastColours run_high_contrast.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.

@@ -2,7 +2,7 @@
 // see: the Win32 class, the window and client rectangles, the DPI, the minimum tracking size and the
 // primary work area. It also sends the messages a user would cause.
 // Usage: window_probe info | minmax | close | restore | settingchange | resize W H | clipboard |
-//        dialog TITLE
+//        dialog TITLE | syscolour INDEX R G B
 // "info" prints key=value lines; exit status 2 when no "Vessop.Main" window exists. "clipboard" and
 // "dialog" print the clipboard's text and a message box's text as UTF-8 on one line, carriage returns
 // and line feeds written as \r and \n, so that what the program put there can be compared exactly.
@@ -135,6 +135,13 @@ int main(int argc, char** argv)
                                    SMTO_ABORTIFHUNG, 5000, &result)
                    ? 0
                    : 1;
+    }
+    if (std::strcmp(command, "syscolour") == 0 && argc > 5) {
+        // As the Control Panel does: a system colour changes for the session and every top-level
+        // window gets WM_SYSCOLORCHANGE.
+        const int index = std::atoi(argv[2]);
+        const COLORREF colour = RGB(std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+        return SetSysColors(1, &index, &colour) ? 0 : 1;
     }
     std::printf("unknown command\n");
     return 1;
