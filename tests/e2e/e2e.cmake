@@ -14,6 +14,9 @@ add_executable(e2e_dialog_probe ${VESSOP_E2E_DIR}/dialog_probe.cpp)
 target_link_libraries(e2e_dialog_probe PRIVATE user32)
 add_executable(e2e_make_fixture ${VESSOP_E2E_DIR}/make_fixture.cpp)
 target_link_libraries(e2e_make_fixture PRIVATE vessop_test_support vessop_npki)
+# What a screen reader finds: UI Automation's client functions on the running window.
+add_executable(e2e_uia_probe ${VESSOP_E2E_DIR}/uia_probe.cpp)
+target_link_libraries(e2e_uia_probe PRIVATE vessop_uiautomationcore ole32 oleaut32 user32)
 # Vessop.exe with the high-contrast flag read from the registry (tests/e2e/high_contrast_flag.cpp).
 add_executable(e2e_vessop_high_contrast WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${VESSOP_E2E_DIR}/high_contrast_flag.cpp
                                              ${CMAKE_SOURCE_DIR}/res/vessop.rc)
@@ -63,6 +66,7 @@ vessop_e2e_test(OpenFolderOfTheChosenCopy run_open_folder.sh)
 vessop_e2e_test(SettingsMenu run_menu.sh)
 vessop_e2e_test(KeyboardOnly run_keyboard.sh)
 vessop_e2e_test(HighContrastColours run_high_contrast.sh)
+vessop_e2e_test(ScreenReaderTree run_screen_reader.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.
