@@ -25,7 +25,7 @@ void end_scan(WindowState& state)
     KillTimer(state.hwnd, TIMER_SCANNING);
 }
 
-bool view_shape_has_pane(const std::vector<CertificateEntry>* entries, std::optional<size_t> selection)
+bool pane_was_open(const std::vector<CertificateEntry>* entries, std::optional<size_t> selection)
 {
     return entries && selection && *selection < entries->size();
 }
@@ -80,7 +80,7 @@ void on_scan_done(WindowState& state)
         const std::optional<std::vector<CertificateEntry>> old_entries = std::move(state.entries);
         const std::vector<CertificateEntry>* old = old_entries ? &*old_entries : nullptr;
         const std::optional<size_t> old_selection = state.selection;
-        const bool pane_before = view_shape_has_pane(old, old_selection);
+        const bool pane_before = pane_was_open(old, old_selection);
         state.selection = keep_selection(old_selection, old, outcome->inventory.entries);
         state.entries = std::move(outcome->inventory.entries);
         state.folders_checked = outcome->inventory.folders_checked;

@@ -42,13 +42,7 @@ void draw_summary(const ViewState& state, const ViewMetrics& m, const Palette& p
     draw_text(gfx, summary_second_line(state.folders_checked, summary), rects.second_line, palette.text_secondary,
               TextStyle::body, false);
 
-    if (n == 0) {
-        draw_text(gfx,
-                  tr({"USB 에 든 인증서는 USB 를 꽂으면 바로 나타납니다. 다른 곳에 둔 인증서는 '폴더 추가' 로 넣으세요.",
-                      "Certificates on a USB drive show up as soon as you plug it in. For other places, use 'Add "
-                      "folder'."}),
-                  rects.empty_hint, palette.text_secondary, TextStyle::body, false);
-    }
+    if (n == 0) draw_text(gfx, empty_list_hint(), rects.empty_hint, palette.text_secondary, TextStyle::body, false);
 }
 
 RowButtonLabels row_button_labels()

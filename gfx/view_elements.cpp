@@ -124,9 +124,12 @@ std::string element_name(const ViewState& state, const ElementKey& key, int64_t 
     case ElementKind::AddFolder: return std::string(tr({"폴더 추가", "Add folder"}));
     case ElementKind::CleanUp: return clean_up_label(expiry_summary(*state.entries, now).expired);
     case ElementKind::Scanning: return std::string(tr({"공동인증서를 찾고 있습니다", "Looking for certificates"}));
-    case ElementKind::Summary:
-        return summary_headline(state.entries->size()) + ", " +
-               spoken(summary_second_line(state.folders_checked, expiry_summary(*state.entries, now)));
+    case ElementKind::Summary: {
+        std::string name = summary_headline(state.entries->size()) + ", " +
+                           spoken(summary_second_line(state.folders_checked, expiry_summary(*state.entries, now)));
+        if (state.entries->empty()) name += ". " + empty_list_hint();  // drawn below it
+        return name;
+    }
     case ElementKind::List: return std::string(tr({"공동인증서 목록", "Certificate list"}));
     case ElementKind::Card: return card_spoken_name((*state.entries)[key.index], now);
     case ElementKind::CardButton: {

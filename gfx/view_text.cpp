@@ -39,6 +39,13 @@ std::string summary_second_line(uint64_t folders_checked, const ExpirySummary& s
     return line;
 }
 
+std::string empty_list_hint(Translate translate)
+{
+    return std::string(translate({"USB 에 든 인증서는 USB 를 꽂으면 바로 나타납니다. 다른 곳에 둔 인증서는 '폴더 추가' 로 넣으세요.",
+                                  "Certificates on a USB drive show up as soon as you plug it in. For other places, use "
+                                  "'Add folder'."}));
+}
+
 std::string clean_up_label(size_t expired, Translate translate)
 {
     return fill_placeholders(translate({"만료된 것 정리 ({0})", "Clean up expired ({0})"}), {std::to_string(expired)});

@@ -20,6 +20,8 @@ std::string scanning_text(double seconds_since_start, Translate translate = &tr)
 std::string summary_headline(size_t entry_count, Translate translate = &tr);
 // The folder count, then " · 2 expiring soon" and " · 1 expired" when there are any.
 std::string summary_second_line(uint64_t folders_checked, const ExpirySummary& summary, Translate translate = &tr);
+// Under "No certificates found": where certificates come from.
+std::string empty_list_hint(Translate translate = &tr);
 // The toolbar's "Clean up expired (n)".
 std::string clean_up_label(size_t expired, Translate translate = &tr);
 
