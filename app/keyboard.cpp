@@ -68,7 +68,7 @@ void hide_focus_cues(HWND)
     if (state) hide_focus_cues(*state);
 }
 
-void on_key_down(HWND hwnd, WPARAM virtual_key)
+void on_key_down(HWND hwnd, WPARAM virtual_key, LPARAM key_data)
 {
     auto state = window_state_slot().take();
     if (!state) return;
@@ -91,7 +91,9 @@ void on_key_down(HWND hwnd, WPARAM virtual_key)
         move_focus_by_key(*state, vertical_focus(shape, state->focus, action.command == KeyCommand::FocusDown));
         break;
     case KeyCommand::Activate: {
-        if (!focusable(shape, state->focus)) break;
+        // Held down, Enter would open a card's pane and then copy its first row over and over.
+        const bool repeated = (key_data & (LPARAM{1} << 30)) != 0;
+        if (repeated || !focusable(shape, state->focus)) break;
         const HitTarget target = state->focus;
         // Menus and choosers open below the element, at its bottom-left corner, not at the pointer.
         const RectF rect = target_rect(*state, target).value_or(RectF{});

@@ -9,8 +9,8 @@
 
 #include <windows.h>
 
-// WM_KEYDOWN.
-void on_key_down(HWND hwnd, WPARAM virtual_key);
+// WM_KEYDOWN, with its lParam (bit 30: the key was already down, an auto-repeat).
+void on_key_down(HWND hwnd, WPARAM virtual_key, LPARAM key_data);
 
 // Moves the keyboard focus; a change is announced to screen readers once the message is handled.
 void focus_on(WindowState& state, const HitTarget& focus);

@@ -246,7 +246,7 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_SETTINGCHANGE: return on_setting_change(hwnd, message, wparam, lparam);
     case WM_SYSCOLORCHANGE: return on_system_colour_change(hwnd, message, wparam, lparam);
     case WM_GETMINMAXINFO: return on_get_min_max_info(hwnd, reinterpret_cast<MINMAXINFO*>(lparam));
-    case WM_KEYDOWN: on_key_down(hwnd, wparam); return 0;
+    case WM_KEYDOWN: on_key_down(hwnd, wparam, lparam); return 0;
     case WM_TIMER: return on_timer(hwnd, message, wparam, lparam);
     case WM_MOUSEMOVE:
         return on_mouse_move(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));

@@ -219,6 +219,8 @@ TEST_F(MainWindow, EnterOpensTheFocusedCardAndEscapeReturnsTheFocusToIt)
         s.focus = HitTarget{HitKind::Card, CardAction::Copy, 1};
         s.focus_cues = true;
     });
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_RETURN, 1 << 30);  // an auto-repeat of a key held down: nothing
+    EXPECT_FALSE(with_state([](WindowState& s) { return s.selection.has_value(); }));
     SendMessageW(hwnd_, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(with_state([](WindowState& s) { return s.selection; }), std::optional<size_t>(1));
     EXPECT_EQ(with_state([](WindowState& s) { return s.focus; }), (HitTarget{HitKind::DetailRow, CardAction::Copy, 0}));
