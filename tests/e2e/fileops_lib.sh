@@ -224,8 +224,7 @@ fo_wait_summary() # REGEX SECONDS
 fo_pick_folder() # TITLE WINDOWS_PATH
 {
     local picker
-    picker=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$picker" ] || e2e_fail "the folder picker '$1' did not open"
+    picker=$(e2e_find_window "^$1\$" 30) || e2e_fail "the folder picker '$1' did not open"
     xdotool windowfocus --sync "$picker" >/dev/null 2>&1
     sleep 0.5
     xdotool type --delay 20 "$2"

@@ -87,7 +87,7 @@ if fo_freeze "$three"; then
     fo_wait_box 10 || e2e_fail "no question for the refused folder"
     fo_answer y
     # The shell's own warning (the folder cannot go to the bin: delete it for good?) is answered No.
-    warning=$(timeout 10 xdotool search --sync --onlyvisible --name '^Confirm file deletion$' 2>/dev/null | head -n 1)
+    warning=$(e2e_find_window '^Confirm file deletion$' 10)
     [ -n "$warning" ] || e2e_fail "the shell did not warn that the folder cannot be recycled"
     xdotool windowfocus --sync "$warning" key n
     fo_wait_notice "Some couldn.t be moved" 15 || e2e_fail "no notice 'Some couldn't be moved'"
