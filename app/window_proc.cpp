@@ -17,6 +17,7 @@
 #include "gfx/main_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 
@@ -348,10 +349,12 @@ void refresh_hover(HWND hwnd)
 
 void scroll_by(WindowState& state, float delta)
 {
+    // Offsets stay on whole pixels (a page is 0.8 of the client height, which may not be): a card at
+    // a fractional offset would spread its one-pixel outline over two rows.
     if (state.selection) {
-        state.detail_scroll = clamp_scroll(state.detail_scroll + delta, largest_detail_offset(state));
+        state.detail_scroll = clamp_scroll(std::round(state.detail_scroll + delta), largest_detail_offset(state));
     } else {
-        state.list_scroll = clamp_scroll(state.list_scroll + delta, largest_list_offset(state));
+        state.list_scroll = clamp_scroll(std::round(state.list_scroll + delta), largest_list_offset(state));
     }
     repaint(state.hwnd);
 }

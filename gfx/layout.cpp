@@ -73,9 +73,9 @@ RectF card_rect(const ViewMetrics& m, size_t index, float list_scroll)
 
 CardRange visible_cards(const ViewMetrics& m, size_t count, float list_scroll)
 {
-    // A card at top y is drawn unless it lies wholly under the header (y + rh < H) or below the
-    // window (y > Hc). The estimate from the arithmetic is corrected against that very test, so float
-    // rounding can never hide a card that the per-card test would show.
+    // A card is drawn unless it lies wholly under the header (its bottom above the header's lower edge)
+    // or below the window (its top past the bottom edge). The estimate from the arithmetic is corrected
+    // against that very test, so float rounding can never hide a card the per-card test would show.
     const auto shown = [&](size_t i) {
         const float y = row_top(m, i, list_scroll);
         return !(m.header_height > y + m.row_height) && !(y > m.height);

@@ -244,6 +244,18 @@ TEST_F(MainWindow, EnterOpensTheFocusedCardAndEscapeReturnsTheFocusToIt)
     EXPECT_FALSE(with_state([](WindowState& s) { return s.selection.has_value(); }));
 }
 
+TEST_F(MainWindow, ScrollingStaysOnWholePixels)
+{
+    // A page of a 549-pixel client is 439.2 pixels: the list moves 439, so outlines stay one pixel.
+    fill_state([](WindowState& s) { s.entries = std::vector<CertificateEntry>(30, entry("CN=A", "01")); });
+    const float offset = with_state([](WindowState& s) {
+        scroll_by(s, 0.8f * 549);
+        scroll_by(s, 10.4f);
+        return s.list_scroll;
+    });
+    EXPECT_EQ(offset, 449.0f);
+}
+
 TEST_F(MainWindow, WheelWithPaneOpenScrollsThePaneNotTheList)
 {
     fill_state([](WindowState& s) {

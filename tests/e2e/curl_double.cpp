@@ -11,6 +11,8 @@
 // A missing file is an HTTP 404: exit 22 under -f. VESSOP_CURL_EXIT answers every request with that
 // exit code.
 
+#include "base/text.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,15 +27,6 @@ std::wstring env(const wchar_t* name)
     wchar_t buffer[4096]{};
     const DWORD n = GetEnvironmentVariableW(name, buffer, 4096);
     return n && n < 4096 ? std::wstring(buffer, n) : std::wstring();
-}
-
-std::string utf8(const std::wstring& text)
-{
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
 }
 
 bool read_small(const std::wstring& path, std::wstring& text)
@@ -57,7 +50,7 @@ void append_log(const std::vector<std::wstring>& args)
     std::string line;
     for (size_t i = 1; i < args.size(); ++i) {
         if (i > 1) line += '\t';
-        line += utf8(args[i]);
+        line += utf8_from_utf16(args[i]);
     }
     line += '\n';
     HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,

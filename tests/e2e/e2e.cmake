@@ -9,9 +9,7 @@ set(VESSOP_E2E_DIR ${CMAKE_SOURCE_DIR}/tests/e2e)
 # Helpers that run inside the test's Wine prefix.
 add_executable(e2e_post_devicechange ${VESSOP_E2E_DIR}/post_devicechange.cpp)
 add_executable(e2e_window_probe ${VESSOP_E2E_DIR}/window_probe.cpp)
-target_link_libraries(e2e_window_probe PRIVATE user32)
-add_executable(e2e_dialog_probe ${VESSOP_E2E_DIR}/dialog_probe.cpp)
-target_link_libraries(e2e_dialog_probe PRIVATE user32)
+target_link_libraries(e2e_window_probe PRIVATE vessop_base user32)
 add_executable(e2e_make_fixture ${VESSOP_E2E_DIR}/make_fixture.cpp)
 target_link_libraries(e2e_make_fixture PRIVATE vessop_test_support vessop_npki)
 # What a screen reader finds: UI Automation's client functions on the running window.
@@ -26,9 +24,10 @@ add_dependencies(e2e_vessop_high_contrast vessop_icon)
 # The updater's tests: curl's stand-in (copied into the prefix as System32\curl.exe), a probe for
 # message boxes, version blocks and the swap attack.
 add_executable(e2e_curl_double ${VESSOP_E2E_DIR}/curl_double.cpp)
+target_link_libraries(e2e_curl_double PRIVATE vessop_base)
 target_link_options(e2e_curl_double PRIVATE -municode)
 add_executable(e2e_update_probe ${VESSOP_E2E_DIR}/update_probe.cpp)
-target_link_libraries(e2e_update_probe PRIVATE user32 version)
+target_link_libraries(e2e_update_probe PRIVATE vessop_base user32 version)
 
 find_program(VESSOP_XVFB Xvfb)
 find_program(VESSOP_XDOTOOL xdotool)

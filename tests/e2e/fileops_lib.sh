@@ -57,6 +57,14 @@ fo_default_place()
     FO_DEFAULT_UNIX="$WINEPREFIX/drive_c/users/${profile##*\\}/AppData/LocalLow/NPKI"
 }
 
+# The places most tests need: a USB drive E:, the PC's default place, and the Recycle Bin's folder.
+fo_places()
+{
+    fo_usb_drives e
+    fo_default_place
+    FO_TRASH="$XDG_DATA_HOME/Trash/files"
+}
+
 # One certificate folder (holder TesterSERIAL, DAYS left) at a Windows path.
 fo_cert() # WINDOWS_FOLDER SERIAL DAYS
 {
@@ -173,7 +181,7 @@ fo_wait_box() # SECONDS
 {
     local deadline=$((SECONDS + $1)) out
     while [ $SECONDS -lt $deadline ]; do
-        if out=$(e2e_helper e2e_dialog_probe message); then
+        if out=$(e2e_helper e2e_window_probe msgbox); then
             FO_BOX=$(printf '%s\n' "$out" | sed '$d')
             FO_BOX_DEFAULT=$(printf '%s\n' "$out" | tail -n 1 | sed 's/^default=//')
             sleep 0.3
@@ -190,7 +198,7 @@ fo_answer() # KEY
 {
     local previous=$FO_BOX deadline=$((SECONDS + 10)) out
     xdotool key "$1"
-    while out=$(e2e_helper e2e_dialog_probe message); do
+    while out=$(e2e_helper e2e_window_probe msgbox); do
         [ "$(printf '%s\n' "$out" | sed '$d')" = "$previous" ] || return 0
         [ $SECONDS -lt $deadline ] || e2e_fail "the message box did not close after $1"
         sleep 0.2
@@ -216,8 +224,7 @@ fo_wait_summary() # REGEX SECONDS
 fo_pick_folder() # TITLE WINDOWS_PATH
 {
     local picker
-    picker=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$picker" ] || e2e_fail "the folder picker '$1' did not open"
+    picker=$(e2e_find_window "^$1\$" 30) || e2e_fail "the folder picker '$1' did not open"
     xdotool windowfocus --sync "$picker" >/dev/null 2>&1
     sleep 0.5
     xdotool type --delay 20 "$2"
@@ -259,6 +266,29 @@ if not m:
 else:
     sys.stdout.write(re.sub(r'\\(.)', lambda e: {"n": "\n", "r": "\r", "0": "\0"}.get(e.group(1), e.group(1)), m.group(1)))
 PY
+}
+
+# Clicks a card's button, noting the popups open before it (for fo_wait_menu).
+fo_press_card_button() # INDEX copy|open|recycle
+{
+    FO_BEFORE=$(fo_unnamed_windows)
+    fo_card_button "$1" "$2"
+}
+
+# Clicks a card's button and waits for the menu it opens (the place chooser or the copy destinations).
+fo_open_card_menu() # INDEX copy|open|recycle WHAT
+{
+    fo_press_card_button "$1" "$2"
+    fo_wait_menu 10 || e2e_fail "no menu: $3"
+}
+
+# Opens a card's menu and chooses its item at a position (1-based, separators skipped by the keys).
+fo_choose_from_card() # INDEX copy|open|recycle POSITION
+{
+    fo_open_card_menu "$1" "$2" "menu of card $1's $2 button"
+    local keys=()
+    for _ in $(seq 1 "$3"); do keys+=(Down); done
+    xdotool key "${keys[@]}" Return
 }
 
 # Clicks the toolbar's menu glyph (the rightmost square).

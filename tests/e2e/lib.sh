@@ -180,11 +180,24 @@ e2e_wait_exit() # SECONDS
     return 0
 }
 
+# Prints the first visible X window whose title matches a regular expression, waiting for it; status 1
+# on timeout. Searched again and again: xdotool gives up at once when a window it looks at goes away
+# meanwhile, which happens while Wine opens and closes its own helper windows.
+e2e_find_window() # REGEX SECONDS
+{
+    local deadline=$((SECONDS + $2)) found
+    while :; do
+        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+        [ -n "$found" ] && { printf '%s\n' "$found"; return 0; }
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.2
+    done
+}
+
 # Sets E2E_WID to the visible top-level X window titled "Vessop".
 e2e_wait_window() # [SECONDS]
 {
-    E2E_WID=$(timeout "${1:-30}" xdotool search --sync --onlyvisible --name '^Vessop$' 2>/dev/null | head -n 1)
-    [ -n "$E2E_WID" ] || e2e_fail "the window did not appear"
+    E2E_WID=$(e2e_find_window '^Vessop$' "${1:-30}") || e2e_fail "the window did not appear"
 }
 
 # Waits until no visible "Vessop" window is left.

@@ -4,8 +4,8 @@
 //                                         under FOLDER\NPKI\yessign\USER
 //   make_fixture cert FOLDER SERIAL DAYS  one personal certificate folder at FOLDER itself (holder
 //                                         TesterSERIAL), DAYS days left (negative: expired)
-//   make_fixture demo PC_ROOT USB_ROOT    a dozen realistic certificates from five authorities, some
-//                                         expired or expiring soon, some with copies on the USB root
+//   make_fixture demo PC_ROOT USB_ROOT    nine realistic certificates from five authorities, three
+//                                         expired, three expiring soon, some with copies on the USB root
 //   make_fixture cards PC_ROOT USB_ROOT   three cards in a known order: a business certificate ending in
 //                                         5 days; one on the PC and twice on the USB root; an expired one
 // Exit status 0 on success, 1 when a file could not be written, 64 on a usage error.
@@ -128,15 +128,12 @@ int write_demo(const std::wstring& pc_root, const std::wstring& usb_root, int64_
     // Holder names are invented; the identifier digits follow the NPKI pattern.
     const Holder k_holders[] = {
         {&k_yessign, "홍길동()0012345678901234", "personal4IB", "1.2.410.200005.1.1.1", 214, 0x51A0C1, true, true},
-        {&k_yessign, "홍길동()0012345678901235", "personal4IB", "1.2.410.200005.1.1.4", 318, 0x51A0C2, true, false},
         {&k_signkorea, "김민지()0034567890123456", "personal", "1.2.410.200004.5.1.1.9", 12, 0x3B7701, true, false},
         {&k_kica, "이서준()0045678901234567", "personal", "1.2.410.200004.5.2.1.2", -41, 0x0C4411, true, false},
         {&k_crosscert, "탐셀상사()0056789012345678", "corporation", "1.2.410.200004.5.4.1.2", 152, 0x7D1002, false, true},
-        {&k_tradesign, "박지훈()0067890123456789", "personal", "1.2.410.200012.1.1.1", 503, 0x2E9003, true, false},
         {&k_yessign, "한빛물산()0078901234567890", "corporation4EC", "1.2.410.200005.1.1.6.8", 5, 0x51A0C3, true, true},
         {&k_crosscert, "최유나()0089012345678901", "personal", "1.2.410.200004.5.4.1.101", -203, 0x7D1004, true, false},
         {&k_kica, "정하늘()0090123456789012", "personal", "1.2.410.200004.5.2.1.7.1", 88, 0x0C4412, true, false},
-        {&k_signkorea, "한빛물산()0078901234567891", "corporation", "1.2.410.200004.5.1.1.7", 261, 0x3B7702, true, false},
         {&k_yessign, "윤소라()0001234567890123", "personal4IB", "1.2.410.200005.1.1.1", -3, 0x51A0C4, true, false},
         {&k_tradesign, "강도윤()0011223344556677", "corporation", "1.2.410.200012.1.1.3", 25, 0x2E9005, false, true},
     };

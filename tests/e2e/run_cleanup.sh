@@ -11,9 +11,7 @@
 . "$(dirname "$0")/fileops_lib.sh"
 fo_init "$1"
 
-fo_usb_drives e
-fo_default_place
-trash="$XDG_DATA_HOME/Trash/files"
+fo_places
 for serial in $(seq 1 13); do fo_cert "$FO_DEFAULT\\yessign\\USER\\cn=Tester$serial" "$serial" "-$serial"; done
 fo_cert "E:\\NPKI\\yessign\\USER\\cn=Tester14" 14 -20
 fo_cert "$FO_DEFAULT\\yessign\\USER\\cn=Tester15" 15 -30
@@ -42,7 +40,7 @@ fo_wait_notice 'Folders sent to the Recycle Bin: 14' 30 || e2e_fail "no notice w
 
 for serial in $(seq 1 13) 15; do
     [ ! -e "$FO_DEFAULT_UNIX/yessign/USER/cn=Tester$serial" ] || e2e_fail "cn=Tester$serial is still in place"
-    [ "$(fo_hashes "$trash/cn=Tester$serial")" = "${before[c$serial]}" ] || e2e_fail "cn=Tester$serial is not whole in the bin"
+    [ "$(fo_hashes "$FO_TRASH/cn=Tester$serial")" = "${before[c$serial]}" ] || e2e_fail "cn=Tester$serial is not whole in the bin"
 done
 [ "$(fo_hashes "$FO_DEFAULT_UNIX/yessign/USER/cn=Tester16")" = "${before[c16]}" ] || e2e_fail "the valid certificate changed"
 for serial in 14 15; do

@@ -31,20 +31,8 @@ e2e_start --root "${wt1//\\//}" --root "$wt2" --root 'E:\cn=bare'
 e2e_wait_window
 fo_wait_summary 'Certificates: 3' 30 || e2e_fail "the first scan did not list 3 certificates"
 
-copy_to() # CARD DOWN_PRESSES: opens the destination menu of a card and picks the n-th item
-{
-    FO_BEFORE=$(fo_unnamed_windows)
-    fo_card_button "$1" copy
-    fo_wait_menu 10 || e2e_fail "no destination menu"
-    local keys=()
-    for _ in $(seq 1 "$2"); do keys+=(Down); done
-    xdotool key "${keys[@]}" Return
-}
-
 # --- To the USB drive: the first item.
-FO_BEFORE=$(fo_unnamed_windows)
-fo_card_button 0 copy
-fo_wait_menu 10 || e2e_fail "no destination menu"
+fo_open_card_menu 0 copy "no destination menu"
 menu=$(fo_menu_text)
 grep -q 'To USB drive (E:)' <<<"$menu" || e2e_fail "menu lacks the USB drive: $menu"
 grep -q 'To the test folder' <<<"$menu" || e2e_fail "menu lacks the test folders: $menu"
@@ -56,19 +44,19 @@ fo_wait_notice 'Copied to E' 15 || e2e_fail "no 'Copied to' notice for the USB d
 [ -z "$(find "$FO_USB_E/NPKI" -name '.vessop-copy-*')" ] || e2e_fail "a staging folder was left on the USB drive"
 
 # --- Where it already lies.
-copy_to 0 2
+fo_choose_from_card 0 copy 2
 fo_wait_notice 'This certificate is already there' 15 || e2e_fail "no 'already there' notice"
 [ "$(fo_hashes "$t1"; find "$t1" | sort)" = "$t1_before" ] || e2e_fail "copying onto its own folder changed it"
 
 # --- Onto another certificate's folder of the same name: No, then Yes.
-copy_to 0 3
+fo_choose_from_card 0 copy 3
 fo_wait_box 10 || e2e_fail "no overwrite question"
 expected=$'A certificate folder with the same name is already there.\n\n'"$wt2"$'\\NPKI\\yessign\\USER\\cn=Tester1\n\nOverwrite it?'
 [ "$FO_BOX" = "$expected" ] || e2e_fail "overwrite question: $FO_BOX"
 [ "$FO_BOX_DEFAULT" = 7 ] || e2e_fail "the overwrite question's default button is $FO_BOX_DEFAULT, not No"
 fo_answer n
 [ "$(fo_hashes "$t2"; find "$t2" | sort)" = "$t2_before" ] || e2e_fail "No changed the destination"
-copy_to 0 3
+fo_choose_from_card 0 copy 3
 fo_wait_box 10 || e2e_fail "no overwrite question the second time"
 fo_answer y
 fo_wait_notice 'Copied to' 15 || e2e_fail "no notice after overwriting"
@@ -79,9 +67,7 @@ fo_wait_notice 'Copied to' 15 || e2e_fail "no notice after overwriting"
 fo_wait_summary 'Certificates: 2' 20 || e2e_fail "the list did not follow the overwrite"
 
 # --- A picked folder named npki: the last item opens the folder picker.
-FO_BEFORE=$(fo_unnamed_windows)
-fo_card_button 0 copy
-fo_wait_menu 10 || e2e_fail "no destination menu for the picker"
+fo_open_card_menu 0 copy "no destination menu for the picker"
 xdotool key Up Return
 fo_pick_folder 'Where to copy the certificate' "$(e2e_winpath "$pick")"
 fo_wait_notice 'Copied to' 15 || e2e_fail "no notice after copying to the picked folder"
@@ -89,7 +75,7 @@ fo_wait_notice 'Copied to' 15 || e2e_fail "no notice after copying to the picked
 [ ! -e "$pick/NPKI" ] || e2e_fail "an NPKI folder was made inside the picked npki folder"
 
 # --- No CA folder: NPKI\unknown. The bare certificate is the second card now.
-copy_to 1 2
+fo_choose_from_card 1 copy 2
 fo_wait_notice 'Copied to' 15 || e2e_fail "no notice after copying the bare certificate"
 [ "$(fo_hashes "$t1/NPKI/unknown/USER/cn=bare")" = "$(fo_hashes "$FO_USB_E/cn=bare")" ] \
     || e2e_fail "the bare certificate did not land in NPKI\\unknown\\USER"

@@ -35,16 +35,6 @@ e2e_start --root "$(w "$t1")" --root "$(w "$ro")" --root "$(w "$file")" --root "
 e2e_wait_window
 fo_wait_summary 'Certificates: 3' 30 || e2e_fail "the first scan did not list 3 certificates"
 
-copy_to() # CARD ITEM (1-based menu position)
-{
-    FO_BEFORE=$(fo_unnamed_windows)
-    fo_card_button "$1" copy
-    fo_wait_menu 10 || e2e_fail "no destination menu"
-    local keys=()
-    for _ in $(seq 1 "$2"); do keys+=(Down); done
-    xdotool key "${keys[@]}" Return
-}
-
 expect_failure() # CODE WHAT
 {
     fo_wait_box 15 || e2e_fail "$2: no message"
@@ -57,7 +47,7 @@ expect_failure() # CODE WHAT
 
 # --- Nothing may be written there.
 if fo_freeze "$ro"; then
-    copy_to 0 3
+    fo_choose_from_card 0 copy 3
     expect_failure 5 "unwritable folder"
     fo_thaw "$ro"
     [ -z "$(ls -A "$ro")" ] || e2e_fail "something was written into the unwritable folder"
@@ -66,12 +56,12 @@ else
 fi
 
 # --- A file where the NPKI folder must be.
-copy_to 0 4
+fo_choose_from_card 0 copy 4
 expect_failure 183 "file in the way of a folder"
 [ "$(ls -A "$file")" = NPKI ] && [ "$(cat "$file/NPKI")" = 'a file named NPKI' ] || e2e_fail "the file in the way changed"
 
 # --- A failure after some files moved in: everything goes back.
-copy_to 0 5
+fo_choose_from_card 0 copy 5
 fo_wait_box 10 || e2e_fail "no overwrite question"
 grep -qxF 'Overwrite it?' <<<"$FO_BOX" || e2e_fail "not the overwrite question: $FO_BOX"
 fo_answer y
@@ -80,7 +70,7 @@ expect_failure 5 "folder in the way of $last"
 
 # --- The source gone (its drive removed) before the copy.
 rm "$WINEPREFIX/dosdevices/e:"
-copy_to 1 6
+fo_choose_from_card 1 copy 6
 expect_failure 3 "source gone"
 [ -z "$(ls -A "$empty")" ] || e2e_fail "something was created for a copy whose source was gone"
 e2e_pass

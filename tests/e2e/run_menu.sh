@@ -93,12 +93,14 @@ done
 open_menu
 xdotool key Up Return
 deadline=$((SECONDS + 10))
-until about=$(e2e_helper e2e_window_probe dialog 'About Vessop'); do
+until about=$(e2e_helper e2e_window_probe msgbox 'About Vessop'); do
     [ $SECONDS -lt $deadline ] || e2e_fail "no About box"
     sleep 0.2
 done
-want_about='Vessop 0.1.0\n\nA free app to see and manage Korean joint certificates (NPKI) on one screen\n\nIt reads only the public certificate. It never opens private key files or asks for passwords.\n\nhttps://www.tamselworks.example/Vessop/\n'
-case "$about" in "$want_about"*) ;; *) e2e_fail "About text: $about" ;; esac
+want_about=$(printf 'Vessop 0.1.0\n\nA free app to see and manage Korean joint certificates (NPKI) on one screen\n\nIt reads only the public certificate. It never opens private key files or asks for passwords.\n\nhttps://www.tamselworks.example/Vessop/')
+[ "$(printf '%s\n' "$about" | head -n 7)" = "$want_about" ] || e2e_fail "About text: $about"
+[ "$(printf '%s\n' "$about" | sed -n 8p)" != "" ] && [ "$(printf '%s\n' "$about" | sed -n 9p)" = "default=1" ] \
+    || e2e_fail "About: the legal notice line or its OK button: $about"
 about_wid=$(xdotool search --onlyvisible --name '^About Vessop$' | head -n 1)
 xdotool windowfocus --sync "$about_wid" key Return
 while xdotool search --onlyvisible --name '^About Vessop$' >/dev/null 2>&1; do sleep 0.1; done

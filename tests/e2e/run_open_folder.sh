@@ -30,9 +30,7 @@ e2e_wait_window
 fo_wait_summary 'Certificates: 2' 30 || e2e_fail "the first scan did not list 2 certificates"
 [ -z "$(explorers)" ] || e2e_fail "a folder window is open before any click: $(explorers)"
 
-FO_BEFORE=$(fo_unnamed_windows)
-fo_card_button 0 open
-fo_wait_menu 10 || e2e_fail "no chooser for two copies"
+fo_open_card_menu 0 open "no chooser for two copies"
 menu=$(fo_menu_text)
 grep -q 'Hard disk (C:)' <<<"$menu" && grep -q 'USB drive (E:)' <<<"$menu" || e2e_fail "chooser: $menu"
 grep -q 'All places' <<<"$menu" && e2e_fail "the chooser offers All places: $menu"
@@ -40,9 +38,7 @@ xdotool key Escape
 sleep 2
 [ -z "$(explorers)" ] || e2e_fail "Escape opened a folder: $(explorers)"
 
-FO_BEFORE=$(fo_unnamed_windows)
-fo_card_button 0 open
-fo_wait_menu 10 || e2e_fail "no chooser the second time"
+fo_open_card_menu 0 open "no chooser the second time"
 xdotool key Down Down Return
 deadline=$((SECONDS + 20))
 until [ -n "$(explorers)" ] || [ $SECONDS -ge $deadline ]; do sleep 0.3; done
@@ -50,8 +46,7 @@ sleep 1
 [ "$(explorers)" = 'E:\NPKI\yessign\USER\cn=Tester1' ] || e2e_fail "opened: '$(explorers)'"
 
 # One copy: straight to its folder, no chooser.
-FO_BEFORE=$(fo_unnamed_windows)
-fo_card_button 1 open
+fo_press_card_button 1 open
 fo_wait_menu 2 && e2e_fail "a chooser was shown for one copy"
 deadline=$((SECONDS + 20))
 until explorers | grep -qxF "$FO_DEFAULT\\yessign\\USER\\cn=Tester2" || [ $SECONDS -ge $deadline ]; do sleep 0.3; done

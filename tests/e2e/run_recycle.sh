@@ -12,9 +12,7 @@
 . "$(dirname "$0")/fileops_lib.sh"
 fo_init "$1"
 
-fo_usb_drives e
-fo_default_place
-trash="$XDG_DATA_HOME/Trash/files"
+fo_places
 fo_cert "$FO_DEFAULT\\yessign\\USER\\cn=Tester1" 1 100
 fo_cert "$FO_DEFAULT\\yessign\\USER\\cn=Tester2" 2 200
 fo_cert "E:\\NPKI\\yessign\\USER\\cn=Tester2" 2 200
@@ -34,8 +32,7 @@ e2e_wait_window
 fo_wait_summary 'Certificates: 3' 30 || e2e_fail "the first scan did not list 3 certificates"
 
 # --- One copy: no chooser; the question's default is No.
-FO_BEFORE=$(fo_unnamed_windows)
-fo_card_button 0 recycle
+fo_press_card_button 0 recycle
 fo_wait_box 10 || e2e_fail "no question after Recycle"
 fo_wait_menu 0 && e2e_fail "a chooser was shown for a certificate with one copy"
 [ "$FO_BOX_DEFAULT" = 7 ] || e2e_fail "the question's default button is $FO_BOX_DEFAULT, not No"
@@ -53,13 +50,11 @@ fo_wait_box 10 || e2e_fail "no question after the second Recycle"
 fo_answer y
 fo_wait_notice 'Sent to the Recycle Bin' 15 || e2e_fail "no notice 'Sent to the Recycle Bin'"
 [ ! -e "$one" ] || e2e_fail "the folder is still in place"
-[ "$(fo_hashes "$trash/cn=Tester1")" = "$hash_one" ] || e2e_fail "the Recycle Bin does not hold the folder byte for byte"
+[ "$(fo_hashes "$FO_TRASH/cn=Tester1")" = "$hash_one" ] || e2e_fail "the Recycle Bin does not hold the folder byte for byte"
 fo_wait_summary 'Certificates: 2' 20 || e2e_fail "the card did not go after the rescan"
 
 # --- Copies on C: and E: (now the first card).
-FO_BEFORE=$(fo_unnamed_windows)
-fo_card_button 0 recycle
-fo_wait_menu 10 || e2e_fail "no chooser for two copies"
+fo_open_card_menu 0 recycle "no chooser for two copies"
 menu=$(fo_menu_text)
 grep -q 'Hard disk (C:)' <<<"$menu" || e2e_fail "chooser lacks the C: copy: $menu"
 grep -q 'USB drive (E:)' <<<"$menu" || e2e_fail "chooser lacks the E: copy: $menu"
@@ -72,9 +67,7 @@ fo_answer Return
 [ "$(fo_hashes "$two_c")" = "$hash_two_c" ] && [ "$(fo_hashes "$two_e")" = "$hash_two_e" ] \
     || e2e_fail "choosing the USB copy deleted something"
 
-FO_BEFORE=$(fo_unnamed_windows)
-fo_card_button 0 recycle
-fo_wait_menu 10 || e2e_fail "no chooser the second time"
+fo_open_card_menu 0 recycle "no chooser the second time"
 xdotool key Up Return  # the last item: All places
 fo_wait_box 10 || e2e_fail "no question for All places"
 [ "$(tail -n 1 <<<"$FO_BOX")" = "Copies on USB drives are left alone." ] || e2e_fail "question end: $FO_BOX"
@@ -83,7 +76,7 @@ grep -q 'E:\\' <<<"$FO_BOX" && e2e_fail "the USB folder is listed: $FO_BOX"
 fo_answer y
 fo_wait_notice 'Sent to the Recycle Bin' 15 || e2e_fail "no notice after All places"
 [ ! -e "$two_c" ] || e2e_fail "the C: copy is still in place"
-[ "$(fo_hashes "$trash/cn=Tester2")" = "$hash_two_c" ] || e2e_fail "the C: copy is not whole in the bin"
+[ "$(fo_hashes "$FO_TRASH/cn=Tester2")" = "$hash_two_c" ] || e2e_fail "the C: copy is not whole in the bin"
 [ "$(fo_hashes "$two_e")" = "$hash_two_e" ] || e2e_fail "the E: copy changed"
 
 # --- A folder the system cannot move: under Wine an unchangeable (immutable) folder.
@@ -94,7 +87,7 @@ if fo_freeze "$three"; then
     fo_wait_box 10 || e2e_fail "no question for the refused folder"
     fo_answer y
     # The shell's own warning (the folder cannot go to the bin: delete it for good?) is answered No.
-    warning=$(timeout 10 xdotool search --sync --onlyvisible --name '^Confirm file deletion$' 2>/dev/null | head -n 1)
+    warning=$(e2e_find_window '^Confirm file deletion$' 10)
     [ -n "$warning" ] || e2e_fail "the shell did not warn that the folder cannot be recycled"
     xdotool windowfocus --sync "$warning" key n
     fo_wait_notice "Some couldn.t be moved" 15 || e2e_fail "no notice 'Some couldn't be moved'"

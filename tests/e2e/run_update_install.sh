@@ -44,11 +44,7 @@ grep -q "ALREADY RUNNING" "$report" && e2e_fail "the installer started before th
 grep -q "control attacks FAILED" "$report" && e2e_fail "the attacks do not work on a free file"
 
 e2e_wait_exit 60 || e2e_fail "the program did not close for the installer"
-deadline=$((SECONDS + 60))
-until [ "$(e2e_helper e2e_update_probe version "$(e2e_winpath "$UPD_INSTALLED")")" = "$UPD_VERSION" ]; do
-    [ $SECONDS -lt $deadline ] || e2e_fail "the installed Vessop.exe is not version $UPD_VERSION"
-    sleep 0.3
-done
+upd_wait_installed "installer"
 # /UPDATE=1: the installer starts the new version.
 E2E_WID=""
 e2e_wait_window 60

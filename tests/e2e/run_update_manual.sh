@@ -79,9 +79,5 @@ upd_wait_notice 'Downloading update' 10 || e2e_fail "'Downloading update…' not
 e2e_wait_exit 60 || e2e_fail "the program did not close for the installer"
 installer_runs=$(grep -c "Vessop-Setup-$UPD_VERSION.exe\$" "$UPD_CURL_LOG")
 [ "$installer_runs" -eq 1 ] || e2e_fail "the installer was downloaded $installer_runs times"
-deadline=$((SECONDS + 60))
-until [ "$(e2e_helper e2e_update_probe version "$(e2e_winpath "$UPD_INSTALLED")")" = "$UPD_VERSION" ]; do
-    [ $SECONDS -lt $deadline ] || e2e_fail "version $UPD_VERSION was not installed"
-    sleep 0.3
-done
+upd_wait_installed "installer"
 e2e_pass

@@ -89,9 +89,5 @@ upd_start
 upd_wait_box 30 >/dev/null || e2e_fail "upper-case digest: no offer"
 upd_answer yes
 e2e_wait_exit 60 || e2e_fail "upper-case digest: the program did not close for the installer"
-deadline=$((SECONDS + 60))
-until [ "$(e2e_helper e2e_update_probe version "$(e2e_winpath "$UPD_INSTALLED")")" = "$UPD_VERSION" ]; do
-    [ $SECONDS -lt $deadline ] || e2e_fail "upper-case digest: version $UPD_VERSION was not installed"
-    sleep 0.3
-done
+upd_wait_installed "upper-case digest"
 e2e_pass

@@ -89,8 +89,8 @@ upd_wait_box() # SECONDS
 {
     local deadline=$((SECONDS + $1)) text
     while :; do
-        if text=$(e2e_helper e2e_update_probe msgbox); then
-            printf '%s' "$text"
+        if text=$(e2e_helper e2e_window_probe msgbox); then
+            printf '%s' "$(printf '%s\n' "$text" | sed '$d')"
             return 0
         fi
         [ $SECONDS -lt $deadline ] || return 1
@@ -98,13 +98,13 @@ upd_wait_box() # SECONDS
     done
 }
 
-upd_box_open() { e2e_helper e2e_update_probe msgbox >/dev/null; }
+upd_box_open() { e2e_helper e2e_window_probe msgbox >/dev/null; }
 
 # Answers the visible message box by clicking Yes or No. (Keys typed with xdotool were seen to
 # answer the next program's box as well under Wine, so the button is clicked instead.)
 upd_answer() # yes|no
 {
-    e2e_helper e2e_update_probe answer "$1" >/dev/null || e2e_fail "could not answer the message box"
+    e2e_helper e2e_window_probe answer "$1" >/dev/null || e2e_fail "could not answer the message box"
     local deadline=$((SECONDS + 10))
     while upd_box_open; do
         [ $SECONDS -lt $deadline ] || e2e_fail "the message box did not take the answer $1"
@@ -152,3 +152,14 @@ upd_wait_curl_runs() # N SECONDS
 upd_installers_left() { find "$UPD_WORK" -maxdepth 1 -name 'Vessop-Setup-*.exe' 2>/dev/null | wc -l; }
 
 upd_now() { date +%s; }
+
+# Waits until the installed Vessop.exe reads the new version (the installer runs after the program
+# closed, so this may take a moment).
+upd_wait_installed() # WHAT
+{
+    local deadline=$((SECONDS + 60))
+    until [ "$(e2e_helper e2e_update_probe version "$(e2e_winpath "$UPD_INSTALLED")")" = "$UPD_VERSION" ]; do
+        [ $SECONDS -lt $deadline ] || e2e_fail "$1: the installed Vessop.exe is not version $UPD_VERSION"
+        sleep 0.3
+    done
+}

@@ -1,7 +1,5 @@
-// Test helper for the updater's end-to-end tests, run inside the test's Wine prefix.
-//   msgbox                 prints the text of the visible message box captioned "Vessop"
-//                          (status 2 when there is none)
-//   answer yes|no          clicks that box's Yes or No button
+// Test helper for the updater's end-to-end tests, run inside the test's Wine prefix (message boxes
+// are read and answered by window_probe).
 //   version FILE           prints the ProductVersion of FILE's version block
 //   attack INSTALLER CURL_LOG REPORT
 //       The swap attacker. Waits until curl has fetched INSTALLER (its line in CURL_LOG), then, with
@@ -11,6 +9,8 @@
 //       end of those checks and the start it tries to overwrite, rename, delete and replace the
 //       installer, writing one line per attempt to REPORT, then lets the window thread go. Last,
 //       the same attacks on a file nobody holds show that they work at all.
+
+#include "base/text.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -24,73 +24,6 @@
 
 namespace {
 
-std::string utf8(const std::wstring& text)
-{
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring wide(const char* text)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), n);
-    return out;
-}
-
-struct FoundBox {
-    HWND hwnd = nullptr;
-};
-
-BOOL CALLBACK find_box(HWND hwnd, LPARAM param)
-{
-    wchar_t class_name[64]{}, title[64]{};
-    GetClassNameW(hwnd, class_name, 64);
-    GetWindowTextW(hwnd, title, 64);
-    if (std::wcscmp(class_name, L"#32770") == 0 && std::wcscmp(title, L"Vessop") == 0 && IsWindowVisible(hwnd)) {
-        reinterpret_cast<FoundBox*>(param)->hwnd = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK print_static(HWND hwnd, LPARAM)
-{
-    wchar_t class_name[64]{};
-    GetClassNameW(hwnd, class_name, 64);
-    if (_wcsicmp(class_name, L"Static") != 0) return TRUE;
-    const int length = GetWindowTextLengthW(hwnd);
-    if (length <= 0) return TRUE;  // the icon
-    std::wstring text(length + 1, L'\0');
-    text.resize(GetWindowTextW(hwnd, text.data(), length + 1));
-    std::printf("%s\n", utf8(text).c_str());
-    return TRUE;
-}
-
-int msgbox()
-{
-    FoundBox found;
-    EnumWindows(find_box, reinterpret_cast<LPARAM>(&found));
-    if (!found.hwnd) return 2;
-    EnumChildWindows(found.hwnd, print_static, 0);
-    return 0;
-}
-
-// Clicks the box's Yes or No button, as the user would.
-int answer(const char* which)
-{
-    FoundBox found;
-    EnumWindows(find_box, reinterpret_cast<LPARAM>(&found));
-    if (!found.hwnd) return 2;
-    const HWND button = GetDlgItem(found.hwnd, std::strcmp(which, "yes") == 0 ? IDYES : IDNO);
-    if (!button) return 1;
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
-}
-
 int version(const std::wstring& file)
 {
     DWORD ignored = 0;
@@ -103,7 +36,7 @@ int version(const std::wstring& file)
     if (!VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", reinterpret_cast<void**>(&value),
                         &length))
         return 1;
-    std::printf("%s\n", utf8(std::wstring(value, length ? length - 1 : 0)).c_str());
+    std::printf("%s\n", utf8_from_utf16(std::wstring(value, length ? length - 1 : 0)).c_str());
     return 0;
 }
 
@@ -225,7 +158,7 @@ int attack(const std::wstring& installer, const std::wstring& curl_log, const st
     const DWORD deadline = GetTickCount() + 120000;
     auto late = [&] { return GetTickCount() > deadline; };
 
-    const std::string name = utf8(installer.substr(installer.find_last_of(L'\\') + 1));
+    const std::string name = utf8_from_utf16(installer.substr(installer.find_last_of(L'\\') + 1));
     while (!file_contains(curl_log, name.c_str())) {
         if (late()) return report("curl never fetched %s", name.c_str()), 1;
         Sleep(5);
@@ -309,10 +242,9 @@ int attack(const std::wstring& installer, const std::wstring& curl_log, const st
 int main(int argc, char** argv)
 {
     const char* command = argc > 1 ? argv[1] : "";
-    if (std::strcmp(command, "msgbox") == 0) return msgbox();
-    if (std::strcmp(command, "answer") == 0 && argc > 2) return answer(argv[2]);
-    if (std::strcmp(command, "version") == 0 && argc > 2) return version(wide(argv[2]));
-    if (std::strcmp(command, "attack") == 0 && argc > 4) return attack(wide(argv[2]), wide(argv[3]), wide(argv[4]));
-    std::printf("usage: update_probe msgbox | answer yes|no | version FILE | attack INSTALLER CURL_LOG REPORT\n");
+    if (std::strcmp(command, "version") == 0 && argc > 2) return version(utf16_from_utf8(argv[2]));
+    if (std::strcmp(command, "attack") == 0 && argc > 4)
+        return attack(utf16_from_utf8(argv[2]), utf16_from_utf8(argv[3]), utf16_from_utf8(argv[4]));
+    std::printf("usage: update_probe version FILE | attack INSTALLER CURL_LOG REPORT\n");
     return 1;
 }

@@ -2,15 +2,22 @@
 // see: the Win32 class, the window and client rectangles, the DPI, the minimum tracking size and the
 // primary work area. It also sends the messages a user would cause.
 // Usage: window_probe info | minmax | close | restore | settingchange | resize W H | clipboard |
-//        dialog TITLE | syscolour INDEX R G B
-// "info" prints key=value lines; exit status 2 when no "Vessop.Main" window exists. "clipboard" and
-// "dialog" print the clipboard's text and a message box's text as UTF-8 on one line, carriage returns
-// and line feeds written as \r and \n, so that what the program put there can be compared exactly.
+//        msgbox [CAPTION] | answer yes|no [CAPTION] | syscolour INDEX R G B
+// "info" prints key=value lines; exit status 2 when no "Vessop.Main" window exists.
+// "clipboard" prints the clipboard's text as UTF-8 on one line, carriage returns and line feeds
+// written as \r and \n, so that what the program put there can be compared exactly.
+// "msgbox" prints the text of the visible message box with that caption ("Vessop" when none is
+// given), then a last line "default=N" with the id of its default button (6 Yes, 7 No, 1 OK); exit
+// status 2 when there is no such box. "answer" clicks its Yes or No button, as the user would.
 
+#include "base/text.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include <windows.h>
 
@@ -27,11 +34,8 @@ int info(HWND window)
     GetClassNameW(window, class_name, 64);
     wchar_t title[64]{};
     GetWindowTextW(window, title, 64);
-    char class_utf8[128]{};
-    char title_utf8[128]{};
-    WideCharToMultiByte(CP_UTF8, 0, class_name, -1, class_utf8, sizeof(class_utf8), nullptr, nullptr);
-    WideCharToMultiByte(CP_UTF8, 0, title, -1, title_utf8, sizeof(title_utf8), nullptr, nullptr);
-    std::printf("class=%s\ntitle=%s\n", class_utf8, title_utf8);
+    std::printf("class=%s\ntitle=%s\n", utf8_from_utf16_until_nul(class_name, 64).c_str(),
+                utf8_from_utf16_until_nul(title, 64).c_str());
     std::printf("visible=%d\nmaximised=%d\n", IsWindowVisible(window) ? 1 : 0, IsZoomed(window) ? 1 : 0);
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -62,15 +66,13 @@ int minmax(HWND window)
     return 0;
 }
 
-void print_escaped(const wchar_t* text)
+void print_escaped(std::wstring_view text)
 {
     std::string out;
-    for (const wchar_t* p = text; *p; ++p) {
-        if (*p == L'\r') { out += "\\r"; continue; }
-        if (*p == L'\n') { out += "\\n"; continue; }
-        char utf8[8]{};
-        const int n = WideCharToMultiByte(CP_UTF8, 0, p, 1, utf8, sizeof(utf8), nullptr, nullptr);
-        out.append(utf8, n > 0 ? n : 0);
+    for (const wchar_t c : text) {
+        if (c == L'\r') out += "\\r";
+        else if (c == L'\n') out += "\\n";
+        else out += utf8_from_utf16(std::wstring_view(&c, 1));
     }
     std::printf("%s\n", out.c_str());
 }
@@ -90,17 +92,79 @@ int clipboard()
     return status;
 }
 
-// A message box is a dialog whose text is the static control with the id -1.
-int dialog(const char* title)
+std::wstring text_of(HWND window)
 {
-    wchar_t wide_title[256]{};
-    MultiByteToWideChar(CP_UTF8, 0, title, -1, wide_title, 256);
-    const HWND box = FindWindowW(L"#32770", wide_title);
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(std::max(GetWindowTextW(window, text.data(), length + 1), 0)));
+    return text;
+}
+
+bool is_class(HWND window, const wchar_t* name)
+{
+    wchar_t class_name[64]{};
+    GetClassNameW(window, class_name, 64);
+    return _wcsicmp(class_name, name) == 0;
+}
+
+// The visible message box (a dialog) with the given caption.
+HWND find_message_box(const std::wstring& caption)
+{
+    struct Search {
+        const std::wstring* caption;
+        HWND found = nullptr;
+    } search{&caption};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (!IsWindowVisible(window) || !is_class(window, L"#32770") || text_of(window) != *s->caption) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int message_box(const std::wstring& caption)
+{
+    const HWND box = find_message_box(caption);
     if (!box) return 2;
-    wchar_t text[4096]{};
-    GetDlgItemTextW(box, 0xFFFF, text, 4096);
-    print_escaped(text);
+    // The message is the longest static text (the icon is a static control without text); the
+    // default button is the push button drawn as default, as Wine does not answer DM_GETDEFID.
+    struct Found {
+        std::wstring text;
+        int default_id = 0;
+    } found;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM param) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(param);
+            if (is_class(child, L"Static")) {
+                std::wstring text = text_of(child);
+                if (text.size() > f->text.size()) f->text = std::move(text);
+            } else if (is_class(child, L"Button") &&
+                       (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+                f->default_id = GetDlgCtrlID(child);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    std::string text = utf8_from_utf16(found.text);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    std::printf("%s\ndefault=%d\n", text.c_str(), found.default_id);
     return 0;
+}
+
+// Clicks the box's Yes or No button. (Keys typed with xdotool were seen to answer the next program's
+// box as well under Wine.)
+int answer(const char* which, const std::wstring& caption)
+{
+    const HWND box = find_message_box(caption);
+    if (!box) return 2;
+    const HWND button = GetDlgItem(box, std::strcmp(which, "yes") == 0 ? IDYES : IDNO);
+    if (!button) return 1;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
 }
 
 }  // namespace
@@ -109,7 +173,9 @@ int main(int argc, char** argv)
 {
     const char* command = argc > 1 ? argv[1] : "info";
     if (std::strcmp(command, "clipboard") == 0) return clipboard();
-    if (std::strcmp(command, "dialog") == 0 && argc > 2) return dialog(argv[2]);
+    if (std::strcmp(command, "msgbox") == 0) return message_box(utf16_from_utf8(argc > 2 ? argv[2] : "Vessop"));
+    if (std::strcmp(command, "answer") == 0 && argc > 2)
+        return answer(argv[2], utf16_from_utf8(argc > 3 ? argv[3] : "Vessop"));
     const HWND window = FindWindowW(L"Vessop.Main", nullptr);
     if (!window) {
         std::printf("no window\n");
