@@ -3,6 +3,7 @@
 // window, so the procedure runs in a message-only window of a class of its own; the end-to-end tests
 // cover the visible window.
 
+#include "app/keyboard.h"
 #include "app/messages.h"
 #include "app/scan_control.h"
 #include "app/settings.h"
@@ -383,6 +384,46 @@ TEST_F(MainWindow, ScanResultKeepsTheOpenCertificateByIdentity)
     // A second message finds the slot empty and changes nothing.
     SendMessageW(hwnd_, WM_APP_SCAN_DONE, 0, 0);
     EXPECT_EQ(with_state([](WindowState& s) { return s.entries->size(); }), 3u);
+}
+
+TEST_F(MainWindow, ScreenReadersAreToldOfFocusNoticesAndReplacedListsOnceTheMessageIsHandled)
+{
+    fill_state([](WindowState& s) { s.entries = std::vector<CertificateEntry>{entry("CN=A", "01"), entry("CN=B", "02")}; });
+    const auto queued = [&] { return with_state([](WindowState& s) { return s.uia_events; }); };
+    with_state([](WindowState& s) {
+        focus_on(s, HitTarget{HitKind::Card, CardAction::Copy, 1});
+        show_notice(s, "Copied: Serial number");
+        return 0;
+    });
+    UiaEventQueue events = queued();
+    ASSERT_TRUE(events.focus.has_value());
+    EXPECT_EQ(events.focus->key, (ElementKey{ElementKind::Card, 1}));
+    EXPECT_EQ(events.notice, std::optional<std::string>("Copied: Serial number"));
+    EXPECT_FALSE(events.structure.has_value());
+
+    // A handled message sends what was queued and empties the queue.
+    SendMessageW(hwnd_, WM_NULL, 0, 0);
+    events = queued();
+    EXPECT_FALSE(events.focus || events.notice || events.structure);
+
+    // A scan result replaces the cards of a list shown before; with the pane open, the pane's rows.
+    const auto apply = [&](std::vector<CertificateEntry> entries) {
+        ScanOutcome outcome;
+        outcome.completed = true;
+        outcome.inventory.entries = std::move(entries);
+        pending_scan_result().put(std::move(outcome));
+        with_state([](WindowState& s) { on_scan_done(s); return 0; });
+        return queued().structure;
+    };
+    auto structure = apply({entry("CN=B", "02"), entry("CN=C", "03")});
+    ASSERT_TRUE(structure.has_value());
+    EXPECT_EQ(structure->first.key.kind, ElementKind::List);
+    EXPECT_EQ(structure->second, UiaEventQueue::Structure::ChildrenChanged);
+    with_state([](WindowState& s) { s.selection = 0; s.uia_events = {}; return 0; });
+    structure = apply({entry("CN=B", "02")});
+    ASSERT_TRUE(structure.has_value());
+    EXPECT_EQ(structure->first.key.kind, ElementKind::Pane);
+    EXPECT_EQ(structure->second, UiaEventQueue::Structure::ChildrenChanged);
 }
 
 TEST_F(MainWindow, UnfinishedScanEndsTheWaitAndKeepsTheList)

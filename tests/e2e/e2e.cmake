@@ -14,7 +14,7 @@ add_executable(e2e_make_fixture ${VESSOP_E2E_DIR}/make_fixture.cpp)
 target_link_libraries(e2e_make_fixture PRIVATE vessop_test_support vessop_npki)
 # What a screen reader finds: UI Automation's client functions on the running window.
 add_executable(e2e_uia_probe ${VESSOP_E2E_DIR}/uia_probe.cpp)
-target_link_libraries(e2e_uia_probe PRIVATE vessop_uiautomationcore ole32 oleaut32 user32)
+target_link_libraries(e2e_uia_probe PRIVATE vessop_base vessop_uiautomationcore ole32 oleaut32 user32)
 # Vessop.exe with the high-contrast flag read from the registry (tests/e2e/high_contrast_flag.cpp).
 add_executable(e2e_vessop_high_contrast WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${VESSOP_E2E_DIR}/high_contrast_flag.cpp
                                              ${CMAKE_SOURCE_DIR}/res/vessop.rc)

@@ -6,6 +6,8 @@
 //        uia_probe invoke NAME     the Invoke pattern of the first element so named
 // Exit status 2 when there is no "Vessop.Main" window, 3 when the element or its pattern is missing.
 
+#include "base/text.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -50,21 +52,13 @@ constexpr PROPERTYID k_live_setting = 30135;
 constexpr PATTERNID k_invoke = 10000;
 constexpr int k_node_limit = 5000;
 
-std::string utf8(const wchar_t* text, int length)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 std::string name_of(HUIANODE node)
 {
     VARIANT v;
     VariantInit(&v);
     std::string name;
     if (SUCCEEDED(UiaGetPropertyValue(node, k_name, &v)) && v.vt == VT_BSTR && v.bstrVal)
-        name = utf8(v.bstrVal, static_cast<int>(SysStringLen(v.bstrVal)));
+        name = utf8_from_utf16(std::wstring_view(v.bstrVal, SysStringLen(v.bstrVal)));
     VariantClear(&v);
     return name;
 }
