@@ -3,6 +3,8 @@
 
 #include "gfx/focus.h"
 
+#include "tests/support/view_shapes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,31 +16,6 @@ namespace {
 HitTarget t(HitKind kind, uint64_t index = 0, CardAction action = CardAction::Copy)
 {
     return HitTarget{kind, action, index};
-}
-
-ViewShape list_of(size_t cards, bool clean_up = false)
-{
-    ViewShape shape;
-    shape.listed = true;
-    shape.card_count = cards;
-    shape.clean_up = clean_up;
-    return shape;
-}
-
-ViewShape pane_of(size_t rows)
-{
-    ViewShape shape = list_of(3);
-    shape.pane = 1;
-    shape.row_count = rows;
-    return shape;
-}
-
-CertificateEntry entry(std::string issuer, std::string serial)
-{
-    CertificateEntry e;
-    e.info.issuer_dn = std::move(issuer);
-    e.info.serial_hex = std::move(serial);
-    return e;
 }
 
 }  // namespace

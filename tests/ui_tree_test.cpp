@@ -4,6 +4,8 @@
 
 #include "gfx/ui_tree.h"
 
+#include "tests/support/view_shapes.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -15,24 +17,6 @@ namespace {
 ElementKey k(ElementKind kind, uint64_t index = 0, CardAction action = CardAction::Copy)
 {
     return ElementKey{kind, index, action};
-}
-
-ViewShape list_of(size_t cards, bool clean_up = false, bool notice = false)
-{
-    ViewShape shape;
-    shape.listed = true;
-    shape.card_count = cards;
-    shape.clean_up = clean_up;
-    shape.notice = notice;
-    return shape;
-}
-
-CertificateEntry entry(std::string issuer, std::string serial)
-{
-    CertificateEntry e;
-    e.info.issuer_dn = std::move(issuer);
-    e.info.serial_hex = std::move(serial);
-    return e;
 }
 
 // Every element below `root`, depth first, found only by FirstChild and NextSibling; each child's
