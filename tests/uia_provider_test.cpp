@@ -150,13 +150,6 @@ protected:
         pending_scan_result().take();
     }
 
-    template <class F>
-    auto with_state(F&& read)
-    {
-        auto lease = window_state_slot().take();
-        EXPECT_TRUE(lease);
-        return read(*lease);
-    }
 
     HWND hwnd_ = nullptr;
     ComPtr<IRawElementProviderSimple> root_;

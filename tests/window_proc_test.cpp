@@ -94,14 +94,6 @@ protected:
         ASSERT_TRUE(window_state_slot().fill(std::move(state)));
     }
 
-    // Reads the state between messages.
-    template <class F>
-    auto with_state(F&& read)
-    {
-        auto lease = window_state_slot().take();
-        EXPECT_TRUE(lease);
-        return read(*lease);
-    }
 
     HWND hwnd_ = nullptr;
 };

@@ -5,6 +5,8 @@
 
 #include "app/window_proc.h"
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 inline HWND create_message_only_main_window(const wchar_t* class_name)
@@ -17,4 +19,13 @@ inline HWND create_message_only_main_window(const wchar_t* class_name)
     RegisterClassExW(&window_class);  // already registered by an earlier test: fine
     return CreateWindowExW(0, class_name, L"Vessop", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 760, HWND_MESSAGE, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
+}
+
+// Reads or changes the window's state between messages, as a handler would hold it.
+template <class F>
+auto with_state(F&& read)
+{
+    auto lease = window_state_slot().take();
+    EXPECT_TRUE(lease);
+    return read(*lease);
 }
