@@ -21,6 +21,10 @@ e2e_log() { printf '[e2e %s] %s\n' "$(date +%H:%M:%S)" "$*"; }
 e2e_fail()
 {
     e2e_log "FAIL: $*"
+    if [ -n "$E2E_TMP" ] && [ -s "$E2E_TMP/app.log" ]; then
+        e2e_log "the program's last output:"
+        tail -n 20 "$E2E_TMP/app.log" >&2
+    fi
     if [ -n "$E2E_TMP" ] && [ -d "$E2E_TMP" ] && [ -n "${DISPLAY:-}" ]; then
         # Keep what the screen showed, for the person reading the log.
         local keep=${E2E_KEEP_DIR:-/tmp}/vessop-e2e-fail-$(basename "$0" .sh)-$$.png
@@ -222,7 +226,15 @@ e2e_helper() # NAME [ARGS...]
 # Reads one key of `window_probe info` (class, title, window, client, normal, dpi, work, …).
 e2e_probe() # KEY
 {
-    e2e_helper e2e_window_probe info | sed -n "s/^$1=//p"
+    local attempt out
+    for attempt in 1 2 3; do
+        out=$(e2e_helper e2e_window_probe info)
+        # A probe that printed nothing did not run (a wine start failed once on a busy machine);
+        # "no window" is an answer and is passed on.
+        [ -n "$out" ] && break
+        sleep 0.5
+    done
+    sed -n "s/^$1=//p" <<<"$out"
 }
 
 # Absolute X geometry of a window as "x y width height".
