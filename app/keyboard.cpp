@@ -20,11 +20,7 @@ float client_height(HWND hwnd)
 
 void move_focus_by_key(WindowState& state, const std::optional<HitTarget>& target)
 {
-    if (!target) return;
-    focus_on(state, *target);
-    state.focus_cues = true;
-    bring_focus_into_view(state);
-    repaint(state.hwnd);
+    if (target) show_focus_on(state, *target);
 }
 
 // TranslateMessage has already queued the WM_CHAR of Enter or Space. A popup menu opened by the key
@@ -45,7 +41,15 @@ void focus_on(WindowState& state, const HitTarget& focus)
     state.focus = focus;
     if (focus.kind == HitKind::None) return;
     const ViewShape shape = view_shape(state);
-    state.uia_events.focus = element_ref(shape, state.entries ? &*state.entries : nullptr, element_of(focus));
+    state.uia_events.focus = element_ref(shape, state.listed_entries(), element_of(focus));
+}
+
+void show_focus_on(WindowState& state, const HitTarget& focus)
+{
+    focus_on(state, focus);
+    state.focus_cues = true;  // whoever moves the focus without the mouse should see it
+    bring_focus_into_view(state);
+    repaint(state.hwnd);
 }
 
 void bring_focus_into_view(WindowState& state)
@@ -62,7 +66,7 @@ void hide_focus_cues(WindowState& state)
     repaint(state.hwnd);
 }
 
-void hide_focus_cues(HWND)
+void hide_focus_cues()
 {
     auto state = window_state_slot().take();
     if (state) hide_focus_cues(*state);

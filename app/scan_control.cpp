@@ -34,7 +34,7 @@ bool pane_was_open(const std::vector<CertificateEntry>* entries, std::optional<s
 // may have gone or moved.
 void queue_structure_change(WindowState& state, const ViewShape& shape, bool listed_before, bool pane_before)
 {
-    const std::vector<CertificateEntry>* entries = state.entries ? &*state.entries : nullptr;
+    const std::vector<CertificateEntry>* entries = state.listed_entries();
     using Structure = UiaEventQueue::Structure;
     if (shape.pane) {
         const ElementRef pane = element_ref(shape, entries, ElementKey{ElementKind::Pane});

@@ -77,11 +77,6 @@ HRESULT on_window_thread(HWND hwnd, const std::function<HRESULT()>& body)
     return call.result;
 }
 
-const std::vector<CertificateEntry>* entries_of(const WindowState& state)
-{
-    return state.entries ? &*state.entries : nullptr;
-}
-
 CONTROLTYPEID control_type(ElementRole role)
 {
     switch (role) {
@@ -151,14 +146,14 @@ void property_value(const WindowState& state, const ViewShape& shape, const Elem
     const std::optional<HitTarget> target = target_of(key);
     switch (id) {
     case uia::k_control_type: set_i4(out, control_type(role_of(key.kind))); break;
-    case uia::k_name: set_bstr(out, utf16_from_utf8(element_name(state, key, now_seconds()))); break;
+    case uia::k_name: set_bstr(out, utf16_from_utf8(element_name(state, shape, key, now_seconds()))); break;
     case uia::k_automation_id:
         if (const wchar_t* name = automation_id(key)) set_bstr(out, name);
         break;
     case uia::k_is_keyboard_focusable: set_bool(out, target.has_value()); break;
     case uia::k_has_keyboard_focus: set_bool(out, target && *target == state.focus); break;
     case uia::k_is_enabled: set_bool(out, true); break;
-    case uia::k_is_offscreen: set_bool(out, element_offscreen(state, key)); break;
+    case uia::k_is_offscreen: set_bool(out, element_offscreen(state, shape, key)); break;
     case uia::k_live_setting:
         if (is_live(key.kind)) set_i4(out, uia::k_live_polite);
         break;
@@ -278,7 +273,7 @@ public:
         return with_element([&](WindowState& state, const ViewShape& shape, const ElementKey& key) {
             const std::optional<ElementKey> next = navigate(shape, key, *navigation);
             if (!next) return S_OK;
-            return hand_out_element(element_ref(shape, entries_of(state), *next), out);
+            return hand_out_element(element_ref(shape, state.listed_entries(), *next), out);
         });
     }
 
@@ -297,9 +292,9 @@ public:
     {
         if (!out) return E_POINTER;
         *out = UiaRect{};
-        return with_element([&](WindowState& state, const ViewShape&, const ElementKey& key) {
+        return with_element([&](WindowState& state, const ViewShape& shape, const ElementKey& key) {
             if (key.kind == ElementKind::Window) return S_OK;  // the host's
-            const std::optional<RectF> rect = element_rect(state, key);
+            const std::optional<RectF> rect = element_rect(state, shape, key);
             POINT origin{0, 0};
             if (!rect || !ClientToScreen(hwnd_, &origin)) return S_OK;
             *out = UiaRect{origin.x + static_cast<double>(rect->x), origin.y + static_cast<double>(rect->y),
@@ -320,10 +315,7 @@ public:
         return with_element([&](WindowState& state, const ViewShape& shape, const ElementKey& key) {
             const std::optional<HitTarget> target = target_of(key);
             if (!target || !focusable(shape, *target)) return S_OK;  // nothing to focus
-            focus_on(state, *target);
-            state.focus_cues = true;  // whoever moves the focus without the mouse should see it
-            bring_focus_into_view(state);
-            repaint(hwnd_);
+            show_focus_on(state, *target);
             return S_OK;
         });
     }
@@ -350,7 +342,7 @@ public:
             const HitTarget hit = hit_test(state, static_cast<float>(x - origin.x), static_cast<float>(y - origin.y));
             const ElementKey key = element_of(hit);
             if (key.kind == ElementKind::Window || !element_exists(shape, key)) return S_OK;  // the window itself
-            return hand_out_element(element_ref(shape, entries_of(state), key), out);
+            return hand_out_element(element_ref(shape, state.listed_entries(), key), out);
         });
     }
 
@@ -360,7 +352,7 @@ public:
         *out = nullptr;
         return with_element([&](WindowState& state, const ViewShape& shape, const ElementKey&) {
             if (!focusable(shape, state.focus)) return S_OK;  // the window itself
-            return hand_out_element(element_ref(shape, entries_of(state), element_of(state.focus)), out);
+            return hand_out_element(element_ref(shape, state.listed_entries(), element_of(state.focus)), out);
         });
     }
 
@@ -389,7 +381,7 @@ private:
             if (state.access() == SlotAccess::Busy) return E_FAIL;  // a handler further up holds it
             if (!state || state->hwnd != hwnd_) return uia::k_element_not_available;
             const ViewShape shape = view_shape(*state);
-            const std::optional<ElementKey> key = resolve(shape, entries_of(*state), element_);
+            const std::optional<ElementKey> key = resolve(shape, state->listed_entries(), element_);
             if (!key) return uia::k_element_not_available;
             return body(*state, shape, *key);
         };
@@ -489,11 +481,11 @@ void on_invoke_message(HWND hwnd, WPARAM wparam, LPARAM lparam)
         // The element is found again by its certificate: the list may have changed since the call.
         const ViewShape shape = view_shape(*state);
         const ElementRef element{element_of(invoke_target(wparam)), static_cast<uint64_t>(lparam)};
-        const std::optional<ElementKey> key = resolve(shape, entries_of(*state), element);
+        const std::optional<ElementKey> key = resolve(shape, state->listed_entries(), element);
         const std::optional<HitTarget> found = key ? target_of(*key) : std::nullopt;
         if (!found) return;
         target = *found;
-        rect = element_rect(*state, *key).value_or(RectF{});
+        rect = element_rect(*state, shape, *key).value_or(RectF{});
     }
     // Menus and choosers open below the element, as for a key.
     run_command(hwnd, target, rect.x, rect.y + rect.height);

@@ -113,7 +113,7 @@ LRESULT on_system_colour_change(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
 // A mouse button: the focus ring goes; the press itself does nothing more.
 LRESULT on_button_down(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    hide_focus_cues(hwnd);
+    hide_focus_cues();
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
@@ -255,7 +255,7 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: return on_button_down(hwnd, message, wparam, lparam);
     case WM_LBUTTONUP:
-        hide_focus_cues(hwnd);
+        hide_focus_cues();
         on_click(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
         return 0;
     case WM_MOUSEWHEEL: return on_mouse_wheel(static_cast<int16_t>(HIWORD(wparam)));

@@ -10,6 +10,7 @@
 // benchmark empties of its own folders afterwards; on Windows they stay in the user's Recycle Bin.
 
 #include "base/clock.h"
+#include "bench/median.h"
 #include "fileops/file_ops.h"
 #include "fileops/questions.h"
 #include "npki/scanner.h"
@@ -39,12 +40,6 @@ std::string expired_certificate(size_t index, int64_t now)
     test_certificate.not_after = now - 86'400 * static_cast<int64_t>(1 + index % 400);
     test_certificate.not_before = test_certificate.not_after - 365 * 86'400;
     return make_certificate_der(test_certificate);
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Wine's Recycle Bin as a Windows path, or empty on Windows.

@@ -9,6 +9,7 @@
 // several rounds of many frames each.
 
 #include "app/window_state.h"
+#include "bench/median.h"
 #include "gfx/direct2d.h"
 #include "gfx/main_view.h"
 #include "x509/dates.h"
@@ -69,12 +70,6 @@ void draw_frame(WindowState& state)
     draw_notice(state);
     gfx.render_target->EndDraw();
     gfx.device_context->SetTarget(nullptr);
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

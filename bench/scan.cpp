@@ -10,6 +10,7 @@
 
 #include "base/clock.h"
 #include "base/handle.h"
+#include "bench/median.h"
 #include "npki/scanner.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"
@@ -106,12 +107,6 @@ double seconds_of(const auto& work)
     const double start = monotonic_seconds();
     work();
     return monotonic_seconds() - start;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // One tree with its measurements. The machine is shared, so the figures to be compared are taken

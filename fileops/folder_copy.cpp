@@ -134,8 +134,7 @@ DWORD move_in(const Staging& staging, const Path& destination, const std::vector
 {
     for (const std::wstring& name : names) {
         const Path target = join_path(destination, name);
-        const DWORD attributes = GetFileAttributesW(target.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (is_file(target)) {
             const Path aside = join_path(staging.replaced, name);
             if (!MoveFileExW(target.c_str(), aside.c_str(), 0)) return failure();
             steps.push_back({target, aside});
@@ -152,8 +151,7 @@ DWORD move_in(const Staging& staging, const Path& destination, const std::vector
 
 bool is_copied_entry(uint32_t attributes, uint32_t reparse_tag)
 {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    return !((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparse_tag));
+    return !(attributes & FILE_ATTRIBUTE_DIRECTORY) && !is_link(attributes, reparse_tag);
 }
 
 uint32_t copy_certificate_folder(const Path& source, const Path& destination)

@@ -13,7 +13,7 @@ Text usb_left_alone() { return {"USB 드라이브에 있는 것은 그대로 둡
 
 std::string entry_label(const CertificateEntry& entry, Translate translate, std::string_view language)
 {
-    const CertificateCopy* first_copy = entry.copies.empty() ? nullptr : &entry.copies.front();
+    const CertificateCopy* first_copy = first_copy_of(entry);
     return holder_name(entry.info.subject_cn) + " (" + issuer_display_name(entry.info, first_copy, language) + ", " +
            until_text(entry.info, translate) + ")";
 }

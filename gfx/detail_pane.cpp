@@ -3,6 +3,7 @@
 #include "gfx/draw.h"
 #include "gfx/main_view.h"
 #include "gfx/palette.h"
+#include "gfx/view_text.h"
 #include "i18n/catalogue.h"
 #include "x509/dates.h"
 
@@ -10,16 +11,10 @@
 
 namespace {
 
-// 13 facts and one row per copy, without building their texts: every mouse move hit-tests the pane.
 size_t row_count(const ViewState& state)
 {
     if (!state.selection || !state.entries || *state.selection >= state.entries->size()) return 0;
-    return 13 + (*state.entries)[*state.selection].copies.size();
-}
-
-std::string_view copy_all_label()
-{
-    return tr({"모두 복사", "Copy all"});
+    return detail_row_count((*state.entries)[*state.selection]);
 }
 
 }  // namespace

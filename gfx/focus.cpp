@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr CardAction k_buttons_left_to_right[] = {CardAction::Copy, CardAction::OpenFolder, CardAction::Recycle};
 constexpr size_t k_stops_per_card = 4;  // the card and its three buttons
 
 HitTarget target(HitKind kind, uint64_t index = 0, CardAction action = CardAction::Copy)
@@ -15,32 +14,18 @@ HitTarget target(HitKind kind, uint64_t index = 0, CardAction action = CardActio
     return HitTarget{kind, action, index};
 }
 
-std::vector<HitKind> toolbar_left_to_right(const ViewShape& shape)
-{
-    std::vector<HitKind> kinds;
-    kinds.reserve(4);
-    if (shape.listed && shape.clean_up) kinds.push_back(HitKind::CleanUp);
-    for (HitKind kind : {HitKind::AddFolder, HitKind::Refresh, HitKind::Menu}) kinds.push_back(kind);
-    return kinds;
-}
-
 size_t button_slot(CardAction action)
 {
-    for (size_t i = 0; i < std::size(k_buttons_left_to_right); ++i)
-        if (k_buttons_left_to_right[i] == action) return i;
+    for (size_t i = 0; i < std::size(k_card_buttons_left_to_right); ++i)
+        if (k_card_buttons_left_to_right[i] == action) return i;
     return 0;
-}
-
-size_t card_count(const ViewShape& shape)
-{
-    return shape.listed ? shape.card_count : 0;
 }
 
 // The main view's stops are numbered: the toolbar first, then four per card. A list of thousands is
 // walked by arithmetic, never by building it.
 size_t main_stop_count(const ViewShape& shape)
 {
-    return toolbar_left_to_right(shape).size() + k_stops_per_card * card_count(shape);
+    return toolbar_left_to_right(shape).size() + k_stops_per_card * shape.listed_cards();
 }
 
 HitTarget main_stop(const ViewShape& shape, size_t position)
@@ -51,7 +36,7 @@ HitTarget main_stop(const ViewShape& shape, size_t position)
     const size_t card = q / k_stops_per_card;
     const size_t slot = q % k_stops_per_card;
     if (slot == 0) return target(HitKind::Card, card);
-    return target(HitKind::CardButton, card, k_buttons_left_to_right[slot - 1]);
+    return target(HitKind::CardButton, card, k_card_buttons_left_to_right[slot - 1]);
 }
 
 std::optional<size_t> main_position(const ViewShape& shape, const HitTarget& focus)
@@ -92,6 +77,15 @@ size_t clamp_index(size_t index, size_t count)
 
 }  // namespace
 
+std::vector<HitKind> toolbar_left_to_right(const ViewShape& shape)
+{
+    std::vector<HitKind> kinds;
+    kinds.reserve(4);
+    if (shape.listed && shape.clean_up) kinds.push_back(HitKind::CleanUp);
+    for (HitKind kind : {HitKind::AddFolder, HitKind::Refresh, HitKind::Menu}) kinds.push_back(kind);
+    return kinds;
+}
+
 bool focusable(const ViewShape& shape, const HitTarget& t)
 {
     if (shape.pane) {
@@ -108,7 +102,7 @@ bool focusable(const ViewShape& shape, const HitTarget& t)
     case HitKind::Menu: return true;
     case HitKind::CleanUp: return shape.listed && shape.clean_up;
     case HitKind::Card:
-    case HitKind::CardButton: return t.index < card_count(shape);
+    case HitKind::CardButton: return t.index < shape.listed_cards();
     default: return false;
     }
 }
@@ -159,7 +153,7 @@ std::optional<HitTarget> vertical_focus(const ViewShape& shape, const HitTarget&
     };
     if (current.kind == HitKind::DetailRow) return target(HitKind::DetailRow, step(current.index, shape.row_count));
     if (current.kind == HitKind::Card || current.kind == HitKind::CardButton)
-        return target(HitKind::Card, step(current.index, card_count(shape)));
+        return target(HitKind::Card, step(current.index, shape.listed_cards()));
     return std::nullopt;
 }
 

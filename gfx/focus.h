@@ -25,7 +25,12 @@ struct ViewShape {
     std::optional<size_t> pane;  // the entry whose detail pane is open
     size_t row_count = 0;        // rows of the open pane
     bool notice = false;         // a status notice is shown
+
+    size_t listed_cards() const { return listed ? card_count : 0; }
 };
+
+// The toolbar's items that are shown, left to right.
+std::vector<HitKind> toolbar_left_to_right(const ViewShape& shape);
 
 // Whether the target is an element that can hold the focus in this shape.
 bool focusable(const ViewShape& shape, const HitTarget& target);

@@ -23,6 +23,9 @@ enum class HitKind : uint8_t {
 
 // The three buttons of a card.
 enum class CardAction : uint8_t { Copy, OpenFolder, Recycle };
+// A card's buttons as the eye and the Tab key meet them (drawn right to left: Recycle is rightmost).
+inline constexpr CardAction k_card_buttons_left_to_right[] = {CardAction::Copy, CardAction::OpenFolder,
+                                                            CardAction::Recycle};
 
 struct HitTarget {
     HitKind kind = HitKind::None;

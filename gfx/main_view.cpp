@@ -208,17 +208,30 @@ MeasureText measurer_of(const ViewState& state)
     return [gfx](std::string_view text, TextStyle style) { return gfx ? measure_text(*gfx, text, style) : 0.0f; };
 }
 
+size_t expired_count(const ViewState& state)
+{
+    if (!state.entries) return 0;
+    const int64_t now = now_seconds();
+    return static_cast<size_t>(std::count_if(state.entries->begin(), state.entries->end(),
+                                             [now](const CertificateEntry& e) { return is_expired(e.info, now); }));
+}
+
 std::vector<ToolbarItem> toolbar_items(const ViewState& state)
 {
-    // Hit-testing asks on every mouse move: count the expired entries without the calendar work of
-    // the full summary.
-    size_t expired = 0;
-    if (state.entries) {
-        const int64_t now = now_seconds();
-        expired = static_cast<size_t>(std::count_if(state.entries->begin(), state.entries->end(),
-                                                    [now](const CertificateEntry& e) { return is_expired(e.info, now); }));
+    // Hit-testing asks on every mouse move: the expired count without the calendar work of the full
+    // summary.
+    return toolbar_items(view_metrics_of(state), measurer_of(state), toolbar_labels(expired_count(state)));
+}
+
+std::string row_button_label(CardAction action)
+{
+    RowButtonLabels labels = row_button_labels();
+    switch (action) {
+    case CardAction::Copy: return std::move(labels.copy);
+    case CardAction::OpenFolder: return std::move(labels.open_folder);
+    case CardAction::Recycle: return std::move(labels.recycle);
     }
-    return toolbar_items(view_metrics_of(state), measurer_of(state), toolbar_labels(expired));
+    return {};
 }
 
 std::vector<RowButton> row_buttons(const ViewState& state, const RectF& card)
@@ -251,18 +264,26 @@ void draw_main_view(ViewState& state)
         draw_focus_ring(state, palette, {HitKind::Card, HitKind::CardButton});
     }
     draw_header(gfx, m, palette);
-    draw_toolbar(state, m, palette, toolbar_items(m, measurer_of(state), toolbar_labels(summary.expired)));
-    draw_focus_ring(state, palette, {HitKind::CleanUp, HitKind::AddFolder, HitKind::Refresh, HitKind::Menu});
+    const std::vector<ToolbarItem> items = toolbar_items(m, measurer_of(state), toolbar_labels(summary.expired));
+    draw_toolbar(state, m, palette, items);
+    if (state.focus_cues) {
+        for (const ToolbarItem& item : items)
+            if (item.kind == state.focus.kind) draw_focus_ring(state, palette, item.rect);
+    }
 }
 
 void draw_focus_ring(const ViewState& state, const Palette& palette, std::initializer_list<HitKind> kinds)
 {
     if (!state.gfx || !state.focus_cues) return;
     if (std::find(kinds.begin(), kinds.end(), state.focus.kind) == kinds.end()) return;
-    const std::optional<RectF> rect = target_rect(state, state.focus);
-    if (!rect) return;
+    if (const std::optional<RectF> rect = target_rect(state, state.focus)) draw_focus_ring(state, palette, *rect);
+}
+
+void draw_focus_ring(const ViewState& state, const Palette& palette, const RectF& rect)
+{
+    if (!state.gfx) return;
     const float s = scale_of_dpi(state.dpi);
-    draw_focus_ring(*state.gfx, *rect, palette.accent, round_half_away(2 * s), round_half_away(1 * s));
+    draw_focus_ring(*state.gfx, rect, palette.accent, round_half_away(2 * s), round_half_away(1 * s));
 }
 
 void draw_notice(ViewState& state)

@@ -7,7 +7,9 @@
 #include "gfx/layout.h"
 #include "gfx/palette.h"
 
+#include <cstddef>
 #include <initializer_list>
+#include <string>
 
 #include <vector>
 
@@ -16,8 +18,12 @@ ViewMetrics view_metrics_of(const ViewState& state);
 // Text widths through DirectWrite; every text measures 0 without drawing resources.
 MeasureText measurer_of(const ViewState& state);
 
+// Entries that have ended now; the toolbar offers "Clean up expired" while there are any.
+size_t expired_count(const ViewState& state);
 // Right to left; the clean-up item only while some entry has expired.
 std::vector<ToolbarItem> toolbar_items(const ViewState& state);
+// A card button's label, in the program's language.
+std::string row_button_label(CardAction action);
 // The three buttons of a card, right to left.
 std::vector<RowButton> row_buttons(const ViewState& state, const RectF& card);
 // The list's scroll range for the current entries and client height; the window clamps to it.
@@ -26,5 +32,7 @@ float largest_list_scroll(const ViewState& state);
 void draw_main_view(ViewState& state);
 // The keyboard focus ring in `accent`, when the focus is on one of `kinds` and the ring is shown.
 void draw_focus_ring(const ViewState& state, const Palette& palette, std::initializer_list<HitKind> kinds);
+// The ring around one rectangle, at the window's scale.
+void draw_focus_ring(const ViewState& state, const Palette& palette, const RectF& rect);
 // Drawn last in a frame, over everything else.
 void draw_notice(ViewState& state);

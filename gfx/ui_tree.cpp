@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr CardAction k_buttons_left_to_right[] = {CardAction::Copy, CardAction::OpenFolder, CardAction::Recycle};
-
 ElementKey key(ElementKind kind, uint64_t index = 0, CardAction action = CardAction::Copy)
 {
     return ElementKey{kind, index, action};
@@ -23,20 +21,13 @@ bool belongs_to_pane(ElementKind kind)
            kind == ElementKind::Close;
 }
 
-size_t listed_cards(const ViewShape& shape)
-{
-    return shape.listed ? shape.card_count : 0;
-}
-
 std::vector<ElementKey> window_children(const ViewShape& shape)
 {
     std::vector<ElementKey> children;
     if (shape.pane) {
         children.push_back(key(ElementKind::Pane));
     } else {
-        if (shape.listed && shape.clean_up) children.push_back(key(ElementKind::CleanUp));
-        for (ElementKind kind : {ElementKind::AddFolder, ElementKind::Refresh, ElementKind::Menu})
-            children.push_back(key(kind));
+        for (HitKind kind : toolbar_left_to_right(shape)) children.push_back(element_of(HitTarget{kind}));
         if (shape.listed) {
             children.push_back(key(ElementKind::Summary));
             children.push_back(key(ElementKind::List));
@@ -130,7 +121,7 @@ bool element_exists(const ViewShape& shape, const ElementKey& k)
     case ElementKind::Summary:
     case ElementKind::List: return main && shape.listed;
     case ElementKind::Card:
-    case ElementKind::CardButton: return main && k.index < listed_cards(shape);
+    case ElementKind::CardButton: return main && k.index < shape.listed_cards();
     case ElementKind::Pane:
     case ElementKind::CopyAll:
     case ElementKind::Close: return shape.pane.has_value();
@@ -147,10 +138,10 @@ std::vector<ElementKey> children_of(const ViewShape& shape, const ElementKey& k)
     switch (k.kind) {
     case ElementKind::Window: return window_children(shape);
     case ElementKind::List:
-        for (size_t i = 0; i < listed_cards(shape); ++i) children.push_back(key(ElementKind::Card, i));
+        for (size_t i = 0; i < shape.listed_cards(); ++i) children.push_back(key(ElementKind::Card, i));
         break;
     case ElementKind::Card:
-        for (CardAction action : k_buttons_left_to_right) children.push_back(key(ElementKind::CardButton, k.index, action));
+        for (CardAction action : k_card_buttons_left_to_right) children.push_back(key(ElementKind::CardButton, k.index, action));
         break;
     case ElementKind::Pane:
         for (size_t r = 0; r < shape.row_count; ++r) children.push_back(key(ElementKind::DetailRow, r));
@@ -165,7 +156,7 @@ std::vector<ElementKey> children_of(const ViewShape& shape, const ElementKey& k)
 std::optional<ElementKey> navigate(const ViewShape& shape, const ElementKey& k, Navigation direction)
 {
     if (!element_exists(shape, k)) return std::nullopt;
-    const size_t cards = listed_cards(shape);
+    const size_t cards = shape.listed_cards();
     switch (direction) {
     case Navigation::Parent: return parent_of(k);
     case Navigation::FirstChild:

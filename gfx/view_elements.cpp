@@ -11,14 +11,6 @@
 
 namespace {
 
-bool any_expired(const ViewState& state)
-{
-    if (!state.entries) return false;
-    const int64_t now = now_seconds();
-    return std::any_of(state.entries->begin(), state.entries->end(),
-                       [now](const CertificateEntry& e) { return is_expired(e.info, now); });
-}
-
 std::optional<RectF> toolbar_rect(const ViewState& state, HitKind kind)
 {
     for (const ToolbarItem& item : toolbar_items(state))
@@ -50,20 +42,21 @@ ViewShape view_shape(const ViewState& state)
     ViewShape shape;
     shape.listed = state.entries.has_value();
     shape.card_count = state.entries ? state.entries->size() : 0;
-    shape.clean_up = any_expired(state);
+    shape.clean_up = expired_count(state) > 0;
     if (state.selection && state.entries && *state.selection < state.entries->size()) {
         shape.pane = state.selection;
-        shape.row_count = 13 + (*state.entries)[*state.selection].copies.size();
+        shape.row_count = detail_row_count((*state.entries)[*state.selection]);
     }
     shape.notice = state.notice.has_value();
     return shape;
 }
 
-std::optional<RectF> element_rect(const ViewState& state, const ElementKey& key)
+std::optional<RectF> element_rect(const ViewState& state, const ViewShape& shape, const ElementKey& key)
 {
-    if (!element_exists(view_shape(state), key)) return std::nullopt;
+    if (!element_exists(shape, key)) return std::nullopt;
     const ViewMetrics m = view_metrics_of(state);
-    const std::optional<DetailLayout> pane = detail_layout(state);
+    // The pane's layout measures its texts: only its own elements need it.
+    const auto pane = [&] { return detail_layout(state); };
     switch (key.kind) {
     case ElementKind::Window: return RectF{0, 0, m.width, m.height};
     case ElementKind::Menu: return toolbar_rect(state, HitKind::Menu);
@@ -82,11 +75,22 @@ std::optional<RectF> element_rect(const ViewState& state, const ElementKey& key)
         const std::optional<RowButton> button = card_button(state, key.index, key.action);
         return button ? std::optional(button->rect) : std::nullopt;
     }
-    case ElementKind::Pane: return pane ? std::optional(pane->panel) : std::nullopt;
-    case ElementKind::DetailRow:
-        return pane && key.index < pane->rows.size() ? std::optional(pane->rows[key.index]) : std::nullopt;
-    case ElementKind::CopyAll: return pane ? std::optional(pane->copy_all_button) : std::nullopt;
-    case ElementKind::Close: return pane ? std::optional(pane->close_button) : std::nullopt;
+    case ElementKind::Pane: {
+        const std::optional<DetailLayout> layout = pane();
+        return layout ? std::optional(layout->panel) : std::nullopt;
+    }
+    case ElementKind::DetailRow: {
+        const std::optional<DetailLayout> layout = pane();
+        return layout && key.index < layout->rows.size() ? std::optional(layout->rows[key.index]) : std::nullopt;
+    }
+    case ElementKind::CopyAll: {
+        const std::optional<DetailLayout> layout = pane();
+        return layout ? std::optional(layout->copy_all_button) : std::nullopt;
+    }
+    case ElementKind::Close: {
+        const std::optional<DetailLayout> layout = pane();
+        return layout ? std::optional(layout->close_button) : std::nullopt;
+    }
     case ElementKind::Notice: {
         const float width = state.gfx ? measure_text(*state.gfx, state.notice->text, TextStyle::body) : 0.0f;
         return notice_rect(m, width);
@@ -97,25 +101,24 @@ std::optional<RectF> element_rect(const ViewState& state, const ElementKey& key)
 
 std::optional<RectF> target_rect(const ViewState& state, const HitTarget& target)
 {
-    return element_rect(state, element_of(target));
+    return element_rect(state, view_shape(state), element_of(target));
 }
 
-bool element_offscreen(const ViewState& state, const ElementKey& key)
+bool element_offscreen(const ViewState& state, const ViewShape& shape, const ElementKey& key)
 {
     if (key.kind == ElementKind::DetailRow) {
         const std::optional<DetailLayout> pane = detail_layout(state);
         return pane && !detail_row_visible(*pane, static_cast<size_t>(key.index));
     }
     if (key.kind != ElementKind::Card && key.kind != ElementKind::CardButton) return false;
-    const std::optional<RectF> rect = element_rect(state, key);
+    const std::optional<RectF> rect = element_rect(state, shape, key);
     if (!rect) return false;
     const ViewMetrics m = view_metrics_of(state);
     return rect->y + rect->height <= m.header_height || rect->y >= m.height;
 }
 
-std::string element_name(const ViewState& state, const ElementKey& key, int64_t now)
+std::string element_name(const ViewState& state, const ViewShape& shape, const ElementKey& key, int64_t now)
 {
-    const ViewShape shape = view_shape(state);
     if (!element_exists(shape, key)) return {};
     switch (key.kind) {
     case ElementKind::Window: return "Vessop";
@@ -132,16 +135,13 @@ std::string element_name(const ViewState& state, const ElementKey& key, int64_t 
     }
     case ElementKind::List: return std::string(tr({"공동인증서 목록", "Certificate list"}));
     case ElementKind::Card: return card_spoken_name((*state.entries)[key.index], now);
-    case ElementKind::CardButton: {
-        const std::optional<RowButton> button = card_button(state, key.index, key.action);
-        return button ? button->label : std::string();
-    }
+    case ElementKind::CardButton: return row_button_label(key.action);
     case ElementKind::Pane: return holder_name((*state.entries)[*shape.pane].info.subject_cn);
     case ElementKind::DetailRow: {
         const std::vector<DetailRow> rows = detail_rows_for((*state.entries)[*shape.pane], now);
         return key.index < rows.size() ? row_spoken_name(rows[key.index]) : std::string();
     }
-    case ElementKind::CopyAll: return std::string(tr({"모두 복사", "Copy all"}));
+    case ElementKind::CopyAll: return std::string(copy_all_label());
     case ElementKind::Close: return std::string(tr({"닫기", "Close"}));
     case ElementKind::Notice: return state.notice->text;
     }

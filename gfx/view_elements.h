@@ -15,15 +15,16 @@
 
 ViewShape view_shape(const ViewState& state);
 
-// In client pixels; none when the element does not exist. The window's is its client area.
-std::optional<RectF> element_rect(const ViewState& state, const ElementKey& key);
+// In client pixels; none when the element does not exist in `shape` (the state's own, from
+// view_shape). The window's is its client area.
+std::optional<RectF> element_rect(const ViewState& state, const ViewShape& shape, const ElementKey& key);
 std::optional<RectF> target_rect(const ViewState& state, const HitTarget& target);
 // Scrolled out of sight: a card wholly under the header or below the window, a row outside the pane's
 // viewport.
-bool element_offscreen(const ViewState& state, const ElementKey& key);
+bool element_offscreen(const ViewState& state, const ViewShape& shape, const ElementKey& key);
 
 // `now` decides the status texts of cards and rows and the clean-up count.
-std::string element_name(const ViewState& state, const ElementKey& key, int64_t now);
+std::string element_name(const ViewState& state, const ViewShape& shape, const ElementKey& key, int64_t now);
 
 // The list and pane offsets that bring the focused card or row into view; the others unchanged.
 struct ScrollOffsets {

@@ -44,4 +44,7 @@ struct ViewState {
     // Present while Windows runs a high-contrast theme: the palette then takes these colours.
     std::optional<SystemColours> high_contrast;
     MonotonicClock clock = &monotonic_seconds;
+
+    // The listed entries, or none before the first scan result.
+    const std::vector<CertificateEntry>* listed_entries() const { return entries ? &*entries : nullptr; }
 };

@@ -54,7 +54,7 @@ std::string clean_up_label(size_t expired, Translate translate)
 std::string card_second_line(const CertificateEntry& entry, Translate translate, std::string_view language)
 {
     const CertificateInfo& info = entry.info;
-    const CertificateCopy* first_copy = entry.copies.empty() ? nullptr : &entry.copies.front();
+    const CertificateCopy* first_copy = first_copy_of(entry);
     std::string line = issuer_display_name(info, first_copy, language);
     line += k_separator;
     line += list_purpose_text(classify_policies(info.policy_oids), info.policy_oids, translate);
@@ -96,12 +96,22 @@ bool on_usb_drive(const std::vector<CertificateCopy>& copies)
     return std::any_of(copies.begin(), copies.end(), [](const CertificateCopy& c) { return c.removable; });
 }
 
+size_t detail_row_count(const CertificateEntry& entry)
+{
+    return 13 + entry.copies.size();
+}
+
+std::string_view copy_all_label()
+{
+    return tr({"모두 복사", "Copy all"});
+}
+
 std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t now, Translate translate,
                                        std::string_view language)
 {
     const CertificateInfo& info = entry.info;
     const std::vector<CertificateCopy>& copies = entry.copies;
-    const CertificateCopy* first_copy = copies.empty() ? nullptr : &copies.front();
+    const CertificateCopy* first_copy = first_copy_of(entry);
     const PolicyClass policy_class = classify_policies(info.policy_oids);
     const auto label = [&](Text text) { return std::string(translate(text)); };
     const bool every_key = std::all_of(copies.begin(), copies.end(), [](const CertificateCopy& c) { return c.has_private_key; });

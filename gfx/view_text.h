@@ -41,10 +41,14 @@ struct DetailRow {
     bool operator==(const DetailRow&) const = default;
 };
 // Thirteen rows of facts, then one "Location" row per copy (numbered when there are several).
+// detail_row_count says how many without building their texts: every mouse move hit-tests the pane.
+size_t detail_row_count(const CertificateEntry& entry);
 std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t now, Translate translate = &tr,
                                        std::string_view language = current_language());
 // "label: value" per row, joined by line feeds, none after the last.
 std::string copy_all_text(const std::vector<DetailRow>& rows);
+// The pane's button that copies every row.
+std::string_view copy_all_label();
 // "Copied: <label>".
 std::string copied_notice(std::string_view label, Translate translate = &tr);
 

@@ -78,10 +78,10 @@ std::string drive_of_path(std::wstring_view folder)
 
 ExpirySummary expiry_summary(const std::vector<CertificateEntry>& entries, int64_t now)
 {
-    // Every frame counts every entry, so the calendar is asked only near the threshold: an end more
-    // than 33 days of seconds away is at least 31 calendar days away in any time zone, whatever
+    // Every frame counts every entry, so the calendar is asked only near the threshold: an end two
+    // days of seconds beyond it is past the threshold in calendar days in any time zone, whatever
     // daylight-saving or zone change lies between, and so plainly valid.
-    constexpr int64_t k_surely_valid_seconds = 33 * 86'400;
+    constexpr int64_t k_surely_valid_seconds = (k_soon_threshold_days + 2) * 86'400;
     ExpirySummary summary;
     for (const CertificateEntry& entry : entries) {
         if (is_expired(entry.info, now)) {

@@ -16,6 +16,12 @@ struct CertificateEntry {
     std::vector<CertificateCopy> copies;
 };
 
+// The copy the entry's details were read from; none for an entry without copies.
+inline const CertificateCopy* first_copy_of(const CertificateEntry& entry)
+{
+    return entry.copies.empty() ? nullptr : &entry.copies.front();
+}
+
 // The result of one scan.
 struct Inventory {
     std::vector<CertificateEntry> entries;  // in list order

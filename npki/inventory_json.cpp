@@ -35,7 +35,7 @@ json entry_json(const CertificateEntry& entry, int64_t now, std::string_view lan
     const CertificateInfo& info = entry.info;
     const PolicyClass policy_class = classify_policies(info.policy_oids);
     const Expiry expiry = expiry_of(info.not_after, now);
-    const CertificateCopy* first_copy = entry.copies.empty() ? nullptr : &entry.copies.front();
+    const CertificateCopy* first_copy = first_copy_of(entry);
 
     json copies = json::array();
     for (const CertificateCopy& copy : entry.copies) copies.push_back(copy_json(copy, translate));

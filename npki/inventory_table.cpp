@@ -73,7 +73,7 @@ std::string inventory_table(const Inventory& inventory, int64_t now, std::string
     rows.reserve(inventory.entries.size());
     for (const CertificateEntry& entry : inventory.entries) {
         const CertificateInfo& info = entry.info;
-        const CertificateCopy* first_copy = entry.copies.empty() ? nullptr : &entry.copies.front();
+        const CertificateCopy* first_copy = first_copy_of(entry);
         Row row{holder_name(info.subject_cn), issuer_display_name(info, first_copy, language),
                 list_purpose_text(classify_policies(info.policy_oids), info.policy_oids, translate),
                 until_text(info, translate), status_badge(expiry_of(info.not_after, now), translate).text};

@@ -86,12 +86,15 @@ bool is_folder_named(std::wstring_view name, std::string_view ascii_upper)
     return true;
 }
 
+bool is_link(uint32_t attributes, uint32_t reparse_tag)
+{
+    return (attributes & k_attribute_reparse_point) && (reparse_tag & k_reparse_name_surrogate);
+}
+
 bool is_walkable_folder(uint32_t attributes, uint32_t reparse_tag)
 {
-    if (!(attributes & k_attribute_directory)) return false;
-    // A link's target may lie anywhere (another disk, a loop back up the tree): never entered.
-    if ((attributes & k_attribute_reparse_point) && (reparse_tag & k_reparse_name_surrogate)) return false;
-    return true;
+    // A link is never entered.
+    return (attributes & k_attribute_directory) && !is_link(attributes, reparse_tag);
 }
 
 void sort_by_utf8_name(std::vector<Path>& paths, std::vector<std::string>& names)

@@ -72,6 +72,9 @@ void sort_inventory(std::vector<CertificateEntry>& entries, int64_t scan_time);
 // link. Symbolic links, junctions and mount points (reparse tags with the name-surrogate bit) are
 // left out; other reparse points (such as cloud placeholders) are ordinary folders.
 bool is_walkable_folder(uint32_t attributes, uint32_t reparse_tag);
+// A symbolic link or junction (a name surrogate): its target may lie anywhere, another disk or a loop
+// back up the tree.
+bool is_link(uint32_t attributes, uint32_t reparse_tag);
 
 // "NPKI" or "USER" in any mix of ASCII letter case; nothing else (no trimming, no other letters).
 bool is_folder_named(std::wstring_view name, std::string_view ascii_upper);

