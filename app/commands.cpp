@@ -125,15 +125,40 @@ void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome)
     if (outcome.rescan == Rescan::Now) start_scan(*state);
 }
 
+void on_press(HWND hwnd, float x, float y)
+{
+    {
+        auto state = window_state_slot().take();
+        if (!state) return;  // busy (a modal loop further up) or gone: no press to remember
+        state->pressed = hit_test(*state, x, y);
+    }
+    SetCapture(hwnd);  // with the state given back: the capture change is a message of its own
+}
+
 void on_click(HWND hwnd, float x, float y)
 {
     HitTarget target;
     {
         auto state = window_state_slot().take();
         if (!state) return;  // busy (a modal loop further up) or gone: the click is dropped
+        const std::optional<HitTarget> pressed = std::exchange(state->pressed, std::nullopt);
+        if (!pressed) return;  // a release that follows no press of ours
+        // Captured, the release may come from anywhere on the screen; outside the client area it
+        // lands on nothing.
+        RECT client{};
+        const POINT point{static_cast<LONG>(x), static_cast<LONG>(y)};
+        if (!GetClientRect(hwnd, &client) || !PtInRect(&client, point)) return;
         target = hit_test(*state, x, y);
+        if (!(target == *pressed)) return;  // pressed on one target, released on another
     }
+    if (GetCapture() == hwnd) ReleaseCapture();
     run_command(hwnd, target, x, y);
+}
+
+void on_capture_lost()
+{
+    auto state = window_state_slot().take();
+    if (state) state->pressed.reset();
 }
 
 void run_command(HWND hwnd, const HitTarget& target, float x, float y)

@@ -97,7 +97,9 @@ void on_key_down(HWND hwnd, WPARAM virtual_key, LPARAM key_data)
     case KeyCommand::Activate: {
         // Held down, Enter would open a card's pane and then copy its first row over and over.
         const bool repeated = (key_data & (LPARAM{1} << 30)) != 0;
-        if (repeated || !focusable(shape, state->focus)) break;
+        // Only a focus the user can see acts: after a click opened the pane its first row holds the
+        // focus unseen, and Enter would copy that row over whatever the clipboard held.
+        if (repeated || !state->focus_cues || !focusable(shape, state->focus)) break;
         const HitTarget target = state->focus;
         // Menus and choosers open below the element, at its bottom-left corner, not at the pointer.
         const RectF rect = target_rect(*state, target).value_or(RectF{});

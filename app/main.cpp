@@ -2,11 +2,13 @@
 
 #include "app/startup.h"
 #include "base/command_line.h"
+#include "base/error_mode.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    fail_critical_errors_quietly();  // before anything can touch a drive
     try {
         // The full argument vector with the program's path first, which takes part in the option
         // comparisons like any other argument.

@@ -29,18 +29,49 @@ bool auto_update_on(std::optional<uint32_t> stored)
     return !stored || *stored != 0;
 }
 
+namespace {
+
+constexpr size_t k_flags_offset = 4;
+constexpr size_t k_show_cmd_offset = 8;
+constexpr size_t k_normal_rect_offset = 28;
+constexpr uint32_t k_sw_showmaximized = 3;
+constexpr uint32_t k_wpf_restoretomaximized = 2;
+
+uint32_t get32(std::span<const uint8_t> bytes, size_t offset)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) value |= uint32_t{bytes[offset + i]} << (8 * i);
+    return value;
+}
+
+void put32(std::span<uint8_t> bytes, size_t offset, uint32_t value)
+{
+    for (size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+std::array<uint8_t, k_placement_size> placement_to_store(std::span<const uint8_t, k_placement_size> reported,
+                                                         const ClosingWindow& window)
+{
+    std::array<uint8_t, k_placement_size> stored{};
+    std::copy(reported.begin(), reported.end(), stored.begin());
+    if (!window.minimised && !window.maximised) {
+        for (size_t i = 0; i < window.rect.size(); ++i)
+            put32(stored, k_normal_rect_offset + 4 * i, static_cast<uint32_t>(window.rect[i]));
+    } else if (window.minimised && (get32(stored, k_flags_offset) & k_wpf_restoretomaximized) != 0) {
+        put32(stored, k_show_cmd_offset, k_sw_showmaximized);
+    }
+    return stored;
+}
+
 std::optional<RestoredPlacement> restored_placement(std::span<const uint8_t> stored)
 {
     if (stored.size() != k_placement_size) return std::nullopt;  // not a WINDOWPLACEMENT: default placement
     RestoredPlacement result;
     std::memcpy(result.bytes.data(), stored.data(), k_placement_size);
-    constexpr size_t flags_offset = 4;
-    constexpr size_t show_cmd_offset = 8;
-    constexpr uint32_t sw_showmaximized = 3;
-    uint32_t show_cmd = 0;
-    for (size_t i = 0; i < 4; ++i) show_cmd |= uint32_t{result.bytes[show_cmd_offset + i]} << (8 * i);
-    result.maximised = show_cmd == sw_showmaximized;
-    std::fill_n(result.bytes.begin() + flags_offset, 4, uint8_t{0});
-    std::fill_n(result.bytes.begin() + show_cmd_offset, 4, uint8_t{0});
+    result.maximised = get32(result.bytes, k_show_cmd_offset) == k_sw_showmaximized;
+    std::fill_n(result.bytes.begin() + k_flags_offset, 4, uint8_t{0});
+    std::fill_n(result.bytes.begin() + k_show_cmd_offset, 4, uint8_t{0});
     return result;
 }

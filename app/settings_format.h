@@ -35,3 +35,19 @@ struct RestoredPlacement {
 // hidden and flags 0 drops any stale restore-to-maximised bit. Any size but exactly 44 bytes is
 // refused (the caller then uses the default placement).
 std::optional<RestoredPlacement> restored_placement(std::span<const uint8_t> stored);
+
+// What the window is doing when it closes, beyond what GetWindowPlacement reports.
+struct ClosingWindow {
+    bool minimised = false;
+    bool maximised = false;
+    // GetWindowRect moved into workspace coordinates, the placement's own: left, top, right, bottom.
+    std::array<int32_t, 4> rect{};
+};
+
+// The "Placement" to store from what GetWindowPlacement reported. GetWindowPlacement keeps the
+// pre-snap rectangle of a window snapped to half the screen, and says "minimised" of one minimised from
+// maximised; stored as reported, the window would reopen at a size the user no longer had, or normal.
+// So a window that is neither minimised nor maximised stores the rectangle it actually has, and a
+// minimised one that restores to maximised (WPF_RESTORETOMAXIMIZED) stores showCmd SW_SHOWMAXIMIZED.
+std::array<uint8_t, k_placement_size> placement_to_store(std::span<const uint8_t, k_placement_size> reported,
+                                                         const ClosingWindow& window);

@@ -17,8 +17,11 @@
 #include "gfx/main_view.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <utility>
 
 #include <windows.h>
@@ -72,11 +75,39 @@ LRESULT on_paint(HWND hwnd)
     return 0;
 }
 
+// GetWindowRect in the placement's workspace coordinates: relative to the work area of the window's
+// monitor, so a taskbar on the top or left edge shifts them. Empty when it cannot be read.
+std::optional<std::array<int32_t, 4>> workspace_window_rect(HWND hwnd)
+{
+    RECT rect{};
+    if (!GetWindowRect(hwnd, &rect)) return std::nullopt;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) return std::nullopt;
+    const LONG dx = monitor.rcMonitor.left - monitor.rcWork.left;
+    const LONG dy = monitor.rcMonitor.top - monitor.rcWork.top;
+    return std::array<int32_t, 4>{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+}
+
 LRESULT on_close(HWND hwnd)
 {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
-    if (GetWindowPlacement(hwnd, &placement)) write_placement(placement);  // a failed write is ignored
+    if (GetWindowPlacement(hwnd, &placement)) {
+        ClosingWindow window;
+        window.minimised = IsIconic(hwnd) != FALSE;
+        window.maximised = IsZoomed(hwnd) != FALSE;
+        const std::optional<std::array<int32_t, 4>> rect = workspace_window_rect(hwnd);
+        // Without its rectangle a normal window keeps the reported one: still a usable placement.
+        if (rect || window.minimised || window.maximised) {
+            if (rect) window.rect = *rect;
+            std::array<uint8_t, k_placement_size> reported{};
+            std::memcpy(reported.data(), &placement, sizeof(placement));
+            const std::array<uint8_t, k_placement_size> stored = placement_to_store(reported, window);
+            std::memcpy(&placement, stored.data(), sizeof(placement));
+        }
+        write_placement(placement);  // a failed write is ignored
+    }
     DestroyWindow(hwnd);
     return 0;
 }
@@ -110,11 +141,21 @@ LRESULT on_system_colour_change(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-// A mouse button: the focus ring goes; the press itself does nothing more.
+// A mouse button: the focus ring goes; a left press also marks what the release may act on.
 LRESULT on_button_down(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
     hide_focus_cues();
+    if (message == WM_LBUTTONDOWN) on_press(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
     return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT on_button_up(HWND hwnd, LPARAM lparam)
+{
+    hide_focus_cues();
+    on_click(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
+    // Whatever the release did, the capture of the press ends with it.
+    if (GetCapture() == hwnd) ReleaseCapture();
+    return 0;
 }
 
 LRESULT on_get_min_max_info(HWND hwnd, MINMAXINFO* info)
@@ -254,10 +295,8 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: return on_button_down(hwnd, message, wparam, lparam);
-    case WM_LBUTTONUP:
-        hide_focus_cues();
-        on_click(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
-        return 0;
+    case WM_LBUTTONUP: return on_button_up(hwnd, lparam);
+    case WM_CAPTURECHANGED: on_capture_lost(); return 0;
     case WM_MOUSEWHEEL: return on_mouse_wheel(static_cast<int16_t>(HIWORD(wparam)));
     case WM_DEVICECHANGE: return on_device_change(hwnd, wparam);
     case WM_MOUSELEAVE: return on_mouse_leave(hwnd);

@@ -25,5 +25,9 @@ struct WindowState : ViewState {
     std::vector<Path> command_line_roots;  // from --root; fixed for the life of the process
     bool rescan_pending = false;           // a scan was asked for while one ran
     bool leave_tracking = false;           // WM_MOUSELEAVE tracking is armed
+    // What the left button was pressed on in the client area, while it is held and the mouse captured.
+    // A release acts only on the target of its own press: Windows also sends a button-up that follows
+    // no press of ours (a title-bar double-click that maximises, a dialog closed by a double-click).
+    std::optional<HitTarget> pressed;
     UiaEventQueue uia_events;
 };

@@ -3,6 +3,7 @@
 // command line it does not understand, 1 when the output could not be written.
 
 #include "base/command_line.h"
+#include "base/error_mode.h"
 #include "base/text.h"
 #include "i18n/catalogue.h"
 #include "npki/inventory_json.h"
@@ -78,6 +79,7 @@ int run()
 
 int main()
 {
+    fail_critical_errors_quietly();  // before anything can touch a drive
     try {
         return run();
     } catch (const std::exception&) {

@@ -21,12 +21,21 @@ LONG WINAPI on_unhandled_exception(EXCEPTION_POINTERS* info)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// GoogleTest sets SEM_FAILCRITICALERRORS when it starts running tests. The programs must set it
+// themselves, and a child started from a test would inherit it and hide one that forgot to: it is taken
+// out again before the first test.
+class NoInheritedCriticalErrorMode : public testing::Environment {
+public:
+    void SetUp() override { SetErrorMode(GetErrorMode() & ~UINT{SEM_FAILCRITICALERRORS}); }
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     SetUnhandledExceptionFilter(on_unhandled_exception);
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetErrorMode(SEM_NOGPFAULTERRORBOX);
     testing::InitGoogleTest(&argc, argv);
+    testing::AddGlobalTestEnvironment(new NoInheritedCriticalErrorMode);  // GoogleTest owns and deletes it
     return RUN_ALL_TESTS();
 }

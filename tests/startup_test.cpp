@@ -1,14 +1,20 @@
 #include "app/settings_format.h"
 #include "app/startup_logic.h"
+#include "base/error_mode.h"
+#include "support/source_tree.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
+
+#include <windows.h>
 
 namespace {
 
@@ -186,6 +192,87 @@ TEST(AutomaticCheck, DayRuleAndSwitchDecideWhetherItRuns)
     for (const auto& c : k_cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(automatic_check_due(c.on, c.now, c.last), c.due);
+    }
+}
+
+
+TEST(PlacementToStore, ActualRectangleAndRestoreToMaximisedAreKept)
+{
+    const std::array<int32_t, 4> reported_rect{100, 100, 1100, 860};  // the size before a snap
+    const std::array<int32_t, 4> actual{0, 0, 960, 1040};               // snapped to the left half
+    const struct {
+        const char* name;
+        uint32_t flags;
+        uint32_t show_cmd;
+        ClosingWindow window;
+        uint32_t stored_show_cmd;
+        std::array<int32_t, 4> stored_rect;
+    } k_cases[] = {
+        {"normal window stores where it is", 0, 1, {false, false, actual}, 1, actual},
+        {"maximised keeps the normal rectangle", 0, 3, {false, true, actual}, 3, reported_rect},
+        {"minimised from normal reopens normal", 0, 2, {true, false, actual}, 2, reported_rect},
+        {"minimised from maximised reopens maximised", 2, 2, {true, false, actual}, 3, reported_rect},
+        {"restore-to-maximised of a normal window is moot", 2, 1, {false, false, actual}, 1, actual},
+        {"negative coordinates on a left monitor", 0, 1, {false, false, {-1920, -8, -960, 1032}}, 1,
+         {-1920, -8, -960, 1032}},
+    };
+    for (const auto& c : k_cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> bytes = placement_bytes(c.flags, c.show_cmd);
+        auto put = [&](size_t offset, int32_t v) {
+            for (size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+        };
+        for (size_t i = 0; i < 4; ++i) put(28 + 4 * i, reported_rect[i]);
+        put(12, -32000);  // minimised position, kept as reported
+        std::array<uint8_t, k_placement_size> reported{};
+        std::copy(bytes.begin(), bytes.end(), reported.begin());
+
+        const std::array<uint8_t, k_placement_size> stored = placement_to_store(reported, c.window);
+        auto get = [&](size_t offset) {
+            uint32_t v = 0;
+            for (size_t i = 0; i < 4; ++i) v |= uint32_t{stored[offset + i]} << (8 * i);
+            return static_cast<int32_t>(v);
+        };
+        EXPECT_EQ(get(0), 44);
+        EXPECT_EQ(static_cast<uint32_t>(get(4)), c.flags);
+        EXPECT_EQ(static_cast<uint32_t>(get(8)), c.stored_show_cmd);
+        EXPECT_EQ(get(12), -32000);
+        for (size_t i = 0; i < 4; ++i) EXPECT_EQ(get(28 + 4 * i), c.stored_rect[i]) << "rect " << i;
+        // What is stored reads back as the window it was.
+        ASSERT_TRUE(restored_placement(stored).has_value());
+        EXPECT_EQ(restored_placement(stored)->maximised, c.stored_show_cmd == 3);
+    }
+}
+
+TEST(ErrorMode, StartUpStepFailsCriticalErrorsQuietly)
+{
+    // The test runner itself does not set it, so a program that forgot to would be caught by the
+    // tests that start it as a child.
+    const UINT before = GetErrorMode();
+    EXPECT_EQ(before & SEM_FAILCRITICALERRORS, 0u);
+    fail_critical_errors_quietly();
+    const UINT after = GetErrorMode();
+    SetErrorMode(before);
+    EXPECT_NE(after & SEM_FAILCRITICALERRORS, 0u);
+    EXPECT_EQ(after & ~UINT{SEM_FAILCRITICALERRORS}, before & ~UINT{SEM_FAILCRITICALERRORS});  // the rest kept
+}
+
+TEST(ErrorMode, BothProgramsSetItBeforeAnythingElse)
+{
+    const struct {
+        const char* file;
+        const char* entry;
+    } k_programs[] = {{"app/main.cpp", "int WINAPI wWinMain("}, {"npki/scan_tool.cpp", "int main("}};
+    for (const auto& program : k_programs) {
+        SCOPED_TRACE(program.file);
+        std::ifstream in(source_tree() / program.file);
+        const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const size_t entry = text.find(program.entry);
+        ASSERT_NE(entry, std::string::npos);
+        const size_t body = text.find('{', entry);
+        ASSERT_NE(body, std::string::npos);
+        const size_t first = text.find_first_not_of(" \r\n\t", body + 1);
+        EXPECT_EQ(text.compare(first, 31, "fail_critical_errors_quietly();"), 0) << text.substr(first, 40);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/window_proc.h"
 #include "base/clock.h"
+#include "gfx/hit_test.h"
 #include "gfx/main_view.h"
 #include "gfx/view_text.h"
 #include "i18n/catalogue.h"
@@ -23,6 +24,8 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -481,6 +484,43 @@ TEST_F(MainWindow, DeviceBurstStartsOneScanAfterTheDebounce)
     EXPECT_EQ(with_state([](WindowState& s) { return s.folders_checked; }), 1u);
     // The burst armed one one-shot timer, so no second scan follows.
     EXPECT_FALSE(pump_until(scanning, 1.5));
+}
+
+
+TEST_F(MainWindow, ReleaseActsOnlyOnTheTargetOfItsOwnPress)
+{
+    fill_state([](WindowState& s) {
+        s.entries = std::vector<CertificateEntry>{entry("CN=A", "01"), entry("CN=B", "02"), entry("CN=C", "03")};
+    });
+    const LPARAM first = MAKELPARAM(100, 200), second = MAKELPARAM(100, 306);
+    ASSERT_EQ(with_state([](WindowState& s) { return hit_test(s, 100, 200); }), (HitTarget{HitKind::Card, CardAction::Copy, 0}));
+    ASSERT_EQ(with_state([](WindowState& s) { return hit_test(s, 100, 306); }), (HitTarget{HitKind::Card, CardAction::Copy, 1}));
+    const auto opened = [&] { return with_state([](WindowState& s) { return s.selection; }); };
+    const struct {
+        const char* name;
+        std::vector<std::pair<UINT, LPARAM>> messages;
+        std::optional<size_t> opened;
+    } k_cases[] = {
+        {"a release without a press", {{WM_LBUTTONUP, first}}, std::nullopt},
+        {"pressed on one card, released on another", {{WM_LBUTTONDOWN, first}, {WM_LBUTTONUP, second}}, std::nullopt},
+        {"the capture went elsewhere meanwhile",
+         {{WM_LBUTTONDOWN, first}, {WM_CAPTURECHANGED, 0}, {WM_LBUTTONUP, first}}, std::nullopt},
+        {"released outside the client area", {{WM_LBUTTONDOWN, first}, {WM_LBUTTONUP, MAKELPARAM(100, 30000)}},
+         std::nullopt},
+        {"a second release after the click", {{WM_LBUTTONDOWN, first}, {WM_LBUTTONUP, first}, {WM_KEYDOWN, VK_ESCAPE},
+                                              {WM_LBUTTONUP, first}}, std::nullopt},
+        {"pressed and released on the same card", {{WM_LBUTTONDOWN, second}, {WM_LBUTTONUP, second}}, 1},
+    };
+    for (const auto& c : k_cases) {
+        SCOPED_TRACE(c.name);
+        with_state([](WindowState& s) { s.selection.reset(); s.pressed.reset(); return 0; });
+        for (const auto& [message, lparam] : c.messages) {
+            if (message == WM_KEYDOWN) SendMessageW(hwnd_, message, static_cast<WPARAM>(lparam), 0);
+            else SendMessageW(hwnd_, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, message == WM_KEYDOWN ? 0 : lparam);
+        }
+        EXPECT_EQ(opened(), c.opened);
+        EXPECT_NE(GetCapture(), hwnd_) << "the mouse stays captured";
+    }
 }
 
 }  // namespace
