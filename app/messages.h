@@ -17,6 +17,7 @@ inline constexpr UINT WM_APP_INVOKE = WM_APP + 5;
 inline constexpr UINT_PTR TIMER_NOTICE = 1;    // removes the status notice
 inline constexpr UINT_PTR TIMER_SCANNING = 2;  // repaints while a scan runs
 inline constexpr UINT_PTR TIMER_RESCAN = 3;    // one-shot rescan after a device or file change
+inline constexpr UINT_PTR TIMER_GFX_RETRY = 4; // one-shot: try again to make the drawing resources
 
 inline constexpr UINT k_scanning_tick_ms = 150;
 inline constexpr UINT k_device_rescan_delay_ms = 800;

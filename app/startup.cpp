@@ -88,8 +88,9 @@ int run_vessop(std::span<const std::wstring> args)
     WindowState state;
     state.command_line_roots = options.roots;
     state.hwnd = hwnd;
-    state.gfx = create_gfx(hwnd, dpi);  // without it the window opens and works, but draws nothing
     state.dpi = dpi;
+    // Without them the window opens and works, and tries again shortly to draw.
+    create_gfx_or_retry(state);
     state.dark = dark;
     state.high_contrast = read_high_contrast();
     start_scan(state);  // before the window shows: the first frame already says it is searching

@@ -54,6 +54,7 @@ LRESULT on_size(HWND hwnd)
     if (!state) return 0;
     RECT rect{};
     if (!GetClientRect(hwnd, &rect)) rect = {};
+    ensure_gfx(*state);  // a device that came back: made at the new size below
     if (state->gfx) {
         resize_gfx(*state->gfx, static_cast<uint32_t>(std::max<LONG>(rect.right - rect.left, 1)),
                    static_cast<uint32_t>(std::max<LONG>(rect.bottom - rect.top, 1)));
@@ -68,7 +69,13 @@ LRESULT on_paint(HWND hwnd)
 {
     {
         auto state = window_state_slot().take();
-        if (state) paint_frame(*state);
+        if (state) {
+            paint_frame(*state);
+            // Drawing resources still missing (a device lost and not back yet): the timer brings the
+            // next attempt, since nothing else may repaint a window that shows no change.
+            if (const std::optional<uint32_t> wait = gfx_retry_wait_ms(*state))
+                SetTimer(hwnd, TIMER_GFX_RETRY, std::max<uint32_t>(*wait, USER_TIMER_MINIMUM), nullptr);
+        }
     }
     // Always, also when nothing was drawn: an invalid window would get WM_PAINT forever.
     ValidateRect(hwnd, nullptr);
@@ -193,6 +200,7 @@ LRESULT on_timer(HWND hwnd, UINT message, WPARAM id, LPARAM lparam)
     case TIMER_NOTICE: return on_notice_timer(hwnd);
     case TIMER_SCANNING: repaint(hwnd); return 0;  // the searching dots move
     case TIMER_RESCAN: return on_rescan_timer(hwnd);
+    case TIMER_GFX_RETRY: KillTimer(hwnd, TIMER_GFX_RETRY); repaint(hwnd); return 0;  // the paint tries
     default: return DefWindowProcW(hwnd, message, id, lparam);
     }
 }

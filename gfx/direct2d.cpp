@@ -10,8 +10,12 @@
 #include "gfx/main_view.h"
 #include "gfx/view_state.h"
 #include "gfx/palette.h"
+#include "gfx/swap_chain_calls.h"
+#include "i18n/catalogue.h"
+#include "i18n/language.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <d2d1_1helper.h>
 #include <d3d11.h>
@@ -49,11 +53,14 @@ bool is_device_loss(HRESULT hr)
 
 HRESULT make_text_formats(IDWriteFactory* factory, float scale, TextFormats& out)
 {
+    // The program's language, not an empty locale: DirectWrite would otherwise draw the Han characters
+    // of Japanese and Chinese texts in whatever region's forms it takes as the default.
+    const wchar_t* locale = locale_name_of(current_language());
     TextFormats made;
     for (size_t i = 0; i < made.size(); ++i) {
         const StyleFont& font = k_formats[i];
         const HRESULT hr = factory->CreateTextFormat(font.family, nullptr, font.weight, DWRITE_FONT_STYLE_NORMAL,
-                                                     DWRITE_FONT_STRETCH_NORMAL, font.size_dip * scale, L"",
+                                                     DWRITE_FONT_STRETCH_NORMAL, font.size_dip * scale, locale,
                                                      &made[i]);
         if (FAILED(hr)) return hr;  // the formats made so far are released with `made`
     }
@@ -141,7 +148,7 @@ HRESULT create_gfx_or_error(HWND hwnd, uint32_t dpi, Gfx& gfx)
     desc.SwapEffect = DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL;
     desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
     desc.Flags = 0;
-    hr = dxgi_factory->CreateSwapChainForHwnd(d3d_device.Get(), hwnd, &desc, nullptr, nullptr, &gfx.swap_chain);
+    hr = create_window_swap_chain(*dxgi_factory.Get(), *d3d_device.Get(), hwnd, desc, gfx.swap_chain);
     if (FAILED(hr)) return hr;
     dxgi_factory->MakeWindowAssociation(hwnd, DXGI_MWA_NO_ALT_ENTER);  // failure ignored
 
@@ -159,11 +166,14 @@ HRESULT create_gfx_or_error(HWND hwnd, uint32_t dpi, Gfx& gfx)
     return S_OK;
 }
 
+// The old resources go first, swap chain and all, and only then are new ones made: a second
+// flip-model swap chain for the window would fail while the first one still exists. When the new
+// ones cannot be made yet, ensure_gfx tries again shortly.
 void recreate_after_device_loss(ViewState& state)
 {
-    std::optional<Gfx> fresh = create_gfx(state.hwnd, state.dpi);
-    state.gfx.reset();  // released whether or not the new one could be made
-    state.gfx = std::move(fresh);
+    release_gfx(state.gfx);
+    state.gfx_retry = GfxRetry{};  // the first attempt is due at once
+    ensure_gfx(state);
     InvalidateRect(state.hwnd, nullptr, FALSE);
 }
 
@@ -198,9 +208,69 @@ void remake_text_formats(Gfx& gfx, uint32_t dpi)
     }
 }
 
+void release_gfx(std::optional<Gfx>& gfx)
+{
+    if (!gfx) return;
+    // Kept past the release: the device context that has to let go of the swap chain.
+    ComPtr<ID3D11DeviceContext> immediate;
+    ComPtr<ID3D11Device> device;
+    if (gfx->swap_chain && SUCCEEDED(gfx->swap_chain->GetDevice(IID_PPV_ARGS(&device))))
+        device->GetImmediateContext(&immediate);
+    if (gfx->device_context) gfx->device_context->SetTarget(nullptr);
+    gfx.reset();
+    // Deferred destruction: a released flip-model swap chain lives on until the context that used it
+    // has its state cleared and is flushed.
+    if (immediate) {
+        immediate->ClearState();
+        immediate->Flush();
+    }
+}
+
+uint32_t gfx_retry_delay_ms(uint32_t failures)
+{
+    // A device that is back at once (a reset, a driver that restarted) is found within a tenth of a
+    // second; one that takes longer, four times a second for two seconds, then once a second for
+    // half a minute, then every five seconds.
+    if (failures <= 1) return 100;
+    if (failures <= 9) return 250;
+    if (failures <= 39) return 1000;
+    return 5000;
+}
+
+void create_gfx_or_retry(ViewState& state)
+{
+    state.gfx_retry = GfxRetry{};
+    ensure_gfx(state);
+}
+
+bool ensure_gfx(ViewState& state)
+{
+    if (state.gfx) return true;
+    if (!state.gfx_retry) return false;
+    const double now = state.clock();
+    if (now < state.gfx_retry->next_attempt) return false;
+    state.gfx = create_gfx(state.hwnd, state.dpi);
+    if (!state.gfx) {
+        ++state.gfx_retry->failures;
+        state.gfx_retry->next_attempt = now + gfx_retry_delay_ms(state.gfx_retry->failures) / 1000.0;
+        return false;
+    }
+    state.gfx_retry.reset();
+    // The new swap chain matches the client area as it is now, and shows nothing until drawn.
+    InvalidateRect(state.hwnd, nullptr, FALSE);
+    return true;
+}
+
+std::optional<uint32_t> gfx_retry_wait_ms(const ViewState& state)
+{
+    if (state.gfx || !state.gfx_retry) return std::nullopt;
+    const double wait_s = std::max(state.gfx_retry->next_attempt - state.clock(), 0.0);
+    return static_cast<uint32_t>(std::min(std::ceil(wait_s * 1000.0), 60000.0));
+}
+
 void paint_frame(ViewState& state)
 {
-    if (!state.gfx) return;
+    if (!ensure_gfx(state)) return;
     Gfx& gfx = *state.gfx;
 
     if (!gfx.target_bitmap) {
@@ -231,6 +301,6 @@ void paint_frame(ViewState& state)
         recreate_after_device_loss(state);
         return;
     }
-    const HRESULT presented = gfx.swap_chain->Present(1, 0);
+    const HRESULT presented = present_frame(*gfx.swap_chain.Get());
     if ((static_cast<uint32_t>(presented) & ~2u) == k_device_lost) recreate_after_device_loss(state);
 }

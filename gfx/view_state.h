@@ -31,6 +31,7 @@ struct ViewState {
     HitTarget hover;
     HWND hwnd = nullptr;
     std::optional<Gfx> gfx;  // absent when the drawing resources could not be made
+    std::optional<GfxRetry> gfx_retry;  // set while they are absent and are to be made again
     uint64_t folders_checked = 0;
     uint32_t dpi = 96;
     float list_scroll = 0;

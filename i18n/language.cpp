@@ -32,3 +32,10 @@ std::string_view choose_language(const std::optional<std::string>& setting, uint
             if (*setting == language.code) return language.code;
     return code_for_windows(ui_language);
 }
+
+const wchar_t* locale_name_of(std::string_view code)
+{
+    for (const Language& language : k_languages)
+        if (language.code == code) return language.locale_name;
+    return k_languages[0].locale_name;
+}

@@ -3,6 +3,8 @@
 // a private Xvfb (tests/with_display.sh) and sets VESSOP_REQUIRE_DISPLAY so that a skip becomes a failure.
 
 #include "gfx/direct2d.h"
+#include "i18n/catalogue.h"
+#include "i18n/language.h"
 
 #include "app/window_proc.h"
 #include "app/window_state.h"
@@ -237,6 +239,10 @@ TEST(GfxDevice, DpiGivesScaledFontSizes)
             wchar_t family[64] = {};
             gfx->text_formats[i]->GetFontFamilyName(family, 64);
             EXPECT_STREQ(family, k_families[i]) << what;
+            // The program language's locale, so Han characters take that region's forms.
+            wchar_t locale[LOCALE_NAME_MAX_LENGTH] = {};
+            gfx->text_formats[i]->GetLocaleName(locale, LOCALE_NAME_MAX_LENGTH);
+            EXPECT_EQ(_wcsicmp(locale, locale_name_of(current_language())), 0) << what;  // Wine lower-cases it
         }
     }
 }
@@ -439,8 +445,62 @@ TEST(PaintFrame, FramesKeepTheResources)
         EXPECT_TRUE(state.gfx->target_bitmap);
     }
     WindowState without;
-    paint_frame(without);  // nothing to draw with: nothing happens
+    paint_frame(without);  // nothing to draw with, and nothing wanted: nothing happens
     EXPECT_FALSE(without.gfx);
+}
+
+double g_retry_now = 0;
+double retry_clock() { return g_retry_now; }
+
+TEST(PaintFrame, MissingResourcesAreMadeAgainWhenTheirAttemptIsDue)
+{
+    // A window that cannot have a swap chain (it is gone) fails every attempt; the attempts follow
+    // the schedule, never more than a few a second.
+    WindowState state;
+    state.hwnd = nullptr;
+    state.clock = &retry_clock;
+    g_retry_now = 100;
+    create_gfx_or_retry(state);
+    ASSERT_FALSE(state.gfx);
+    ASSERT_TRUE(state.gfx_retry);
+    EXPECT_EQ(state.gfx_retry->failures, 1u);
+    EXPECT_EQ(gfx_retry_wait_ms(state), std::optional<uint32_t>(100));
+    g_retry_now = 100.05;
+    paint_frame(state);  // not due yet: no attempt
+    EXPECT_EQ(state.gfx_retry->failures, 1u);
+    EXPECT_EQ(gfx_retry_wait_ms(state), std::optional<uint32_t>(50));
+    g_retry_now = 100.1;
+    paint_frame(state);
+    EXPECT_EQ(state.gfx_retry->failures, 2u);
+    EXPECT_EQ(gfx_retry_wait_ms(state), std::optional<uint32_t>(250));
+
+    // A window that can: the next due attempt makes them, and nothing is scheduled any more.
+    TestWindow window(320, 240);
+    REQUIRE_WINDOW(window);
+    state.hwnd = window.get();
+    state.dpi = 96;
+    g_retry_now = 101;
+    paint_frame(state);
+    EXPECT_TRUE(state.gfx);
+    EXPECT_FALSE(state.gfx_retry);
+    EXPECT_EQ(gfx_retry_wait_ms(state), std::nullopt);
+}
+
+TEST(GfxRetry, AttemptsStayAFewASecondAndThinOut)
+{
+    uint32_t previous = 0;
+    double elapsed_ms = 0;
+    for (uint32_t failures = 1; failures <= 200; ++failures) {
+        const uint32_t delay = gfx_retry_delay_ms(failures);
+        EXPECT_GE(delay, 100u) << failures;
+        EXPECT_GE(delay, previous) << "the schedule never speeds up again";
+        previous = delay;
+        elapsed_ms += delay;
+        if (failures == 5) {
+            EXPECT_LE(elapsed_ms, 1100) << "a device back after a second is found at once";
+        }
+    }
+    EXPECT_LE(previous, 5000u);
 }
 
 namespace {

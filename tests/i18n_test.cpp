@@ -6,6 +6,8 @@
 #include "i18n/translation.h"
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
 #include <nlohmann/json.hpp>
 
 #include <cctype>
@@ -97,6 +99,28 @@ TEST(ChooseLanguage, KnownSettingWinsElseWindowsDecides)
     for (const Case& c : k_cases) EXPECT_EQ(choose_language(c.setting, c.ui_language), c.code) << c.ui_language;
     for (const Language& language : k_languages)
         EXPECT_EQ(choose_language(std::string(language.code), 0x0412), language.code);
+}
+
+TEST(LocaleName, EachLanguageDrawsInItsRegionsForms)
+{
+    const struct {
+        std::string_view code;
+        const wchar_t* locale;
+    } k_cases[] = {
+        {"ko", L"ko-KR"}, {"en", L"en-US"}, {"ja", L"ja-JP"}, {"zh-Hans", L"zh-CN"}, {"zh-Hant", L"zh-TW"},
+        {"es", L"es-ES"}, {"fr", L"fr-FR"}, {"de", L"de-DE"}, {"pt", L"pt-BR"}, {"ru", L"ru-RU"},
+        {"", L"en-US"}, {"zh", L"en-US"}, {"KO", L"en-US"},  // not a code of the program's
+    };
+    for (const auto& c : k_cases) EXPECT_STREQ(locale_name_of(c.code), c.locale) << c.code;
+    // Every language has one, and each a different one: a missing row would draw in the wrong forms.
+    for (const Language& a : k_languages)
+        for (const Language& b : k_languages)
+            if (a.code != b.code) {
+                EXPECT_STRNE(a.locale_name, b.locale_name) << a.code << " " << b.code;
+            }
+    // Each is a locale name Windows knows.
+    for (const Language& language : k_languages)
+        EXPECT_TRUE(IsValidLocaleName(language.locale_name)) << language.code;
 }
 
 TEST(ChooseLanguage, WindowsLanguageMapsByPrimaryLanguage)

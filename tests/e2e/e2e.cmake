@@ -21,6 +21,13 @@ add_executable(e2e_vessop_high_contrast WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp $
 target_link_libraries(e2e_vessop_high_contrast PRIVATE vessop_app)
 target_link_options(e2e_vessop_high_contrast PRIVATE -municode)
 add_dependencies(e2e_vessop_high_contrast vessop_icon)
+# Vessop.exe whose swap chain calls lose the device on request and count the swap chains alive
+# (tests/e2e/device_loss_calls.cpp).
+add_executable(e2e_vessop_device_loss WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${VESSOP_E2E_DIR}/device_loss_calls.cpp
+                                          ${CMAKE_SOURCE_DIR}/res/vessop.rc)
+target_link_libraries(e2e_vessop_device_loss PRIVATE vessop_app)
+target_link_options(e2e_vessop_device_loss PRIVATE -municode)
+add_dependencies(e2e_vessop_device_loss vessop_icon)
 # The updater's tests: curl's stand-in (copied into the prefix as System32\curl.exe), a probe for
 # message boxes, version blocks and the swap attack.
 add_executable(e2e_curl_double ${VESSOP_E2E_DIR}/curl_double.cpp)
@@ -66,6 +73,8 @@ vessop_e2e_test(SettingsMenu run_menu.sh)
 vessop_e2e_test(KeyboardOnly run_keyboard.sh)
 vessop_e2e_test(HighContrastColours run_high_contrast.sh)
 vessop_e2e_test(ScreenReaderTree run_screen_reader.sh)
+vessop_e2e_test(DeviceLossRecovers run_device_loss.sh)
+vessop_e2e_test(ClicksNeedTheirOwnPress run_clicks.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.

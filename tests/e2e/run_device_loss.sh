@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Device loss: a build of Vessop whose Present reports DXGI_ERROR_DEVICE_REMOVED on request, and whose
+# next swap chain creation then fails too (tests/e2e/device_loss_calls.cpp). The window must draw its
+# cards again by itself within a second, and at no time may two swap chains exist for it.
+# Usage: run_device_loss.sh VESSOP_EXE
+. "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+E2E_EXE="$E2E_BIN/e2e_vessop_device_loss.exe"
+[ -f "$E2E_EXE" ] || e2e_fail "no $E2E_EXE"
+
+trigger=$E2E_TMP/lose-device
+export VESSOP_TEST_LOSE_DEVICE=$(e2e_winpath "$trigger")
+export VESSOP_TEST_GFX_LOG=$(e2e_winpath "$E2E_TMP/gfx.log")
+: >"$E2E_TMP/gfx.log"
+
+e2e_start_on_fixture 3
+read -r cx cy <<<"$(e2e_client_origin)"
+IFS=, read -r _ _ cw ch <<<"$(e2e_probe client)"
+content=$(( cw - 48 < 960 ? cw - 48 : 960 ))
+x0=$(( (cw - content + 1) / 2 ))
+middle=$((cx + x0 + content / 2))
+xdotool mousemove 0 0
+e2e_wait_pixel "$middle" $((cy + 152)) 227,230,234 20 || e2e_fail "no card before the loss"
+
+# The hover over the first card asks for a frame, whose Present loses the device; the frame that
+# follows the recovery shows the hovered outline. The program's own log times the recovery.
+touch "$trigger"
+xdotool mousemove "$middle" $((cy + 200))
+deadline=$((SECONDS + 10))
+while [ -e "$trigger" ]; do
+    [ $SECONDS -lt $deadline ] || e2e_fail "no frame was presented after the trigger"
+    sleep 0.05
+done
+e2e_wait_pixel "$middle" $((cy + 152)) 110,191,184 5 \
+    || e2e_fail "the window was not drawn again after the device loss; swap chains: $(tr '\n' ';' <"$E2E_TMP/gfx.log")"
+# And the rest of the window with it: the second card's outline, the header.
+e2e_shot "$E2E_TMP/after.png"
+e2e_expect_pixel "$E2E_TMP/after.png" "$middle" $((cy + 258)) 227,230,234 1 "second card after the recovery"
+e2e_expect_pixel "$E2E_TMP/after.png" $((cx + 300)) $((cy + 20)) 255,255,255 0 "header after the recovery"
+
+e2e_log "swap chains: $(tr '\n' ';' <"$E2E_TMP/gfx.log")"
+grep -q ' lost ' "$E2E_TMP/gfx.log" || e2e_fail "the device was never lost"
+grep -q ' create failed (injected) ' "$E2E_TMP/gfx.log" || e2e_fail "the first creation after the loss did not fail"
+[ "$(grep -c ' created ' "$E2E_TMP/gfx.log")" -ge 2 ] || e2e_fail "no second swap chain was made"
+# Windows refuses a second flip-model swap chain for the window while the first exists: the program
+# must not even try.
+grep -q 'still held' "$E2E_TMP/gfx.log" && e2e_fail "a swap chain was asked for while the old one was still held"
+grep -Eq 'live=([2-9]|[1-9][0-9])' "$E2E_TMP/gfx.log" && e2e_fail "two swap chains existed for the window at once"
+# The old swap chain was destroyed before the new one was made, and a frame was presented within a
+# second of the loss.
+python3 - "$E2E_TMP/gfx.log" <<'PY' || e2e_fail "the recovery was out of order or slow"
+import sys
+events = [(int(l.split(" ", 1)[0]), l.split(" ", 1)[1].split(" live=")[0]) for l in open(sys.argv[1]).read().splitlines()]
+names = [e for _, e in events]
+lost = names.index("lost")
+rest = names[lost + 1:]
+assert "destroyed" in rest and rest.index("destroyed") < rest.index("created"), names
+took = events[lost + 1 + rest.index("presented")][0] - events[lost][0]
+print("[e2e] a frame was presented %d ms after the loss" % took)
+assert took <= 1000, took
+PY
+e2e_pass
