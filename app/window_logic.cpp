@@ -56,3 +56,10 @@ HitTarget invoke_target(uint64_t wparam)
     target.index = wparam >> 16;
     return target;
 }
+
+std::optional<uint32_t> apply_dark_title_bar(bool dark, const std::function<bool(uint32_t, bool)>& set_attribute)
+{
+    for (uint32_t attribute : {k_dwm_dark_mode_attribute, k_dwm_dark_mode_attribute_before_2004})
+        if (set_attribute(attribute, dark)) return attribute;
+    return std::nullopt;
+}

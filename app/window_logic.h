@@ -6,6 +6,8 @@
 #include "gfx/hit_target.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 // TIMER_NOTICE runs 3000 ms after the latest show_notice. A notice is removed by a firing timer only
 // when it is at least this old: a notice that replaced another one after the timer started keeps its
@@ -46,3 +48,12 @@ HitTarget invoke_target(uint64_t wparam);
 
 // One wheel notch (120) moves 120 design pixels; turning the wheel away from the user scrolls up.
 float wheel_scroll_delta(int16_t wheel_delta, uint32_t dpi);
+
+// DWMWA_USE_IMMERSIVE_DARK_MODE: 20 is documented from Windows 11 and taken by Windows 10 2004 and
+// later; Windows 10 1809 to 1909 know it only as 19.
+inline constexpr uint32_t k_dwm_dark_mode_attribute = 20;
+inline constexpr uint32_t k_dwm_dark_mode_attribute_before_2004 = 19;
+
+// Sets the title bar's dark mode through `set_attribute` (attribute id, value; true when the system
+// took it), trying 20 and then 19. Returns the attribute that took, none when neither did.
+std::optional<uint32_t> apply_dark_title_bar(bool dark, const std::function<bool(uint32_t, bool)>& set_attribute);

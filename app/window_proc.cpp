@@ -33,8 +33,6 @@
 
 namespace {
 
-constexpr DWORD k_dwm_use_immersive_dark_mode = 20;
-
 float point_coordinate(WORD word)
 {
     return static_cast<float>(static_cast<int16_t>(word));
@@ -357,8 +355,16 @@ void repaint(HWND hwnd)
 
 void set_dark_title_bar(HWND hwnd, bool dark)
 {
-    const BOOL value = dark ? TRUE : FALSE;
-    DwmSetWindowAttribute(hwnd, k_dwm_use_immersive_dark_mode, &value, sizeof(value));
+    const std::optional<uint32_t> taken = apply_dark_title_bar(dark, [hwnd](uint32_t attribute, bool on) {
+        const BOOL value = on ? TRUE : FALSE;
+        return SUCCEEDED(DwmSetWindowAttribute(hwnd, attribute, &value, sizeof(value)));
+    });
+    if (!taken || !IsWindowVisible(hwnd)) return;  // a hidden window's frame is drawn anew when shown
+    // A visible frame keeps its old colours until it is next activated or resized: a caption painted
+    // inactive and then as it really is shows the new ones now, without changing the activation.
+    const bool active = GetActiveWindow() == hwnd;
+    DefWindowProcW(hwnd, WM_NCACTIVATE, active ? FALSE : TRUE, 0);
+    DefWindowProcW(hwnd, WM_NCACTIVATE, active ? TRUE : FALSE, 0);
 }
 
 void show_notice(WindowState& state, std::string text)

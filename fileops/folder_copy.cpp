@@ -176,8 +176,10 @@ uint32_t copy_certificate_folder(const Path& source, const Path& destination)
 
     DWORD error = ERROR_SUCCESS;
     for (const std::wstring& name : names) {
+        // An EFS-encrypted profile's files could not go to a FAT or exFAT USB stick otherwise
+        // (ERROR_ENCRYPTION_FAILED); the key file stays protected by its own password.
         if (!CopyFileExW(join_path(source, name).c_str(), join_path(staging.fresh, name).c_str(), nullptr, nullptr,
-                         nullptr, 0)) {
+                         nullptr, COPY_FILE_ALLOW_DECRYPTED_DESTINATION)) {
             error = failure();
             break;
         }

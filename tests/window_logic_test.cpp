@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include <optional>
+
+#include <algorithm>
+
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -184,4 +190,31 @@ TEST(StateSlot, DiscardWhenFreeDestroysAtOnce)
     EXPECT_FALSE(slot.filled());
 }
 
+
+TEST(DarkTitleBar, TwentyFirstThenNineteenForOlderWindows10)
+{
+    const struct {
+        const char* name;
+        std::vector<uint32_t> accepted;  // the attributes this Windows takes
+        std::optional<uint32_t> taken;
+        std::vector<uint32_t> tried;
+    } k_cases[] = {
+        {"Windows 11, Windows 10 2004 and later", {19, 20}, 20, {20}},
+        {"Windows 10 1809 to 1909", {19}, 19, {20, 19}},
+        {"older Windows 10", {}, std::nullopt, {20, 19}},
+    };
+    for (const auto& c : k_cases) {
+        SCOPED_TRACE(c.name);
+        for (bool dark : {false, true}) {
+            std::vector<uint32_t> tried;
+            const std::optional<uint32_t> taken = apply_dark_title_bar(dark, [&](uint32_t attribute, bool value) {
+                EXPECT_EQ(value, dark);
+                tried.push_back(attribute);
+                return std::find(c.accepted.begin(), c.accepted.end(), attribute) != c.accepted.end();
+            });
+            EXPECT_EQ(taken, c.taken);
+            EXPECT_EQ(tried, c.tried);
+        }
+    }
+}
 }  // namespace
