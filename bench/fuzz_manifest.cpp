@@ -169,8 +169,7 @@ private:
         Json value;
         value.kind = Json::Kind::Number;
         value.text = std::string(in_.substr(start, at_ - start));
-        // The one limit the rules allow a reader: a number beyond a double's range is refused.
-        if (!std::isfinite(std::strtod(value.text.c_str(), nullptr))) return std::nullopt;
+        // A number beyond a double's range is still a number: unusable as a size, ignored elsewhere.
         return value;
     }
 

@@ -62,6 +62,14 @@ TEST(Manifest, ValidatesEachRuleAndNormalisesTheDigest)
         {"size with exponent", manifest("1", ok_url, ",\"size\":1e3"), info("1", ok_url)},
         {"size as a string", manifest("1", ok_url, ",\"size\":\"123\""), info("1", ok_url)},
         {"size null", manifest("1", ok_url, ",\"size\":null"), info("1", ok_url)},
+        // a number beyond a double's range is as unusable as a negative one, not a broken manifest
+        {"size beyond a double", manifest("1", ok_url, ",\"size\":1e400"), info("1", ok_url)},
+        {"negative size beyond a double", manifest("1", ok_url, ",\"size\":-1E+400"), info("1", ok_url)},
+        {"size of 400 digits", manifest("1", ok_url, ",\"size\":" + std::string(400, '9')), info("1", ok_url)},
+        {"size too small for a double", manifest("1", ok_url, ",\"size\":1e-400"), info("1", ok_url)},
+        {"ignored member beyond a double", manifest("0.2.0", ok_url, ",\"x\":[1e999,{\"y\":-2e308}]"), info("0.2.0", ok_url)},
+        {"such a number inside a string stays", manifest("0.2.0", ok_url, ",\"size\":7,\"x\":\"1e999 \\\" 1e999\""),
+         info("0.2.0", ok_url, 7)},
         // failures
         {"leading v", manifest("v0.2.0", ok_url), std::nullopt},
         {"33-byte version", manifest(std::string(33, '1'), ok_url), std::nullopt},
@@ -87,7 +95,9 @@ TEST(Manifest, ValidatesEachRuleAndNormalisesTheDigest)
         {"a string", "\"0.2.0\"", std::nullopt},
         {"empty text", "", std::nullopt},
         {"trailing comma", manifest("0.2.0", ok_url, ","), std::nullopt},
-        {"number beyond a double", manifest("0.2.0", ok_url, ",\"x\":1e999"), std::nullopt},
+        {"ill-formed number", manifest("0.2.0", ok_url, ",\"x\":1e"), std::nullopt},
+        {"leading zero", manifest("0.2.0", ok_url, ",\"x\":01"), std::nullopt},
+        {"version beyond a double", "{\"version\":1e999,\"url\":\"https://a\",\"sha256\":\"\"}", std::nullopt},
         {"lone surrogate", manifest("0.2.0", ok_url, ",\"x\":\"\\ud800\""), std::nullopt},
         {"comment", "/* */" + manifest("0.2.0", ok_url), std::nullopt},
     };

@@ -4,6 +4,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <charconv>
+#include <string>
+#include <system_error>
+
 namespace {
 
 constexpr size_t k_longest_version = 32;
@@ -22,6 +27,75 @@ bool is_version_text(std::string_view text)
     for (char c : text)
         if (!((c >= '0' && c <= '9') || c == '.')) return false;
     return true;
+}
+
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The length of the JSON number (RFC 8259) at the start of `text`; 0 when none is there.
+size_t json_number_length(std::string_view text)
+{
+    size_t at = 0;
+    if (at < text.size() && text[at] == '-') ++at;
+    if (at >= text.size() || !is_digit(text[at])) return 0;
+    if (text[at] == '0') {
+        ++at;
+    } else {
+        while (at < text.size() && is_digit(text[at])) ++at;
+    }
+    if (at < text.size() && text[at] == '.') {
+        if (at + 1 >= text.size() || !is_digit(text[at + 1])) return 0;
+        at += 2;
+        while (at < text.size() && is_digit(text[at])) ++at;
+    }
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        size_t exponent = at + 1;
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+        if (exponent >= text.size() || !is_digit(text[exponent])) return 0;
+        at = exponent;
+        while (at < text.size() && is_digit(text[at])) ++at;
+    }
+    return at;
+}
+
+bool beyond_a_double(std::string_view number)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    return error == std::errc::result_out_of_range || end != number.data() + number.size();
+}
+
+// The parser refuses a whole document over one number beyond a double's range ("size": 1e400, or a
+// huge number in a member nobody reads). Such a number is as unusable as a negative one, so it is
+// read as -1 instead: "size" then gives 0, other members ignore it, and a required member that is a
+// number still fails for not being a string. Strings are passed over untouched; anything that is not
+// a well-formed number is left for the parser to refuse.
+std::string with_unusable_numbers_tamed(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        const char c = text[at];
+        if (c == '"') {
+            const size_t start = at++;
+            while (at < text.size() && text[at] != '"') at += text[at] == '\\' ? 2 : 1;
+            at = std::min(at + 1, text.size());
+            out.append(text.substr(start, at - start));
+        } else if (c == '-' || is_digit(c)) {
+            size_t length = json_number_length(text.substr(at));
+            if (length == 0) length = 1;
+            const std::string_view number = text.substr(at, length);
+            out.append(json_number_length(number) == length && beyond_a_double(number) ? std::string_view("-1") : number);
+            at += length;
+        } else {
+            out += c;
+            ++at;
+        }
+    }
+    return out;
 }
 
 // Only a plain non-negative integer counts; the parser keeps a too large integer as a float.
@@ -48,9 +122,9 @@ std::optional<UpdateInfo> validate_manifest(std::string_view text)
     // input ("{}\0anything" would pass); neither is white space, so both are refused here.
     if (text.starts_with("\xEF\xBB\xBF")) return std::nullopt;
     if (text.find('\0') != std::string_view::npos) return std::nullopt;
-    // Without exceptions a syntax error, trailing text or a number beyond a double's range gives a
-    // "discarded" value.
-    const nlohmann::json manifest = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
+    // Without exceptions a syntax error or trailing text gives a "discarded" value.
+    const std::string tamed = with_unusable_numbers_tamed(text);
+    const nlohmann::json manifest = nlohmann::json::parse(tamed.begin(), tamed.end(), nullptr, false);
     if (manifest.is_discarded() || !manifest.is_object()) return std::nullopt;
 
     const std::string* version = string_member(manifest, "version");
