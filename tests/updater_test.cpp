@@ -7,6 +7,8 @@
 #include "app/updater/version_order.h"
 #include "base/handle.h"
 
+#include "base/text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -179,10 +181,75 @@ TEST(Transfer, RequestAndCurlArgumentsAreExact)
     EXPECT_EQ(curl_program(std::wstring()), L"C:\\Windows\\System32\\curl.exe");
     EXPECT_EQ(installer_file_name("0.2.0"), L"Vessop-Setup-0.2.0.exe");
 
-    const std::vector<std::wstring> expected = {L"-fsSL", L"--proto", L"=https", L"--max-time", L"600",
-                                                L"-o", L"C:\\Users\\A B\\Temp\\Vessop\\update.json",
-                                                L"https://h/Vessop/update.json?v=0.1.0&lang=en"};
-    EXPECT_EQ(curl_arguments(expected[7], expected[6]), expected);
+    const std::wstring output = L"C:\\Users\\A B\\Temp\\Vessop\\update.json";
+    const std::wstring url = L"https://h/Vessop/update.json?v=0.1.0&lang=en";
+    const struct {
+        const char* name;
+        CurlRoute route;
+        std::vector<std::wstring> expected;
+    } k_cases[] = {
+        {"direct", {}, {L"-q", L"-g", L"--ssl-revoke-best-effort", L"-fsSL", L"--proto", L"=https", L"--max-time",
+                        L"600", L"-o", output, url}},
+        {"through a proxy", {true, L"proxy.corp:8080"},
+         {L"-q", L"-g", L"--ssl-revoke-best-effort", L"-fsSL", L"--proto", L"=https", L"--max-time", L"600",
+          L"--proxy", L"proxy.corp:8080", L"-o", output, url}},
+        {"an older curl", {false, std::nullopt},
+         {L"-q", L"-g", L"-fsSL", L"--proto", L"=https", L"--max-time", L"600", L"-o", output, url}},
+    };
+    for (const auto& c : k_cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(curl_arguments(url, output, c.route), c.expected);
+    }
+}
+
+TEST(Transfer, ProxyListsGiveTheProxyForHttps)
+{
+    const struct {
+        const wchar_t* list;
+        std::optional<std::wstring> proxy;
+    } k_cases[] = {
+        {L"proxy:8080", L"proxy:8080"},
+        {L"http=web:80;https=secure:8443;ftp=f:21", L"secure:8443"},
+        {L"HTTPS=secure:8443", L"secure:8443"},
+        {L"http=web:80", std::nullopt},                         // only plain HTTP goes through it
+        {L"http=web:80;every:3128", L"every:3128"},
+        {L"socks=sock:1080", L"socks4://sock:1080"},
+        {L"socks=sock:1080;https=secure:1", L"secure:1"},
+        {L"first:1; second:2", L"first:1"},                      // a script's list: the first
+        {L"  https=a:1  ", L"a:1"},
+        {L"https=", std::nullopt},
+        {L"", std::nullopt},
+        {L" ; ;", std::nullopt},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(https_proxy_from_list(c.list), c.proxy) << utf8_from_utf16(c.list);
+}
+
+TEST(Transfer, BypassListsSendSomeHostsDirect)
+{
+    const struct {
+        const wchar_t* host;
+        const wchar_t* bypass;
+        bool bypassed;
+    } k_cases[] = {
+        {L"intranet", L"<local>", true},
+        {L"www.tamselworks.example", L"<local>", false},
+        {L"www.tamselworks.example", L"*.tamselworks.example", true},
+        {L"WWW.TamselWorks.Example", L"*.tamselworks.example", true},
+        {L"tamselworks.example", L"*.tamselworks.example", false},
+        {L"www.tamselworks.example", L"foo;bar, *.example", true},
+        {L"www.tamselworks.example", L"https://www.tamselworks.example:443", true},
+        {L"10.1.2.3", L"10.*", true},
+        {L"110.1.2.3", L"10.*", false},
+        {L"www.tamselworks.example", L"", false},
+        {L"www.tamselworks.example", L"*", true},
+    };
+    for (const auto& c : k_cases) {
+        EXPECT_EQ(proxy_bypassed(c.host, c.bypass), c.bypassed) << utf8_from_utf16(c.host) << " / " << utf8_from_utf16(c.bypass);
+    }
+    EXPECT_EQ(url_host(L"https://WWW.Example:8443/Vessop/update.json?v=1"), L"www.example");
+    EXPECT_EQ(url_host(L"https://user:pw@h.example/x"), L"h.example");
+    EXPECT_EQ(url_host(L"https://[::1]:443/x"), L"[::1]");
+    EXPECT_EQ(url_host(L"no scheme"), L"");
 }
 
 TEST(Transfer, CommandLinesSplitBackIntoExactlyTheirArguments)

@@ -11,9 +11,15 @@
 #include <stdexcept>
 #include <utility>
 
+#include <variant>
+
 #include <shlobj.h>
+#include <winhttp.h>
 
 namespace {
+
+using UniqueGlobalMem = UniqueHandle<NullHandleTraits<void*, &::GlobalFree>>;  // WinHTTP's strings
+using UniqueInternet = UniqueHandle<NullHandleTraits<HINTERNET, &::WinHttpCloseHandle>>;
 
 using GetTempPath2Function = DWORD(WINAPI*)(DWORD, LPWSTR);
 
@@ -95,10 +101,52 @@ std::optional<std::vector<uint8_t>> read_whole_file(HANDLE file, DWORD& error)
     }
 }
 
-std::optional<std::string> run_curl(const std::string& url, const Path& output)
+std::optional<std::wstring> user_proxy_for(const std::wstring& url)
 {
-    const Path program = curl_program(environment_variable(L"SystemRoot"));
-    std::wstring line = command_line(program, curl_arguments(utf16_from_utf8(url), output));
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG settings{};
+    if (!WinHttpGetIEProxyConfigForCurrentUser(&settings)) return std::nullopt;  // none set: direct
+    const UniqueGlobalMem auto_config_url(settings.lpszAutoConfigUrl);
+    const UniqueGlobalMem proxy(settings.lpszProxy);
+    const UniqueGlobalMem bypass(settings.lpszProxyBypass);
+
+    if (settings.fAutoDetect || settings.lpszAutoConfigUrl) {
+        const UniqueInternet session(WinHttpOpen(L"Vessop", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                                 WINHTTP_NO_PROXY_BYPASS, 0));
+        WINHTTP_AUTOPROXY_OPTIONS options{};
+        if (settings.lpszAutoConfigUrl) {
+            options.dwFlags |= WINHTTP_AUTOPROXY_CONFIG_URL;
+            options.lpszAutoConfigUrl = settings.lpszAutoConfigUrl;
+        }
+        if (settings.fAutoDetect) {
+            options.dwFlags |= WINHTTP_AUTOPROXY_AUTO_DETECT;
+            options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+        }
+        WINHTTP_PROXY_INFO found{};
+        // Without the user's credentials first; a script server that asks for them gets them.
+        BOOL ok = session && WinHttpGetProxyForUrl(session.get(), url.c_str(), &options, &found);
+        if (!ok && session && GetLastError() == ERROR_WINHTTP_LOGIN_FAILURE) {
+            options.fAutoLogonIfChallenged = TRUE;
+            ok = WinHttpGetProxyForUrl(session.get(), url.c_str(), &options, &found);
+        }
+        if (ok) {
+            const UniqueGlobalMem found_proxy(found.lpszProxy);
+            const UniqueGlobalMem found_bypass(found.lpszProxyBypass);
+            if (found.dwAccessType != WINHTTP_ACCESS_TYPE_NAMED_PROXY || !found.lpszProxy) return std::nullopt;
+            return https_proxy_from_list(found.lpszProxy);
+        }
+        // No script or no answer from it: the fixed settings below, as browsers fall back to them.
+    }
+    if (!settings.lpszProxy) return std::nullopt;
+    if (settings.lpszProxyBypass && proxy_bypassed(url_host(url), settings.lpszProxyBypass)) return std::nullopt;
+    return https_proxy_from_list(settings.lpszProxy);
+}
+
+namespace {
+
+// Runs curl once; its exit code, or the system's error text when it could not be run.
+std::variant<DWORD, std::string> run_curl_once(const Path& program, const std::vector<std::wstring>& arguments)
+{
+    std::wstring line = command_line(program, arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
@@ -110,7 +158,24 @@ std::optional<std::string> run_curl(const std::string& url, const Path& output)
     if (WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED) return system_error_text(GetLastError());
     DWORD exit_code = 0;
     if (!GetExitCodeProcess(process.get(), &exit_code)) return system_error_text(GetLastError());
-    if (exit_code != 0) return std::string(tr({"다운로드하지 못했습니다", "Download failed"}));
+    return exit_code;
+}
+
+}  // namespace
+
+std::optional<std::string> run_curl(const std::string& url, const Path& output)
+{
+    const Path program = curl_program(environment_variable(L"SystemRoot"));
+    const std::wstring wide_url = utf16_from_utf8(url);
+    CurlRoute route;
+    route.proxy = user_proxy_for(wide_url);
+    std::variant<DWORD, std::string> ran = run_curl_once(program, curl_arguments(wide_url, output, route));
+    if (const DWORD* code = std::get_if<DWORD>(&ran); code && *code == k_curl_unknown_option_exit) {
+        route.revoke_best_effort = false;  // an older curl: the same request without the option
+        ran = run_curl_once(program, curl_arguments(wide_url, output, route));
+    }
+    if (std::string* error = std::get_if<std::string>(&ran)) return std::move(*error);
+    if (std::get<DWORD>(ran) != 0) return std::string(tr({"다운로드하지 못했습니다", "Download failed"}));
     return std::nullopt;
 }
 

@@ -2,6 +2,8 @@
 
 #include "base/text.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::wstring_view k_default_system_root = L"C:\\Windows";
@@ -60,10 +62,121 @@ Path curl_program(const std::optional<std::wstring>& system_root)
     return join_path(root, k_curl_below_root);
 }
 
-std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output)
+std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output, const CurlRoute& route)
 {
-    return {L"-fsSL", L"--proto", L"=https", L"--max-time", std::wstring(k_curl_max_time_s), L"-o",
-            std::wstring(output), std::wstring(url)};
+    std::vector<std::wstring> arguments = {L"-q", L"-g"};
+    if (route.revoke_best_effort) arguments.push_back(L"--ssl-revoke-best-effort");
+    for (const wchar_t* argument : {L"-fsSL", L"--proto", L"=https", L"--max-time"}) arguments.push_back(argument);
+    arguments.emplace_back(k_curl_max_time_s);
+    if (route.proxy) {
+        arguments.push_back(L"--proxy");
+        arguments.push_back(*route.proxy);
+    }
+    arguments.push_back(L"-o");
+    arguments.emplace_back(output);
+    arguments.emplace_back(url);
+    return arguments;
+}
+
+namespace {
+
+wchar_t ascii_lower(wchar_t c)
+{
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+std::wstring ascii_lower(std::wstring_view text)
+{
+    std::wstring lower(text);
+    for (wchar_t& c : lower) c = ascii_lower(c);
+    return lower;
+}
+
+std::vector<std::wstring_view> split_list(std::wstring_view list, std::wstring_view separators)
+{
+    std::vector<std::wstring_view> items;
+    size_t at = 0;
+    while (at < list.size()) {
+        const size_t start = list.find_first_not_of(separators, at);
+        if (start == std::wstring_view::npos) break;
+        const size_t end = std::min(list.find_first_of(separators, start), list.size());
+        items.push_back(list.substr(start, end - start));
+        at = end;
+    }
+    return items;
+}
+
+// '*' stands for any run of characters (none included); both sides already lower-case.
+bool wildcard_match(std::wstring_view pattern, std::wstring_view text)
+{
+    size_t p = 0, t = 0, star = std::wstring_view::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = t;
+        } else if (star != std::wstring_view::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace
+
+std::wstring url_host(std::wstring_view url)
+{
+    const size_t scheme_end = url.find(L"://");
+    if (scheme_end == std::wstring_view::npos) return {};
+    std::wstring_view rest = url.substr(scheme_end + 3);
+    rest = rest.substr(0, std::min(rest.find_first_of(L"/?#"), rest.size()));
+    if (const size_t at = rest.rfind(L'@'); at != std::wstring_view::npos) rest.remove_prefix(at + 1);
+    if (rest.starts_with(L'[')) return ascii_lower(rest.substr(0, std::min(rest.find(L']') + 1, rest.size())));
+    return ascii_lower(rest.substr(0, std::min(rest.find(L':'), rest.size())));
+}
+
+std::optional<std::wstring> https_proxy_from_list(std::wstring_view list)
+{
+    std::optional<std::wstring> for_every_scheme;
+    std::optional<std::wstring> socks;
+    for (std::wstring_view entry : split_list(list, L"; \t\r\n")) {
+        const size_t equals = entry.find(L'=');
+        if (equals == std::wstring_view::npos) {
+            if (!for_every_scheme) for_every_scheme = std::wstring(entry);
+            continue;
+        }
+        const std::wstring scheme = ascii_lower(entry.substr(0, equals));
+        const std::wstring_view value = entry.substr(equals + 1);
+        if (value.empty()) continue;
+        if (scheme == L"https") return std::wstring(value);
+        if (scheme == L"socks" && !socks) socks = L"socks4://" + std::wstring(value);
+    }
+    if (for_every_scheme) return for_every_scheme;
+    return socks;
+}
+
+bool proxy_bypassed(std::wstring_view host, std::wstring_view bypass_list)
+{
+    const std::wstring name = ascii_lower(host);
+    for (std::wstring_view entry : split_list(bypass_list, L"; ,\t\r\n")) {
+        std::wstring pattern = ascii_lower(entry);
+        if (pattern == L"<local>") {
+            if (name.find(L'.') == std::wstring::npos) return true;
+            continue;
+        }
+        if (const size_t scheme_end = pattern.find(L"://"); scheme_end != std::wstring::npos)
+            pattern.erase(0, scheme_end + 3);
+        if (const size_t port = pattern.rfind(L':'); port != std::wstring::npos && pattern.find(L']') == std::wstring::npos)
+            pattern.erase(port);
+        if (!pattern.empty() && wildcard_match(pattern, name)) return true;
+    }
+    return false;
 }
 
 std::wstring installer_file_name(std::string_view version)

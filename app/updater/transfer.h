@@ -28,9 +28,39 @@ std::string update_request_url(std::string_view host, std::string_view version, 
 // empty one would otherwise make a relative path, looked up in the current folder).
 Path curl_program(const std::optional<std::wstring>& system_root);
 
-// Fail on HTTP errors, quiet but for errors, follow redirects, HTTPS only (after redirects too), ten
-// minutes at most, the body into `output`.
-std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output);
+// How one run of curl is to reach the server.
+struct CurlRoute {
+    // "--ssl-revoke-best-effort": Schannel, which the curl of Windows uses, fails the connection when it
+    // cannot check revocation (offline CRL servers, TLS-inspecting proxies and antivirus); the
+    // installer is checked by size, SHA-256 and signature all the same.
+    bool revoke_best_effort = true;
+    std::optional<std::wstring> proxy;  // the user's proxy for the URL; none to connect directly
+};
+
+// The curl of Windows 10 1803 to 1909 predates --ssl-revoke-best-effort and ends with this exit code
+// for an option it does not know; the request is then made once more without it.
+inline constexpr unsigned long k_curl_unknown_option_exit = 2;
+
+// No .curlrc (-q, which must come first), no URL globbing (-g: brackets and braces are literal),
+// revocation checked as far as possible, fail on HTTP errors, quiet but for errors, follow redirects,
+// HTTPS only (after redirects too), ten minutes at most, the proxy when there is one, the body into
+// `output`.
+std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output, const CurlRoute& route = {});
+
+// The host name of an http or https URL, lower-cased ASCII, without user, port or path; empty when
+// there is none.
+std::wstring url_host(std::wstring_view url);
+
+// The proxy for an HTTPS request from a WinINet/WinHTTP proxy list ("host:port", "https=host:port;
+// http=other:80", entries apart by semicolons or white space): the "https=" entry, else the first
+// entry for every scheme, else a "socks=" entry (as "socks4://host:port"); none when the list names
+// no proxy for HTTPS.
+std::optional<std::wstring> https_proxy_from_list(std::wstring_view list);
+
+// Whether the host goes around the proxy by a bypass list ("<local>" for names without a dot,
+// "*.corp.example", "10.*"; apart by semicolons, commas or white space), compared without regard to
+// ASCII case; a scheme or port in an entry is dropped.
+bool proxy_bypassed(std::wstring_view host, std::wstring_view bypass_list);
 
 // "Vessop-Setup-" VERSION ".exe" (the version is digits and dots, checked with the manifest).
 std::wstring installer_file_name(std::string_view version);

@@ -9,7 +9,9 @@
 //                  refused (exit 1, unsupported protocol), an https one is followed (with -L)
 //   FILE.delay-ms  milliseconds to wait before answering
 // A missing file is an HTTP 404: exit 22 under -f. VESSOP_CURL_EXIT answers every request with that
-// exit code.
+// exit code. VESSOP_CURL_OLD=1 plays the curl of Windows 10 1803 to 1909, which knows no
+// --ssl-revoke-best-effort and ends with exit code 2 when it is given. "--proxy" is taken with its
+// value and only logged: nothing here goes through a proxy.
 
 #include "base/text.h"
 
@@ -79,7 +81,8 @@ int serve(const std::vector<std::wstring>& args)
     bool https_only = false, follow = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::wstring& a = args[i];
-        if ((a == L"-o" || a == L"--max-time" || a == L"--proto") && i + 1 < args.size()) {
+        if (a == L"--ssl-revoke-best-effort" && env(L"VESSOP_CURL_OLD") == L"1") return 2;
+        if ((a == L"-o" || a == L"--max-time" || a == L"--proto" || a == L"--proxy") && i + 1 < args.size()) {
             if (a == L"-o") output = args[i + 1];
             if (a == L"--proto") https_only = args[i + 1] == L"=https";
             ++i;

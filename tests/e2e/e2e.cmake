@@ -91,7 +91,8 @@ if(VESSOP_MAKENSIS AND VESSOP_OSSLSIGNCODE AND VESSOP_OPENSSL)
   foreach(update_test UpdateInstallsSignedRelease:run_update_install.sh
                       UpdateRejectsBadInstallers:run_update_rejections.sh
                       UpdateAutomaticSchedule:run_update_schedule.sh
-                      UpdateManualCheck:run_update_manual.sh)
+                      UpdateManualCheck:run_update_manual.sh
+                      UpdateThroughRealNetworks:run_update_network.sh)
     string(REPLACE ":" ";" parts ${update_test})
     list(GET parts 0 test_name)
     list(GET parts 1 test_script)
