@@ -86,8 +86,13 @@ void on_installer_ready(HWND hwnd)
         show_notice(std::move(failed->text));
         return;
     }
-    // Started while its file is still held; on failure nothing is shown and the program goes on.
-    if (!start_installer(std::move(std::get<VerifiedInstaller>(*outcome)))) return;
+    // Started while its file is still held; when it cannot start nothing is shown and the program
+    // goes on. A path that leads elsewhere by now is told as a failed signature check.
+    switch (start_installer(std::move(std::get<VerifiedInstaller>(*outcome)))) {
+    case InstallerStart::Started: break;
+    case InstallerStart::NotStarted: return;
+    case InstallerStart::Redirected: show_notice(signature_failure_text()); return;
+    }
     // Not WM_CLOSE: the placement is not saved when the program closes itself for an update.
     DestroyWindow(hwnd);
 }

@@ -5,13 +5,16 @@
 #include "app/messages.h"
 #include "app/update_control.h"
 #include "app/updater/download.h"
+#include "app/updater/held_file.h"
 #include "app/updater/update_check.h"
 #include "app/window_proc.h"
 #include "base/version.h"
 #include "tests/support/main_window.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -91,10 +94,63 @@ TEST_F(UpdateShell, DownloadFailureIsShownAndAnInstallerThatCannotStartKeepsTheP
     SendMessageW(hwnd_, WM_APP_UPDATE_READY, 0, 0);
     EXPECT_EQ(notice(), "Downloaded size mismatch");
 
-    pending_installer().put(VerifiedInstaller{L"C:\\no\\such\\folder\\Vessop-Setup-9.exe", UniqueFile()});
+    // A held file that is no program: CreateProcessW fails, nothing is shown, the program goes on.
+    TempFolder folder;
+    const std::wstring installer = folder / L"Vessop-Setup-9.exe";
+    const std::wstring other = folder / L"other.exe";
+    ASSERT_TRUE(write_file(installer, "not a program"));
+    ASSERT_TRUE(write_file(other, "someone else's"));
+    DWORD error = 0;
+    std::optional<UniqueFile> held = hold_plain_file(installer, error);
+    ASSERT_TRUE(held);
+    pending_installer().put(VerifiedInstaller{installer, std::move(*held), UniqueFile()});
     SendMessageW(hwnd_, WM_APP_UPDATE_READY, 0, 0);
     EXPECT_TRUE(IsWindow(hwnd_));
     EXPECT_EQ(notice(), "(none)");
+
+    // The path leads to another file than the one verified (re-pointed meanwhile): nothing starts,
+    // nothing is deleted, and the user is told the signature could not be verified.
+    held = hold_plain_file(other, error);
+    ASSERT_TRUE(held);
+    pending_installer().put(VerifiedInstaller{installer, std::move(*held), UniqueFile()});
+    SendMessageW(hwnd_, WM_APP_UPDATE_READY, 0, 0);
+    EXPECT_TRUE(IsWindow(hwnd_));
+    EXPECT_EQ(notice(), signature_failure_text());
+    EXPECT_NE(GetFileAttributesW(installer.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(other.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(HeldFile, HeldNamesKeepNamingWhatWasChecked)
+{
+    TempFolder root;
+    const std::wstring folder = root / L"Vessop";
+    const std::wstring file = root / L"Vessop\\Vessop-Setup-9.exe";
+    ASSERT_TRUE(write_file(file, "installer"));
+    ASSERT_TRUE(write_file(root / L"elsewhere.exe", "other"));
+
+    EXPECT_FALSE(names_reparse_point(folder));
+    EXPECT_FALSE(names_reparse_point(root / L"missing"));
+    EXPECT_FALSE(hold_plain_folder(file)) << "a file is no folder";
+    DWORD error = 0;
+    EXPECT_FALSE(hold_plain_file(folder, error)) << "a folder is no installer";
+    EXPECT_FALSE(hold_plain_file(root / L"missing.exe", error));
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+    std::optional<UniqueFile> held_folder = hold_plain_folder(folder);
+    ASSERT_TRUE(held_folder);
+    std::optional<UniqueFile> held_file = hold_plain_file(file, error);
+    ASSERT_TRUE(held_file);
+    EXPECT_TRUE(path_names_held_file(file, held_file->get()));
+    EXPECT_FALSE(path_names_held_file(root / L"elsewhere.exe", held_file->get()));
+    EXPECT_FALSE(path_names_held_file(root / L"missing.exe", held_file->get()));
+    // While held, neither can be deleted, renamed or replaced, so their names keep naming them.
+    EXPECT_FALSE(DeleteFileW(file.c_str()));
+    EXPECT_FALSE(MoveFileExW(file.c_str(), (root / L"moved.exe").c_str(), 0));
+    EXPECT_FALSE(MoveFileExW((root / L"elsewhere.exe").c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(MoveFileExW(folder.c_str(), (root / L"moved").c_str(), 0));
+    held_file.reset();
+    held_folder.reset();
+    EXPECT_TRUE(MoveFileExW(folder.c_str(), (root / L"moved").c_str(), 0)) << "let go, they can";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/updater/download.h"
 
+#include "app/updater/held_file.h"
 #include "app/updater/platform.h"
 #include "app/updater/signature.h"
 #include "app/updater/transfer.h"
@@ -34,17 +35,32 @@ Slot<DownloadOutcome>& pending_installer()
     return slot;
 }
 
+std::string signature_failure_text()
+{
+    return std::string(tr({"설치 파일의 디지털 서명을 확인할 수 없습니다",
+                           "The installer's digital signature could not be verified"}));
+}
+
 DownloadOutcome download_and_verify(const UpdateInfo& info)
 {
     const std::optional<Path> folder = work_folder();
     if (!folder) return DownloadFailed{system_error_text(ERROR_PATH_NOT_FOUND)};
+    // A work folder that is a link is somebody else's: nothing is written through it, nothing deleted.
+    std::optional<UniqueFile> held_folder = hold_plain_folder(*folder);
+    if (!held_folder) return DownloadFailed{signature_failure_text()};
     const Path path = join_path(*folder, installer_file_name(info.version));
+    // Likewise a link planted under the installer's name: curl would write wherever it points.
+    if (names_reparse_point(path)) return DownloadFailed{signature_failure_text()};
     if (std::optional<std::string> error = run_curl(info.url, path)) return DownloadFailed{std::move(*error)};
 
     // Readers (the loader among them) may share it; writers, renamers and deleters may not.
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return DownloadFailed{system_error_text(GetLastError())};
+    DWORD open_error = 0;
+    std::optional<UniqueFile> held_file = hold_plain_file(path, open_error);
+    if (!held_file) {
+        if (open_error == ERROR_REPARSE_TAG_INVALID) return DownloadFailed{signature_failure_text()};  // not ours
+        return DownloadFailed{system_error_text(open_error)};
+    }
+    UniqueFile file = std::move(*held_file);
     {
         DWORD error = 0;
         const std::optional<std::vector<uint8_t>> bytes = read_whole_file(file.get(), error);
@@ -58,12 +74,11 @@ DownloadOutcome download_and_verify(const UpdateInfo& info)
                                           "Downloaded file is corrupt (hash mismatch)"})));
         }
     }  // the in-memory copy goes; the file stays held
-    if (!signed_by_maker(path)) {
-        return reject(file, path,
-                      std::string(tr({"설치 파일의 디지털 서명을 확인할 수 없습니다",
-                                      "The installer's digital signature could not be verified"})));
-    }
-    return VerifiedInstaller{path, std::move(file)};
+    // The signature is checked by path: the path must lead to the bytes just measured and hashed.
+    // If it does not, the file it leads to is not ours to delete.
+    if (!path_names_held_file(path, file.get())) return DownloadFailed{signature_failure_text()};
+    if (!signed_by_maker(path)) return reject(file, path, signature_failure_text());
+    return VerifiedInstaller{path, std::move(file), std::move(*held_folder)};
 }
 
 bool start_download_thread(UpdateInfo info, HWND hwnd, UINT message)
@@ -80,16 +95,18 @@ bool start_download_thread(UpdateInfo info, HWND hwnd, UINT message)
     });
 }
 
-bool start_installer(VerifiedInstaller installer)
+InstallerStart start_installer(VerifiedInstaller installer)
 {
+    // CreateProcessW opens the installer by name again: that name must still lead to the held file.
+    if (!path_names_held_file(installer.path, installer.file.get())) return InstallerStart::Redirected;
     std::wstring line = installer_command_line(installer.path);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
     const BOOL ok = CreateProcessW(installer.path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                    &startup, &started);
-    if (!ok) return false;  // `installer` closes the file as it goes
+    if (!ok) return InstallerStart::NotStarted;  // `installer` closes the file as it goes
     const UniqueKernelHandle thread(started.hThread);    // not waited for: closed at once
     const UniqueKernelHandle process(started.hProcess);
-    return true;
+    return InstallerStart::Started;
 }

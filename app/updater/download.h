@@ -18,10 +18,12 @@
 
 #include <windows.h>
 
-// An installer that passed every check, still held open so that nobody can change it.
+// An installer that passed every check, still held open so that nobody can change it, in its work
+// folder, held too so that nobody can put another folder in its place.
 struct VerifiedInstaller {
     Path path;
     UniqueFile file;
+    UniqueFile folder;
 };
 struct DownloadFailed {
     std::string text;  // shown to the user as it is
@@ -41,7 +43,17 @@ DownloadOutcome download_and_verify(const UpdateInfo& info);
 // `message` to `hwnd`. False when no thread could be started.
 bool start_download_thread(UpdateInfo info, HWND hwnd, UINT message);
 
+// The text of a failed signature check, also shown for an installer or work folder that was a link or
+// was re-pointed: either way the file that would run is not one the maker's signature was checked on.
+std::string signature_failure_text();
+
+enum class InstallerStart {
+    Started,
+    NotStarted,  // CreateProcessW failed; the installer stays in the work folder
+    Redirected,  // its path no longer leads to the held file: nothing started, nothing deleted
+};
+
 // Starts the installer with "/SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1", not waiting for it,
-// while its file is still held; the file is let go afterwards either way. False when it could not be
-// started (the installer stays in the work folder).
-bool start_installer(VerifiedInstaller installer);
+// while its file is still held and only when its path still leads to that file; the file is let go
+// afterwards either way.
+InstallerStart start_installer(VerifiedInstaller installer);

@@ -1,5 +1,6 @@
 #include "app/updater/update_check.h"
 
+#include "app/updater/held_file.h"
 #include "app/updater/platform.h"
 #include "app/updater/transfer.h"
 #include "base/handle.h"
@@ -74,7 +75,11 @@ UpdateCheckOutcome run_update_check()
 {
     const std::optional<Path> folder = work_folder();
     if (!folder) return CheckFailed{system_error_text(ERROR_PATH_NOT_FOUND)};
+    // Held for the check, as for a download: a link in its place would have curl write elsewhere.
+    const std::optional<UniqueFile> held_folder = hold_plain_folder(*folder);
+    if (!held_folder) return CheckFailed{system_error_text(ERROR_REPARSE_TAG_INVALID)};
     const Path manifest_path = join_path(*folder, k_manifest_file_name);
+    if (names_reparse_point(manifest_path)) return CheckFailed{system_error_text(ERROR_REPARSE_TAG_INVALID)};
     const std::string url = update_request_url(VESSOP_MAKER_HOST, k_version, current_language());
     if (std::optional<std::string> error = run_curl(url, manifest_path)) return CheckFailed{std::move(*error)};
     std::variant<std::string, CheckFailed> text = read_manifest(manifest_path);

@@ -3,7 +3,8 @@
 # installer behind: unsigned; signed by another company; by "Tamsel Works Co., Ltd" without the full
 # stop; by the right name in other letter case; one byte changed after signing (the manifest's hash and
 # size follow it, so only the signature can tell); a wrong size; a wrong hash; curl failing with an
-# HTTP error. A manifest hash in upper case that matches is accepted.
+# HTTP error; a work folder turned into a link to elsewhere. A manifest hash in upper case that
+# matches is accepted.
 #
 # Under Wine, WinVerifyTrust trusts any self-signed signer that Windows would not, but it does detect
 # unsigned and tampered files: between the good identity and the near misses, only the program's exact
@@ -68,6 +69,25 @@ check "wrong size" "$good" "$(upd_sha256 "$good")" "$(($(upd_size "$good") + 1))
 check "wrong hash" "$good" "$(upd_sha256 "$unsigned")" "$(upd_size "$good")" \
     'Downloaded file is corrupt \(hash mismatch\)'
 check "hash with a trailing space" "$good" "$(upd_sha256 "$good") " "" 'Downloaded file is corrupt \(hash mismatch\)'
+# The work folder becomes a link to another folder while the offer waits (a planted junction): the
+# download refuses it with the signature notice, curl never writes through it, nothing is deleted.
+e2e_log "case: work folder replaced by a link"
+e2e_reg_delete_value "$UPD_KEY" LastUpdateCheck
+upd_serve_manifest "$UPD_VERSION" "$(upd_serve_installer "$good")" "$(upd_sha256 "$good")"
+upd_start
+upd_wait_box 30 >/dev/null || e2e_fail "linked work folder: no offer"
+elsewhere=$E2E_TMP/elsewhere
+mkdir -p "$elsewhere"
+echo keep >"$elsewhere/someone-elses.txt"
+runs=$(upd_curl_runs)
+rm -rf "$UPD_WORK" && ln -s "$elsewhere" "$UPD_WORK" || e2e_fail "cannot plant the link"
+upd_answer yes
+upd_wait_notice "$signature_text" 30 || e2e_fail "linked work folder: the download was not refused"
+[ "$(upd_curl_runs)" -eq "$runs" ] || e2e_fail "linked work folder: curl ran: $(tail -n 1 "$UPD_CURL_LOG")"
+[ "$(ls "$elsewhere")" = "someone-elses.txt" ] || e2e_fail "linked work folder: written through: $(ls "$elsewhere")"
+upd_close
+rm -f "$UPD_WORK" && mkdir -p "$UPD_WORK"
+
 # curl fails (HTTP 404 and the like): nothing was written, nothing is left.
 echo 22 >"$UPD_SITE/Vessop-Setup-$UPD_VERSION.exe.exit"
 e2e_log "case: HTTP error"
