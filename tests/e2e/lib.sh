@@ -306,6 +306,17 @@ e2e_wait_text() # X Y WIDTH HEIGHT REGEX SECONDS
     done
 }
 
+# The card column of the list: sets cx cy (client origin), cw ch (client size), content (the cards'
+# width), x0 (their left edge in the client) and middle (their centre on the screen).
+e2e_card_column()
+{
+    read -r cx cy <<<"$(e2e_client_origin)"
+    IFS=, read -r _ _ cw ch <<<"$(e2e_probe client)"
+    content=$(( cw - 48 < 960 ? cw - 48 : 960 ))
+    x0=$(( (cw - content + 1) / 2 ))
+    middle=$((cx + x0 + content / 2))
+}
+
 # Client origin on the screen ("x y") as Windows reports it.
 e2e_client_origin()
 {

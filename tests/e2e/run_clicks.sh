@@ -11,11 +11,8 @@ e2e_init "$1"
 placement=$(python3 -c 'import struct; print(struct.pack("<3I2i2i4i", 44, 0, 1, -1, -1, -1, -1, 100, 250, 900, 700).hex())')
 e2e_reg_add 'HKCU\Software\Vessop' Placement REG_BINARY "$placement"
 e2e_start_on_fixture 6
-read -r cx cy <<<"$(e2e_client_origin)"
-IFS=, read -r _ _ cw _ <<<"$(e2e_probe client)"
-content=$(( cw - 48 < 960 ? cw - 48 : 960 ))
-x0=$(( (cw - content + 1) / 2 ))
-middle=$((cx + x0 + 200))
+e2e_card_column
+middle=$((cx + x0 + 200))  # clear of the buttons on the right
 xdotool mousemove 0 0
 e2e_wait_text $((cx + 10)) $((cy + 70)) 600 46 'Certificates: 6' 20 || e2e_fail "no six certificates"
 header_white() { e2e_shot "$E2E_TMP/h.png"; [ "$(e2e_pixel "$E2E_TMP/h.png" "$1" "$2")" = "255,255,255" ]; }

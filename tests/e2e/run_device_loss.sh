@@ -14,11 +14,7 @@ export VESSOP_TEST_GFX_LOG=$(e2e_winpath "$E2E_TMP/gfx.log")
 : >"$E2E_TMP/gfx.log"
 
 e2e_start_on_fixture 3
-read -r cx cy <<<"$(e2e_client_origin)"
-IFS=, read -r _ _ cw ch <<<"$(e2e_probe client)"
-content=$(( cw - 48 < 960 ? cw - 48 : 960 ))
-x0=$(( (cw - content + 1) / 2 ))
-middle=$((cx + x0 + content / 2))
+e2e_card_column
 xdotool mousemove 0 0
 e2e_wait_pixel "$middle" $((cy + 152)) 227,230,234 20 || e2e_fail "no card before the loss"
 
