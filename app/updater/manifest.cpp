@@ -88,7 +88,8 @@ std::string with_unusable_numbers_tamed(std::string_view text)
             size_t length = json_number_length(text.substr(at));
             if (length == 0) length = 1;
             const std::string_view number = text.substr(at, length);
-            out.append(json_number_length(number) == length && beyond_a_double(number) ? std::string_view("-1") : number);
+            const bool unusable = json_number_length(number) == length && beyond_a_double(number);
+            out.append(unusable ? std::string_view("-1") : number);
             at += length;
         } else {
             out += c;

@@ -172,8 +172,8 @@ bool proxy_bypassed(std::wstring_view host, std::wstring_view bypass_list)
         }
         if (const size_t scheme_end = pattern.find(L"://"); scheme_end != std::wstring::npos)
             pattern.erase(0, scheme_end + 3);
-        if (const size_t port = pattern.rfind(L':'); port != std::wstring::npos && pattern.find(L']') == std::wstring::npos)
-            pattern.erase(port);
+        const size_t port = pattern.rfind(L':');
+        if (port != std::wstring::npos && pattern.find(L']') == std::wstring::npos) pattern.erase(port);
         if (!pattern.empty() && wildcard_match(pattern, name)) return true;
     }
     return false;
