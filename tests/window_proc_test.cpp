@@ -523,4 +523,25 @@ TEST_F(MainWindow, ReleaseActsOnlyOnTheTargetOfItsOwnPress)
     }
 }
 
+
+TEST_F(MainWindow, EnterAndSpaceActOnlyOnAFocusThatShows)
+{
+    fill_state([](WindowState& s) { s.entries = std::vector<CertificateEntry>{entry("CN=A", "01"), entry("CN=B", "02")}; });
+    // A click opens the pane: its first row holds the focus, but no ring shows.
+    SendMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 200));
+    SendMessageW(hwnd_, WM_LBUTTONUP, 0, MAKELPARAM(100, 200));
+    ASSERT_EQ(with_state([](WindowState& s) { return s.selection; }), std::optional<size_t>(0));
+    EXPECT_EQ(with_state([](WindowState& s) { return s.focus; }), (HitTarget{HitKind::DetailRow, CardAction::Copy, 0}));
+    EXPECT_FALSE(with_state([](WindowState& s) { return s.focus_cues; }));
+    for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_SPACE}}) {
+        SendMessageW(hwnd_, WM_KEYDOWN, key, 0);
+        EXPECT_FALSE(with_state([](WindowState& s) { return s.notice.has_value(); })) << "nothing copied for " << key;
+    }
+    // Once a key shows the ring, Enter acts on what it shows.
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_TRUE(with_state([](WindowState& s) { return s.focus_cues; }));
+    SendMessageW(hwnd_, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(with_state([](WindowState& s) { return s.notice.has_value(); }));
+}
+
 }  // namespace
