@@ -70,7 +70,8 @@ PAC
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()')
 python3 -m http.server "$port" --bind 127.0.0.1 --directory "$pac_dir" >"$E2E_TMP/pac.log" 2>&1 &
 pac_pid=$!
-trap 'kill $pac_pid 2>/dev/null; e2e_cleanup' EXIT
+# The test's own outcome, not the kill's, is what the cleanup reports.
+trap 'outcome=$?; kill "$pac_pid" 2>/dev/null; (exit "$outcome"); e2e_cleanup' EXIT
 deadline=$((SECONDS + 10))
 until python3 -c "import urllib.request,sys; urllib.request.urlopen('http://127.0.0.1:$port/proxy.pac', timeout=1)" 2>/dev/null; do
     [ $SECONDS -lt $deadline ] || e2e_fail "the script server did not start"
