@@ -1,10 +1,10 @@
 #include "app/commands.h"
 
-#include "app/keyboard.h"
 #include "app/messages.h"
 #include "app/scan_control.h"
 #include "app/settings_menu.h"
-#include "app/window_proc.h"
+#include "app/shell.h"
+#include "fileops/file_ops.h"
 #include "gfx/clipboard.h"
 #include "gfx/detail_pane.h"
 #include "gfx/hit_test.h"
@@ -92,38 +92,6 @@ void run_in_state(const HitTarget& target)
 }
 
 }  // namespace
-
-void open_detail(WindowState& state, size_t index)
-{
-    state.selection = index;
-    state.detail_scroll = 0;
-    state.hover = HitTarget{};  // the pane opens without a hovered row until the pointer moves
-    // As a dialog takes the focus: the main view behind the pane cannot be used meanwhile.
-    focus_on(state, HitTarget{HitKind::DetailRow, CardAction::Copy, 0});
-    repaint(state.hwnd);
-}
-
-void close_detail(WindowState& state)
-{
-    if (state.selection) {
-        const HitTarget card{HitKind::Card, CardAction::Copy, *state.selection};
-        state.selection.reset();
-        focus_on(state, card);
-        if (state.focus_cues) bring_focus_into_view(state);
-    }
-    repaint(state.hwnd);
-}
-
-void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome)
-{
-    // The rescan timer needs no state; two operations in a row restart it and give one scan.
-    if (outcome.rescan == Rescan::Soon) SetTimer(hwnd, TIMER_RESCAN, k_file_rescan_delay_ms, nullptr);
-    auto state = window_state_slot().take();
-    if (!state) return;
-    if (outcome.close_detail && state->selection) close_detail(*state);
-    if (outcome.notice) show_notice(*state, *outcome.notice);
-    if (outcome.rescan == Rescan::Now) start_scan(*state);
-}
 
 void on_press(HWND hwnd, float x, float y)
 {

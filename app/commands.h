@@ -4,7 +4,6 @@
 // reader's Invoke all run the same command of their target.
 
 #include "app/window_state.h"
-#include "fileops/file_ops.h"
 #include "gfx/hit_target.h"
 
 #include <windows.h>
@@ -24,12 +23,3 @@ void on_capture_lost();
 // pixels. The state must not be held: it is taken only for the moments a command needs it, never
 // across modal UI.
 void run_command(HWND hwnd, const HitTarget& target, float x, float y);
-
-// Opens the detail pane on an entry; the keyboard focus moves into it, on its first row.
-void open_detail(WindowState& state, size_t index);
-// Closes it; the keyboard focus returns to its card (brought into view while the focus ring shows).
-void close_detail(WindowState& state);
-
-// What a file command asks of the window afterwards: its notice, a closed detail pane, a scan now or
-// after the short file-change delay.
-void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome);

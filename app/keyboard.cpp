@@ -3,7 +3,7 @@
 #include "app/commands.h"
 #include "app/scan_control.h"
 #include "app/window_logic.h"
-#include "app/window_proc.h"
+#include "app/shell.h"
 #include "gfx/view_elements.h"
 
 #include <algorithm>
@@ -34,43 +34,6 @@ void drop_queued_char(HWND hwnd)
 }
 
 }  // namespace
-
-void focus_on(WindowState& state, const HitTarget& focus)
-{
-    if (state.focus == focus) return;
-    state.focus = focus;
-    if (focus.kind == HitKind::None) return;
-    const ViewShape shape = view_shape(state);
-    state.uia_events.focus = element_ref(shape, state.listed_entries(), element_of(focus));
-}
-
-void show_focus_on(WindowState& state, const HitTarget& focus)
-{
-    focus_on(state, focus);
-    state.focus_cues = true;  // whoever moves the focus without the mouse should see it
-    bring_focus_into_view(state);
-    repaint(state.hwnd);
-}
-
-void bring_focus_into_view(WindowState& state)
-{
-    const ScrollOffsets offsets = scroll_showing(state, state.focus);
-    state.list_scroll = offsets.list;
-    state.detail_scroll = offsets.detail;
-}
-
-void hide_focus_cues(WindowState& state)
-{
-    if (!state.focus_cues) return;
-    state.focus_cues = false;
-    repaint(state.hwnd);
-}
-
-void hide_focus_cues()
-{
-    auto state = window_state_slot().take();
-    if (state) hide_focus_cues(*state);
-}
 
 void on_key_down(HWND hwnd, WPARAM virtual_key, LPARAM key_data)
 {

@@ -11,14 +11,3 @@
 
 // WM_KEYDOWN, with its lParam (bit 30: the key was already down, an auto-repeat).
 void on_key_down(HWND hwnd, WPARAM virtual_key, LPARAM key_data);
-
-// Moves the keyboard focus; a change is announced to screen readers once the message is handled.
-void focus_on(WindowState& state, const HitTarget& focus);
-// Scrolls the list or the pane so that the focused card or row is wholly in view.
-void bring_focus_into_view(WindowState& state);
-// Moves the focus as a key does: the ring shows and the element scrolls into view.
-void show_focus_on(WindowState& state, const HitTarget& focus);
-
-// A mouse button or the wheel: the focus ring goes (the focus stays where it is).
-void hide_focus_cues(WindowState& state);
-void hide_focus_cues();  // takes the state itself

@@ -1,9 +1,8 @@
 #include "app/scan_control.h"
 
-#include "app/keyboard.h"
 #include "app/messages.h"
 #include "app/window_logic.h"
-#include "app/window_proc.h"
+#include "app/shell.h"
 #include "gfx/focus.h"
 #include "gfx/view_elements.h"
 #include "npki/scan_state.h"
@@ -96,4 +95,15 @@ void on_scan_done(WindowState& state)
     state.detail_scroll = clamp_scroll(state.detail_scroll, largest_detail_offset(state));
     repaint(state.hwnd);
     if (step.start_thread) start_scan(state);
+}
+
+void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome)
+{
+    // The rescan timer needs no state; two operations in a row restart it and give one scan.
+    if (outcome.rescan == Rescan::Soon) SetTimer(hwnd, TIMER_RESCAN, k_file_rescan_delay_ms, nullptr);
+    auto state = window_state_slot().take();
+    if (!state) return;
+    if (outcome.close_detail && state->selection) close_detail(*state);
+    if (outcome.notice) show_notice(*state, *outcome.notice);
+    if (outcome.rescan == Rescan::Now) start_scan(*state);
 }

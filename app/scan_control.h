@@ -4,6 +4,7 @@
 // requests made meanwhile collapse into one more scan after it.
 
 #include "app/window_state.h"
+#include "fileops/file_ops.h"
 
 // Window thread only. Starts a scan unless one runs; then only remembers the request.
 void start_scan(WindowState& state);
@@ -11,3 +12,7 @@ void start_scan(WindowState& state);
 // WM_APP_SCAN_DONE: installs the waiting result, keeps the open certificate by identity, stops the
 // searching tick and serves a remembered request.
 void on_scan_done(WindowState& state);
+
+// What a file command asks of the window afterwards: its notice, a closed detail pane, a scan now or
+// after the short file-change delay.
+void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome);

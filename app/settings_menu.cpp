@@ -1,10 +1,10 @@
 #include "app/settings_menu.h"
 
-#include "app/commands.h"
 #include "app/settings.h"
+#include "app/scan_control.h"
+#include "app/shell.h"
 #include "app/startup_logic.h"
 #include "app/update_control.h"
-#include "app/window_proc.h"
 #include "base/handle.h"
 #include "base/settings_store.h"
 #include "base/text.h"

@@ -2,6 +2,7 @@
 
 #include "app/scan_control.h"
 #include "app/settings.h"
+#include "app/shell.h"
 #include "app/startup_logic.h"
 #include "app/system_colours.h"
 #include "app/update_control.h"

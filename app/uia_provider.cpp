@@ -2,11 +2,10 @@
 
 #include "app/com_object.h"
 #include "app/commands.h"
-#include "app/keyboard.h"
 #include "app/messages.h"
+#include "app/shell.h"
 #include "app/uia_api.h"
 #include "app/window_logic.h"
-#include "app/window_proc.h"
 #include "base/text.h"
 #include "gfx/hit_test.h"
 #include "gfx/view_elements.h"

@@ -1,9 +1,9 @@
 #include "app/update_control.h"
 
 #include "app/messages.h"
+#include "app/shell.h"
 #include "app/updater/download.h"
 #include "app/updater/update_check.h"
-#include "app/window_proc.h"
 #include "base/text.h"
 #include "base/version.h"
 #include "i18n/catalogue.h"

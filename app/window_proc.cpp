@@ -5,6 +5,7 @@
 #include "app/messages.h"
 #include "app/scan_control.h"
 #include "app/settings.h"
+#include "app/shell.h"
 #include "app/startup_logic.h"
 #include "app/system_colours.h"
 #include "app/uia_provider.h"
@@ -26,7 +27,6 @@
 
 #include <windows.h>
 #include <dbt.h>
-#include <dwmapi.h>
 
 // The procedure's switch only cracks parameters; every handler takes the state itself, so the
 // "busy" and "absent" cases are decided in one visible place per message.
@@ -319,12 +319,6 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 
 }  // namespace
 
-WindowStateSlot& window_state_slot()
-{
-    static WindowStateSlot slot;
-    return slot;
-}
-
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
     try {
@@ -340,84 +334,3 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     }
 }
 
-void update_high_contrast(WindowState& state)
-{
-    std::optional<SystemColours> colours = read_high_contrast();
-    if (colours == state.high_contrast) return;
-    state.high_contrast = std::move(colours);
-    repaint(state.hwnd);
-}
-
-void repaint(HWND hwnd)
-{
-    InvalidateRect(hwnd, nullptr, FALSE);
-}
-
-void set_dark_title_bar(HWND hwnd, bool dark)
-{
-    const std::optional<uint32_t> taken = apply_dark_title_bar(dark, [hwnd](uint32_t attribute, bool on) {
-        const BOOL value = on ? TRUE : FALSE;
-        return SUCCEEDED(DwmSetWindowAttribute(hwnd, attribute, &value, sizeof(value)));
-    });
-    if (!taken || !IsWindowVisible(hwnd)) return;  // a hidden window's frame is drawn anew when shown
-    // A visible frame keeps its old colours until it is next activated or resized: a caption painted
-    // inactive and then as it really is shows the new ones now, without changing the activation.
-    const bool active = GetActiveWindow() == hwnd;
-    DefWindowProcW(hwnd, WM_NCACTIVATE, active ? FALSE : TRUE, 0);
-    DefWindowProcW(hwnd, WM_NCACTIVATE, active ? TRUE : FALSE, 0);
-}
-
-void show_notice(WindowState& state, std::string text)
-{
-    state.notice = Notice{text, state.clock()};
-    state.uia_events.notice = std::move(text);
-    SetTimer(state.hwnd, TIMER_NOTICE, k_notice_duration_ms, nullptr);  // restarts a running one
-    repaint(state.hwnd);
-}
-
-void show_notice(std::string text)
-{
-    auto state = window_state_slot().take();
-    if (state) show_notice(*state, std::move(text));
-}
-
-void refresh_hover(HWND hwnd)
-{
-    auto state = window_state_slot().take();
-    if (!state) return;
-    // The modal loop may have cancelled the leave tracking; the next move arms it again.
-    state->leave_tracking = false;
-    HitTarget target;
-    POINT point{};
-    RECT client{};
-    if (GetCursorPos(&point) && ScreenToClient(hwnd, &point) && GetClientRect(hwnd, &client) &&
-        PtInRect(&client, point)) {
-        target = hit_test(*state, static_cast<float>(point.x), static_cast<float>(point.y));
-    }
-    if (!same_hover(state->hover, target)) {
-        state->hover = target;
-        repaint(hwnd);
-    }
-}
-
-void scroll_by(WindowState& state, float delta)
-{
-    // Offsets stay on whole pixels (a page is 0.8 of the client height, which may not be): a card at
-    // a fractional offset would spread its one-pixel outline over two rows.
-    if (state.selection) {
-        state.detail_scroll = clamp_scroll(std::round(state.detail_scroll + delta), largest_detail_offset(state));
-    } else {
-        state.list_scroll = clamp_scroll(std::round(state.list_scroll + delta), largest_list_offset(state));
-    }
-    repaint(state.hwnd);
-}
-
-float largest_list_offset(const WindowState& state)
-{
-    return largest_list_scroll(state);
-}
-
-float largest_detail_offset(const WindowState& state)
-{
-    return largest_detail_scroll(state);
-}

@@ -6,6 +6,7 @@
 #include "i18n/catalogue.h"
 #include "i18n/language.h"
 
+#include "app/shell.h"
 #include "app/window_proc.h"
 #include "app/window_state.h"
 #include "gfx/draw.h"

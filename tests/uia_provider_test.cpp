@@ -4,9 +4,9 @@
 // walks the visible window with UI Automation's own client functions.)
 
 #include "app/messages.h"
+#include "app/shell.h"
 #include "app/uia_api.h"
 #include "app/uia_provider.h"
-#include "app/window_proc.h"
 #include "base/clock.h"
 #include "base/text.h"
 #include "gfx/detail_pane.h"

@@ -3,11 +3,11 @@
 // offer's message box, the download and the installer start are driven end to end in tests/e2e.
 
 #include "app/messages.h"
+#include "app/shell.h"
 #include "app/update_control.h"
 #include "app/updater/download.h"
 #include "app/updater/held_file.h"
 #include "app/updater/update_check.h"
-#include "app/window_proc.h"
 #include "base/version.h"
 #include "tests/support/main_window.h"
 #include "tests/support/temp_folder.h"

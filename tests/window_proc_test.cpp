@@ -3,10 +3,10 @@
 // window, so the procedure runs in a message-only window of a class of its own; the end-to-end tests
 // cover the visible window.
 
-#include "app/keyboard.h"
 #include "app/messages.h"
 #include "app/scan_control.h"
 #include "app/settings.h"
+#include "app/shell.h"
 #include "app/window_proc.h"
 #include "base/clock.h"
 #include "gfx/hit_test.h"

@@ -3,6 +3,7 @@
 // A window that runs the program's own window procedure without an X display: a message-only window
 // of a class of the test's own (Wine cannot make a top-level window without a display).
 
+#include "app/shell.h"
 #include "app/window_proc.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,162 @@
+#include "app/shell.h"
+
+#include "app/messages.h"
+#include "app/system_colours.h"
+#include "app/window_logic.h"
+#include "gfx/detail_pane.h"
+#include "gfx/hit_test.h"
+#include "gfx/main_view.h"
+#include "gfx/view_elements.h"
+
+#include <cmath>
+#include <optional>
+#include <utility>
+
+#include <windows.h>
+#include <dwmapi.h>
+
+WindowStateSlot& window_state_slot()
+{
+    static WindowStateSlot slot;
+    return slot;
+}
+
+void update_high_contrast(WindowState& state)
+{
+    std::optional<SystemColours> colours = read_high_contrast();
+    if (colours == state.high_contrast) return;
+    state.high_contrast = std::move(colours);
+    repaint(state.hwnd);
+}
+
+void repaint(HWND hwnd)
+{
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void set_dark_title_bar(HWND hwnd, bool dark)
+{
+    const std::optional<uint32_t> taken = apply_dark_title_bar(dark, [hwnd](uint32_t attribute, bool on) {
+        const BOOL value = on ? TRUE : FALSE;
+        return SUCCEEDED(DwmSetWindowAttribute(hwnd, attribute, &value, sizeof(value)));
+    });
+    if (!taken || !IsWindowVisible(hwnd)) return;  // a hidden window's frame is drawn anew when shown
+    // A visible frame keeps its old colours until it is next activated or resized: a caption painted
+    // inactive and then as it really is shows the new ones now, without changing the activation.
+    const bool active = GetActiveWindow() == hwnd;
+    DefWindowProcW(hwnd, WM_NCACTIVATE, active ? FALSE : TRUE, 0);
+    DefWindowProcW(hwnd, WM_NCACTIVATE, active ? TRUE : FALSE, 0);
+}
+
+void show_notice(WindowState& state, std::string text)
+{
+    state.notice = Notice{text, state.clock()};
+    state.uia_events.notice = std::move(text);
+    SetTimer(state.hwnd, TIMER_NOTICE, k_notice_duration_ms, nullptr);  // restarts a running one
+    repaint(state.hwnd);
+}
+
+void show_notice(std::string text)
+{
+    auto state = window_state_slot().take();
+    if (state) show_notice(*state, std::move(text));
+}
+
+void refresh_hover(HWND hwnd)
+{
+    auto state = window_state_slot().take();
+    if (!state) return;
+    // The modal loop may have cancelled the leave tracking; the next move arms it again.
+    state->leave_tracking = false;
+    HitTarget target;
+    POINT point{};
+    RECT client{};
+    if (GetCursorPos(&point) && ScreenToClient(hwnd, &point) && GetClientRect(hwnd, &client) &&
+        PtInRect(&client, point)) {
+        target = hit_test(*state, static_cast<float>(point.x), static_cast<float>(point.y));
+    }
+    if (!same_hover(state->hover, target)) {
+        state->hover = target;
+        repaint(hwnd);
+    }
+}
+
+void scroll_by(WindowState& state, float delta)
+{
+    // Offsets stay on whole pixels (a page is 0.8 of the client height, which may not be): a card at
+    // a fractional offset would spread its one-pixel outline over two rows.
+    if (state.selection) {
+        state.detail_scroll = clamp_scroll(std::round(state.detail_scroll + delta), largest_detail_offset(state));
+    } else {
+        state.list_scroll = clamp_scroll(std::round(state.list_scroll + delta), largest_list_offset(state));
+    }
+    repaint(state.hwnd);
+}
+
+float largest_list_offset(const WindowState& state)
+{
+    return largest_list_scroll(state);
+}
+
+float largest_detail_offset(const WindowState& state)
+{
+    return largest_detail_scroll(state);
+}
+
+void focus_on(WindowState& state, const HitTarget& focus)
+{
+    if (state.focus == focus) return;
+    state.focus = focus;
+    if (focus.kind == HitKind::None) return;
+    const ViewShape shape = view_shape(state);
+    state.uia_events.focus = element_ref(shape, state.listed_entries(), element_of(focus));
+}
+
+void show_focus_on(WindowState& state, const HitTarget& focus)
+{
+    focus_on(state, focus);
+    state.focus_cues = true;  // whoever moves the focus without the mouse should see it
+    bring_focus_into_view(state);
+    repaint(state.hwnd);
+}
+
+void bring_focus_into_view(WindowState& state)
+{
+    const ScrollOffsets offsets = scroll_showing(state, state.focus);
+    state.list_scroll = offsets.list;
+    state.detail_scroll = offsets.detail;
+}
+
+void hide_focus_cues(WindowState& state)
+{
+    if (!state.focus_cues) return;
+    state.focus_cues = false;
+    repaint(state.hwnd);
+}
+
+void hide_focus_cues()
+{
+    auto state = window_state_slot().take();
+    if (state) hide_focus_cues(*state);
+}
+
+void open_detail(WindowState& state, size_t index)
+{
+    state.selection = index;
+    state.detail_scroll = 0;
+    state.hover = HitTarget{};  // the pane opens without a hovered row until the pointer moves
+    // As a dialog takes the focus: the main view behind the pane cannot be used meanwhile.
+    focus_on(state, HitTarget{HitKind::DetailRow, CardAction::Copy, 0});
+    repaint(state.hwnd);
+}
+
+void close_detail(WindowState& state)
+{
+    if (state.selection) {
+        const HitTarget card{HitKind::Card, CardAction::Copy, *state.selection};
+        state.selection.reset();
+        focus_on(state, card);
+        if (state.focus_cues) bring_focus_into_view(state);
+    }
+    repaint(state.hwnd);
+}
