@@ -46,10 +46,12 @@ if(NOT VESSOP_XVFB OR NOT VESSOP_XDOTOOL OR NOT VESSOP_TESSERACT OR NOT VESSOP_I
 endif()
 
 
+# One end-to-end test at a time (they drive the pointer and read the screen on timings), but beside
+# the unit tests: each has its own display and Wine prefix.
 function(vessop_e2e_test name script)
   add_test(NAME E2E.${name}
            COMMAND bash ${VESSOP_E2E_DIR}/${script} $<TARGET_FILE:Vessop> ${ARGN})
-  set_tests_properties(E2E.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 240
+  set_tests_properties(E2E.${name} PROPERTIES RESOURCE_LOCK e2e TIMEOUT 240
                        FAIL_REGULAR_EXPRESSION "Unhandled page fault|Unhandled exception")
 endfunction()
 
@@ -74,7 +76,10 @@ vessop_e2e_test(KeyboardOnly run_keyboard.sh)
 vessop_e2e_test(HighContrastColours run_high_contrast.sh)
 vessop_e2e_test(ScreenReaderTree run_screen_reader.sh)
 vessop_e2e_test(DeviceLossRecovers run_device_loss.sh)
+# It times the recovery: nothing else runs meanwhile.
+set_tests_properties(E2E.DeviceLossRecovers PROPERTIES RUN_SERIAL TRUE)
 vessop_e2e_test(ClicksNeedTheirOwnPress run_clicks.sh)
+vessop_e2e_test(HungHelperIsCaught run_hung_helper.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.
@@ -87,7 +92,7 @@ if(VESSOP_MAKENSIS AND VESSOP_OSSLSIGNCODE AND VESSOP_OPENSSL)
   add_test(NAME E2E.UpdateReleaseBuild
            COMMAND bash ${VESSOP_E2E_DIR}/build_update_release.sh ${VESSOP_UPDATE_RELEASE}
                    ${VESSOP_VERSION_MAJOR}.${next_minor}.0 ${VESSOP_MAKER_HOST})
-  set_tests_properties(E2E.UpdateReleaseBuild PROPERTIES FIXTURES_SETUP update_release TIMEOUT 1200 RUN_SERIAL TRUE)
+  set_tests_properties(E2E.UpdateReleaseBuild PROPERTIES FIXTURES_SETUP update_release TIMEOUT 1200)
   foreach(update_test UpdateInstallsSignedRelease:run_update_install.sh
                       UpdateRejectsBadInstallers:run_update_rejections.sh
                       UpdateAutomaticSchedule:run_update_schedule.sh

@@ -4,6 +4,9 @@
 # another test), its own Xvfb display and its own temporary folder, and a trap removes all of them,
 # also when the test fails. Waiting is done by polling a condition with a deadline, never by a fixed
 # sleep. A test ends with e2e_pass, or with e2e_fail and a message; the trap reports and cleans up.
+# Every wait has its own deadline, far below CTest's: a helper program or `wine` command that does not
+# finish within E2E_STEP_SECONDS (30 s) fails the test, saying what it waited for, what the program
+# printed and where the screenshot lies, so that a hang reports within a minute.
 #
 # Usage in a test:  . "$(dirname "$0")/lib.sh";  e2e_init VESSOP_EXE HELPER_DIR;  ...;  e2e_pass
 
@@ -15,15 +18,26 @@ E2E_TMP=""
 E2E_XVFB_PID=""
 E2E_APP_PID=""
 E2E_DONE=0
+E2E_MAIN_PID=$$
+E2E_STEP_SECONDS=${E2E_STEP_SECONDS:-30}
 
-e2e_log() { printf '[e2e %s] %s\n' "$(date +%H:%M:%S)" "$*"; }
+e2e_log() { printf '[e2e %s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
 
 e2e_fail()
 {
+    if [ "$BASHPID" != "$E2E_MAIN_PID" ] && [ -n "$E2E_TMP" ]; then
+        # Inside $(...) an exit would end only the subshell and leave the caller with an empty value:
+        # the test's own shell is asked to fail instead, with this message.
+        printf '%s\n' "$*" >"$E2E_TMP/subshell-failure"
+        kill -USR1 "$E2E_MAIN_PID"
+        exit 1
+    fi
     e2e_log "FAIL: $*"
     if [ -n "$E2E_TMP" ] && [ -s "$E2E_TMP/app.log" ]; then
         e2e_log "the program's last output:"
         tail -n 20 "$E2E_TMP/app.log" >&2
+    elif [ -n "$E2E_TMP" ]; then
+        e2e_log "the program printed nothing"
     fi
     if [ -n "$E2E_TMP" ] && [ -d "$E2E_TMP" ] && [ -n "${DISPLAY:-}" ]; then
         # Keep what the screen showed, for the person reading the log.
@@ -76,6 +90,7 @@ e2e_init()
     E2E_TMP=$(mktemp -d /tmp/vessop-e2e.XXXXXX)
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM
+    trap 'e2e_fail "$(cat "$E2E_TMP/subshell-failure" 2>/dev/null)"' USR1
 
     "$E2E_ROOT/scripts/wine-prefix" "$E2E_BUILD" || e2e_fail "cannot prepare the build's Wine prefix"
     VESSOP_KEEP_DISPLAY=1 . "$E2E_ROOT/scripts/wine-env.sh" "$E2E_BUILD"
@@ -88,9 +103,7 @@ e2e_init()
     mkdir -p "$XDG_DATA_HOME"
 
     e2e_start_xvfb
-    # One persistent server for the test, pre-warmed, so later processes start quickly.
-    wineserver -p >/dev/null 2>&1 </dev/null
-    wine wineboot >"$E2E_TMP/wineboot.log" 2>&1 </dev/null
+    e2e_start_wine
     # English texts, whatever the machine's language.
     e2e_reg_add 'HKCU\Software\Vessop' Language REG_SZ en
     e2e_log "prefix $WINEPREFIX on $DISPLAY"
@@ -101,17 +114,42 @@ e2e_init()
 e2e_restart_wine()
 {
     wineserver -k >/dev/null 2>&1
-    wineserver -w >/dev/null 2>&1
+    timeout "$E2E_STEP_SECONDS" wineserver -w >/dev/null 2>&1 || e2e_fail "Wine's server did not end"
     E2E_APP_PID=""
+    e2e_start_wine
+}
+
+# One persistent server for the test, pre-warmed so that later processes start quickly, and one
+# process that holds the desktop open. Wine closes a desktop one second after its last program has
+# ended (Windows never does), and a program starting within that second can end up on the closing
+# desktop: its window shows on the screen, but no program started after it finds the window.
+e2e_start_wine()
+{
     wineserver -p >/dev/null 2>&1 </dev/null
-    wine wineboot >>"$E2E_TMP/wineboot.log" 2>&1 </dev/null
+    : >"$E2E_TMP/hold.log"
+    wine "$E2E_BIN/e2e_window_probe.exe" hold >>"$E2E_TMP/hold.log" 2>&1 </dev/null &
+    local deadline=$((SECONDS + E2E_STEP_SECONDS))
+    until grep -q holding "$E2E_TMP/hold.log"; do
+        [ $SECONDS -lt $deadline ] || e2e_fail "the desktop holder did not start: $(tail -n 3 "$E2E_TMP/hold.log")"
+        sleep 0.05
+    done
+    e2e_wine wineboot >>"$E2E_TMP/wineboot.log" 2>&1
+}
+
+# `wine` with the step deadline; a command still running then fails the test.
+e2e_wine() # ARGS...
+{
+    local status=0
+    timeout -k 5 "$E2E_STEP_SECONDS" wine "$@" </dev/null || status=$?
+    [ "$status" -eq 124 ] || [ "$status" -eq 137 ] && e2e_fail "wine $* did not finish within $E2E_STEP_SECONDS s"
+    return "$status"
 }
 
 e2e_reg_add() # KEY NAME TYPE DATA
 {
     local attempt
     for attempt in 1 2 3; do
-        wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$E2E_TMP/reg.log" 2>&1 </dev/null && return 0
+        e2e_wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$E2E_TMP/reg.log" 2>&1 && return 0
         sleep 0.5  # a `wine reg` run failed once on a busy machine; it is not worth a failed test
     done
     e2e_log "reg output: $(tail -n 5 "$E2E_TMP/reg.log" | tr '\r\n' '  ')"
@@ -120,14 +158,14 @@ e2e_reg_add() # KEY NAME TYPE DATA
 
 e2e_reg_delete_value() # KEY NAME
 {
-    wine reg delete "$1" /v "$2" /f >>"$E2E_TMP/reg.log" 2>&1 </dev/null || true
+    e2e_wine reg delete "$1" /v "$2" /f >>"$E2E_TMP/reg.log" 2>&1 || true
 }
 
 # Prints the data of a value as `reg query` shows it (REG_BINARY as hex digits); status 1 when missing.
 e2e_reg_query() # KEY NAME
 {
     local out
-    out=$(wine reg query "$1" /v "$2" 2>/dev/null </dev/null | tr -d '\r') || return 1
+    out=$(e2e_wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 1
     local line
     line=$(printf '%s\n' "$out" | grep -E "^\s+$2\s+REG_" | head -n 1) || return 1
     [ -n "$line" ] || return 1
@@ -214,27 +252,30 @@ e2e_wait_no_window() # SECONDS
     done
 }
 
-# Runs a helper program from the build's bin folder inside the private prefix; prints its output.
+# Runs a helper program from the build's bin folder inside the private prefix; prints its output. Its
+# own error output is kept in helper.err; one still running after the step deadline fails the test.
 e2e_helper() # NAME [ARGS...]
 {
-    local name=$1
+    local name=$1 status
     shift
-    wine "$E2E_BIN/$name.exe" "$@" 2>/dev/null </dev/null | tr -d '\r'
-    return "${PIPESTATUS[0]}"
+    timeout -k 5 "$E2E_STEP_SECONDS" wine "$E2E_BIN/$name.exe" "$@" 2>"$E2E_TMP/helper.err" </dev/null | tr -d '\r'
+    status=${PIPESTATUS[0]}
+    if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+        e2e_fail "$name $* did not finish within $E2E_STEP_SECONDS s"
+    fi
+    return "$status"
 }
 
-# Reads one key of `window_probe info` (class, title, window, client, normal, dpi, work, …).
+# Reads one key of `window_probe info` (class, title, window, client, normal, dpi, work, …); a probe
+# that cannot give it fails the test with what it printed.
 e2e_probe() # KEY
 {
-    local attempt out
-    for attempt in 1 2 3; do
-        out=$(e2e_helper e2e_window_probe info)
-        # A probe that printed nothing did not run (a wine start failed once on a busy machine);
-        # "no window" is an answer and is passed on.
-        [ -n "$out" ] && break
-        sleep 0.5
-    done
-    sed -n "s/^$1=//p" <<<"$out"
+    local out status=0 value
+    out=$(e2e_helper e2e_window_probe info) || status=$?
+    value=$(sed -n "s/^$1=//p" <<<"$out")
+    [ -n "$value" ] || e2e_fail "the window probe gave no $1 (status $status): '$(tr '\n' ' ' <<<"$out")'" \
+        "$(tail -n 3 "$E2E_TMP/helper.err" 2>/dev/null | tr '\n' ' ')"
+    printf '%s\n' "$value"
 }
 
 # Absolute X geometry of a window as "x y width height".
@@ -246,7 +287,7 @@ e2e_x_geometry() # WID
 
 e2e_shot() # FILE
 {
-    import -window root "$1" >/dev/null 2>&1 || e2e_fail "screenshot failed"
+    timeout "$E2E_STEP_SECONDS" import -window root "$1" >/dev/null 2>&1 || e2e_fail "screenshot failed"
 }
 
 # "r,g,b" of one pixel of a screenshot.

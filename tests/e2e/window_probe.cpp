@@ -2,13 +2,15 @@
 // see: the Win32 class, the window and client rectangles, the DPI, the minimum tracking size and the
 // primary work area. It also sends the messages a user would cause.
 // Usage: window_probe info | minmax | close | restore | settingchange | resize W H | clipboard |
-//        msgbox [CAPTION] | answer yes|no [CAPTION] | syscolour INDEX R G B
+//        msgbox [CAPTION] | answer yes|no [CAPTION] | syscolour INDEX R G B | hold | hang
 // "info" prints key=value lines; exit status 2 when no "Vessop.Main" window exists.
 // "clipboard" prints the clipboard's text as UTF-8 on one line, carriage returns and line feeds
 // written as \r and \n, so that what the program put there can be compared exactly.
 // "msgbox" prints the text of the visible message box with that caption ("Vessop" when none is
 // given), then a last line "default=N" with the id of its default button (6 Yes, 7 No, 1 OK); exit
 // status 2 when there is no such box. "answer" clicks its Yes or No button, as the user would.
+// "hold" keeps the desktop open until it is killed (it prints "holding" once it does); "hang" never
+// ends, for the test that shows a hung helper is caught.
 
 #include "base/text.h"
 
@@ -167,11 +169,29 @@ int answer(const char* which, const std::wstring& caption)
     return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
 }
 
+// A hidden window makes this process one of the desktop's users, so Wine does not close the desktop
+// while the test starts and ends its programs.
+int hold()
+{
+    const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (!window) return 1;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const char* command = argc > 1 ? argv[1] : "info";
+    if (std::strcmp(command, "hold") == 0) return hold();
+    if (std::strcmp(command, "hang") == 0) {
+        Sleep(INFINITE);
+        return 0;
+    }
     if (std::strcmp(command, "clipboard") == 0) return clipboard();
     if (std::strcmp(command, "msgbox") == 0) return message_box(utf16_from_utf8(argc > 2 ? argv[2] : "Vessop"));
     if (std::strcmp(command, "answer") == 0 && argc > 2)
