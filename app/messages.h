@@ -13,6 +13,8 @@ inline constexpr UINT WM_APP_UIA_CALL = WM_APP + 4;
 // Posted by a provider's Invoke: the element's command, run like a click once the call has returned
 // (wParam: the target, lParam: its certificate's identity; app/window_logic.h).
 inline constexpr UINT WM_APP_INVOKE = WM_APP + 5;
+// The reminder's notification-area icon reports clicks and timeouts (app/remind.cpp).
+inline constexpr UINT WM_APP_TRAY = WM_APP + 6;
 
 inline constexpr UINT_PTR TIMER_NOTICE = 1;    // removes the status notice
 inline constexpr UINT_PTR TIMER_SCANNING = 2;  // repaints while a scan runs

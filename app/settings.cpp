@@ -19,6 +19,16 @@ void write_auto_update(bool on)
     write_dword_setting(k_setting_auto_update, on ? 1 : 0);
 }
 
+bool read_reminders()
+{
+    return auto_update_on(read_dword_setting(k_setting_reminders));  // the same rule for a switch
+}
+
+void write_reminders(bool on)
+{
+    write_dword_setting(k_setting_reminders, on ? 1 : 0);
+}
+
 std::optional<RestoredPlacement> read_placement()
 {
     const std::optional<std::vector<uint8_t>> bytes = read_binary_setting(k_setting_placement);

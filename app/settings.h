@@ -15,6 +15,10 @@
 bool read_auto_update();
 void write_auto_update(bool on);
 
+// "Reminders": on when missing or non-zero, like "AutoUpdate".
+bool read_reminders();
+void write_reminders(bool on);
+
 // "Placement": only a REG_BINARY of exactly 44 bytes counts, prepared for the hidden window.
 std::optional<RestoredPlacement> read_placement();
 void write_placement(const WINDOWPLACEMENT& placement);

@@ -1,7 +1,8 @@
 #include "app/settings_menu.h"
 
-#include "app/settings.h"
+#include "app/reminder_task.h"
 #include "app/scan_control.h"
+#include "app/settings.h"
 #include "app/shell.h"
 #include "app/startup_logic.h"
 #include "app/update_control.h"
@@ -72,6 +73,7 @@ MenuChoice menu_choice(UINT id, size_t added_folder_count)
     case k_menu_check_for_updates: return {MenuAction::CheckForUpdates, {}, 0};
     case k_menu_more_apps: return {MenuAction::MoreApps, {}, 0};
     case k_menu_about: return {MenuAction::About, {}, 0};
+    case k_menu_reminders: return {MenuAction::ToggleReminders, {}, 0};
     case k_menu_follow_windows: return {MenuAction::SetLanguage, {}, 0};
     default: break;
     }
@@ -112,6 +114,8 @@ void run_settings_menu(HWND hwnd, float x, float y)
         append_submenu(menu.get(), added_folders_submenu(folders), tr({"추가한 폴더 빼기", "Remove an added folder"}));
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     append(menu.get(), k_menu_auto_update, tr({"자동 업데이트", "Automatic updates"}), read_auto_update());
+    append(menu.get(), k_menu_reminders, tr({"만료 전에 알려 주기", "Remind me before certificates expire"}),
+           read_reminders());
     append(menu.get(), k_menu_check_for_updates, tr({"업데이트 확인", "Check for updates"}));
     append(menu.get(), k_menu_more_apps, tr({"Orlentu 의 다른 프로그램", "More apps from Orlentu"}));
     append(menu.get(), k_menu_about, tr({"Vessop 정보", "About Vessop"}));
@@ -127,6 +131,15 @@ void run_settings_menu(HWND hwnd, float x, float y)
     case MenuAction::None: break;
     case MenuAction::ToggleAutoUpdate: write_auto_update(!read_auto_update()); break;
     case MenuAction::CheckForUpdates: request_update_check(hwnd, true); break;
+    case MenuAction::ToggleReminders: {
+        const bool on = !read_reminders();
+        write_reminders(on);
+        if (on) keep_reminder_task(this_program_path());
+        else remove_reminder_task();
+        show_notice(std::string(on ? tr({"만료 알림을 켰습니다", "Expiry reminders on"})
+                                   : tr({"만료 알림을 껐습니다", "Expiry reminders off"})));
+        break;
+    }
     case MenuAction::MoreApps: {
         const std::wstring page = utf16_from_utf8(tr(k_maker_page_text));
         ShellExecuteW(nullptr, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);  // a failure is not reported

@@ -18,10 +18,20 @@ inline constexpr UINT k_menu_auto_update = 1;
 inline constexpr UINT k_menu_check_for_updates = 2;
 inline constexpr UINT k_menu_more_apps = 3;
 inline constexpr UINT k_menu_about = 4;
+inline constexpr UINT k_menu_reminders = 5;  // shown right after automatic updates
 inline constexpr UINT k_menu_follow_windows = 100;  // then 101 to 110: the languages in menu order
 inline constexpr UINT k_menu_first_added_folder = 200;  // 200 + the folder's position
 
-enum class MenuAction { None, ToggleAutoUpdate, CheckForUpdates, MoreApps, About, SetLanguage, RemoveAddedFolder };
+enum class MenuAction {
+    None,
+    ToggleAutoUpdate,
+    CheckForUpdates,
+    MoreApps,
+    About,
+    SetLanguage,
+    RemoveAddedFolder,
+    ToggleReminders,
+};
 
 struct MenuChoice {
     MenuAction action = MenuAction::None;

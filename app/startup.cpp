@@ -6,6 +6,9 @@
 #include "app/startup_logic.h"
 #include "app/system_colours.h"
 #include "app/update_control.h"
+#include "app/reminder_task.h"
+#include "app/remind.h"
+#include "app/window_logic.h"
 #include "app/window_proc.h"
 #include "app/window_state.h"
 #include "gfx/direct2d.h"
@@ -68,9 +71,13 @@ int run_vessop(std::span<const std::wstring> args)
 {
     const CommandLineOptions options = parse_command_line(args);
     if (options.unregister) {
-        delete_settings();  // before COM and without a window; the outcome does not matter
+        delete_settings();  // without a window; the outcomes do not matter
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        remove_reminder_task();
+        CoUninitialize();
         return 0;
     }
+    if (options.remind) return run_remind_mode(options.roots);
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // never uninitialised: the process ends with it
 
@@ -99,6 +106,8 @@ int run_vessop(std::span<const std::wstring> args)
 
     ShowWindow(hwnd, maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     run_automatic_update_check(hwnd);
+    // Created, or corrected after the program moved; a failure is tried again at the next start.
+    if (read_reminders()) keep_reminder_task(this_program_path());
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

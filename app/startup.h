@@ -7,9 +7,6 @@
 
 #include <windows.h>
 
-inline constexpr wchar_t k_main_window_class[] = L"Vessop.Main";
-inline constexpr wchar_t k_main_window_title[] = L"Vessop";
-
 // The whole program: options, COM, the window, the first scan, the automatic update check and the
 // message loop. `args` is the full argument vector, the program's own path first. Returns the exit
 // code, always 0.

@@ -12,6 +12,7 @@ CommandLineOptions parse_command_line(std::span<const std::wstring> args)
     // "--root", and each "--root" adds whatever follows it.
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == L"--unregister") options.unregister = true;
+        if (args[i] == L"--remind") options.remind = true;
         if (args[i] == L"--root" && i + 1 < args.size()) options.roots.push_back(args[i + 1]);
     }
     return options;

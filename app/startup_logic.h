@@ -15,6 +15,7 @@
 
 struct CommandLineOptions {
     bool unregister = false;
+    bool remind = false;  // "--remind": the reminder run, without a window
     std::vector<std::wstring> roots;  // every folder named after "--root", in command-line order
 };
 

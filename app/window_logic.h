@@ -13,6 +13,10 @@
 // when it is at least this old: a notice that replaced another one after the timer started keeps its
 // own full time (the replacement restarted the timer).
 inline constexpr uint32_t k_notice_duration_ms = 3000;
+
+// The main window's class and title.
+inline constexpr wchar_t k_main_window_class[] = L"Vessop.Main";
+inline constexpr wchar_t k_main_window_title[] = L"Vessop";
 inline constexpr double k_notice_min_age_s = 2.9;
 bool notice_expired(double set_at_s, double now_s);
 

@@ -2,6 +2,8 @@
 
 #include "base/text.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 namespace {
@@ -80,6 +82,54 @@ std::optional<std::vector<uint8_t>> read_binary_setting(std::string_view name)
 void write_binary_setting(std::string_view name, const void* data, uint32_t size)
 {
     write_value(name, REG_BINARY, data, size);
+}
+
+std::vector<std::string> lines_of_multi_string(std::wstring_view data)
+{
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < data.size()) {
+        const size_t end = std::min(data.find(L'\0', at), data.size());
+        if (end == at) break;  // the empty string that ends the list
+        lines.push_back(utf8_from_utf16(data.substr(at, end - at)));
+        at = end + 1;
+    }
+    return lines;
+}
+
+std::wstring multi_string_of(const std::vector<std::string>& lines)
+{
+    std::wstring data;
+    for (const std::string& line : lines) {
+        std::wstring units = utf16_from_utf8(line);
+        units.resize(std::min(units.find(L'\0'), units.size()));
+        if (units.empty()) continue;  // it would end the list early
+        data += units;
+        data += L'\0';
+    }
+    data += L'\0';
+    return data;
+}
+
+std::optional<std::vector<std::string>> read_lines_setting(std::string_view name)
+{
+    const std::wstring value_name = utf16_from_utf8(name);
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, k_settings_key, value_name.c_str(), RRF_RT_REG_MULTI_SZ, nullptr, nullptr,
+                     &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<wchar_t> buffer(size / 2 + 2, L'\0');
+    DWORD buffer_size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_CURRENT_USER, k_settings_key, value_name.c_str(), RRF_RT_REG_MULTI_SZ, nullptr,
+                     buffer.data(), &buffer_size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return lines_of_multi_string(std::wstring_view(buffer.data(), std::min<size_t>(buffer_size / 2, buffer.size())));
+}
+
+void write_lines_setting(std::string_view name, const std::vector<std::string>& lines)
+{
+    const std::wstring data = multi_string_of(lines);
+    write_value(name, REG_MULTI_SZ, data.c_str(), static_cast<DWORD>(data.size() * sizeof(wchar_t)));
 }
 
 void delete_settings()

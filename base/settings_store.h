@@ -20,6 +20,8 @@ inline constexpr std::string_view k_setting_language = "Language";
 inline constexpr std::string_view k_setting_auto_update = "AutoUpdate";
 inline constexpr std::string_view k_setting_last_update_check = "LastUpdateCheck";
 inline constexpr std::string_view k_setting_folders = "Folders";
+inline constexpr std::string_view k_setting_reminders = "Reminders";
+inline constexpr std::string_view k_setting_reminded = "Reminded";
 
 // REG_SZ, up to its first NUL; unpaired surrogates become U+FFFD.
 std::optional<std::string> read_text_setting(std::string_view name);
@@ -30,6 +32,15 @@ void write_dword_setting(std::string_view name, uint32_t value);
 // REG_BINARY, whole.
 std::optional<std::vector<uint8_t>> read_binary_setting(std::string_view name);
 void write_binary_setting(std::string_view name, const void* data, uint32_t size);
+
+// REG_MULTI_SZ as its lines; empty lines are skipped.
+std::optional<std::vector<std::string>> read_lines_setting(std::string_view name);
+void write_lines_setting(std::string_view name, const std::vector<std::string>& lines);
+// The lines of REG_MULTI_SZ data: NUL-separated, ending at the first empty string or at the end of
+// the data (a value written without its final NULs reads the same).
+std::vector<std::string> lines_of_multi_string(std::wstring_view data);
+// Each line followed by a NUL, then one more NUL; a NUL inside a line ends it there.
+std::wstring multi_string_of(const std::vector<std::string>& lines);
 
 // A REG_DWORD of exactly four bytes under any key of HKEY_CURRENT_USER (Windows' own settings).
 std::optional<uint32_t> read_user_dword(const wchar_t* key, const wchar_t* name);

@@ -22,13 +22,14 @@ TEST(MenuChoice, IdsGiveTheirCommands)
         {2, 0, MenuAction::CheckForUpdates, "", 0},
         {3, 0, MenuAction::MoreApps, "", 0},
         {4, 0, MenuAction::About, "", 0},
-        {5, 0, MenuAction::None, "", 0},
         {100, 0, MenuAction::SetLanguage, "", 0},  // "Follow Windows" stores the empty text
         {101, 0, MenuAction::SetLanguage, "en", 0},
         {102, 0, MenuAction::SetLanguage, "ko", 0},
         {104, 0, MenuAction::SetLanguage, "zh-Hans", 0},
         {110, 0, MenuAction::SetLanguage, "ru", 0},
         {111, 0, MenuAction::None, "", 0},
+        {5, 0, MenuAction::ToggleReminders, "", 0},
+        {6, 0, MenuAction::None, "", 0},
         {200, 3, MenuAction::RemoveAddedFolder, "", 0},
         {202, 3, MenuAction::RemoveAddedFolder, "", 2},
         {203, 3, MenuAction::None, "", 0},  // past the list the menu showed

@@ -80,6 +80,7 @@ vessop_e2e_test(DeviceLossRecovers run_device_loss.sh)
 set_tests_properties(E2E.DeviceLossRecovers PROPERTIES RUN_SERIAL TRUE)
 vessop_e2e_test(ClicksNeedTheirOwnPress run_clicks.sh)
 vessop_e2e_test(HungHelperIsCaught run_hung_helper.sh)
+vessop_e2e_test(RemindersTellOnce run_remind.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.

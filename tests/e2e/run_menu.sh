@@ -47,7 +47,7 @@ marked() # PATTERN
 
 open_menu
 items=$(cut -f 2 "$E2E_TMP/menu.txt" | tr '\n' '|')
-[[ "$items" =~ Language.*\|Remove\ an\ added\ folder.*\|.*Automatic\ updates\|Check\ for\ updates\|More\ apps\ from\ Orlentu\|About\ Vessop ]] \
+[[ "$items" =~ Language.*\|Remove\ an\ added\ folder.*\|.*Automatic\ updates\|.*Remind\ me\ before\ certificates\ expire\|Check\ for\ updates\|More\ apps\ from\ Orlentu\|About\ Vessop ]] \
     || e2e_fail "menu items: $items"
 # At the click point: the top edge at the click's height, the left edge at the click's x unless the
 # system moved the menu left to keep it on the screen.

@@ -11,7 +11,7 @@ e2e_init "$1"
 upd_init "$2"
 e2e_reg_add "$UPD_KEY" LastUpdateCheck REG_SZ "$(upd_now)"  # no automatic check in this test
 
-# The menu button, then "Check for updates": the third item (no added folders, the separator skipped).
+# The menu button, then "Check for updates": the fourth item (no added folders, the separator skipped).
 check_now()
 {
     local cx cy cw deadline=$((SECONDS + 10))
@@ -22,7 +22,7 @@ check_now()
         [ $SECONDS -lt $deadline ] || e2e_fail "the settings menu did not open"
         sleep 0.1
     done
-    xdotool key Down Down Down Return
+    xdotool key Down Down Down Down Return
 }
 
 # Waits for a notice, then for it to go, so that the next identical text is a new one.

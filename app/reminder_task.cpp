@@ -1,0 +1,223 @@
+#include "app/reminder_task.h"
+
+#include <optional>
+#include <vector>
+
+#include <windows.h>
+#include <taskschd.h>
+#include <wrl/client.h>
+
+#ifndef __ILogonTrigger_INTERFACE_DEFINED__
+#define __ILogonTrigger_INTERFACE_DEFINED__
+// MinGW-w64's taskschd.h lacks the logon trigger: declared here as the Windows SDK has it.
+MIDL_INTERFACE("72DADE38-FAE4-4b3e-BAF4-5D009AF02B1C")
+ILogonTrigger : public ITrigger {
+public:
+    virtual HRESULT STDMETHODCALLTYPE get_Delay(BSTR* delay) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Delay(BSTR delay) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_UserId(BSTR* user) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_UserId(BSTR user) = 0;
+};
+__CRT_UUID_DECL(ILogonTrigger, 0x72dade38, 0xfae4, 0x4b3e, 0xba, 0xf4, 0x5d, 0x00, 0x9a, 0xf0, 0x2b, 0x1c)
+#endif
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// A BSTR owned for one call.
+class Bstr {
+public:
+    explicit Bstr(const wchar_t* text) : value_(SysAllocString(text)) {}
+    ~Bstr() { SysFreeString(value_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR get() const { return value_; }
+    BSTR* out() { SysFreeString(value_); value_ = nullptr; return &value_; }
+    std::wstring text() const { return value_ ? std::wstring(value_, SysStringLen(value_)) : std::wstring(); }
+
+private:
+    BSTR value_ = nullptr;
+};
+
+VARIANT empty_variant()
+{
+    VARIANT v;
+    VariantInit(&v);
+    return v;
+}
+
+struct Scheduler {
+    ComPtr<ITaskService> service;
+    ComPtr<ITaskFolder> folder;  // the root folder, where per-user tasks of programs live
+};
+
+// The local Task Scheduler as the current user.
+std::optional<Scheduler> connect_scheduler()
+{
+    Scheduler scheduler;
+    if (FAILED(CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scheduler.service))))
+        return std::nullopt;
+    const VARIANT none = empty_variant();
+    if (FAILED(scheduler.service->Connect(none, none, none, none))) return std::nullopt;
+    const Bstr path(L"\\");
+    if (FAILED(scheduler.service->GetFolder(path.get(), &scheduler.folder)) || !scheduler.folder) return std::nullopt;
+    return scheduler;
+}
+
+std::wstring quoted(const std::wstring& path)
+{
+    return L"\"" + path + L"\"";
+}
+
+// The current user as "DOMAIN\user", for a logon trigger of this user alone.
+std::wstring current_user()
+{
+    wchar_t name[256]{};
+    DWORD size = 256;
+    if (!GetUserNameW(name, &size)) return {};
+    wchar_t domain[256]{};
+    DWORD domain_size = 256;
+    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
+    DWORD sid_size = static_cast<DWORD>(sid.size());
+    SID_NAME_USE use{};
+    if (LookupAccountNameW(nullptr, name, sid.data(), &sid_size, domain, &domain_size, &use) && domain[0] != L'\0')
+        return std::wstring(domain) + L"\\" + name;
+    return name;
+}
+
+// Whether a registered task already runs this program with our arguments from both triggers.
+bool task_is_current(ITaskFolder& folder, const std::wstring& program_path)
+{
+    ComPtr<IRegisteredTask> task;
+    const Bstr name(k_reminder_task_name);
+    if (FAILED(folder.GetTask(name.get(), &task)) || !task) return false;
+    ComPtr<ITaskDefinition> definition;
+    if (FAILED(task->get_Definition(&definition)) || !definition) return false;
+    ComPtr<IActionCollection> actions;
+    LONG action_count = 0;
+    if (FAILED(definition->get_Actions(&actions)) || FAILED(actions->get_Count(&action_count)) || action_count != 1)
+        return false;
+    ComPtr<IAction> action;
+    ComPtr<IExecAction> exec;
+    if (FAILED(actions->get_Item(1, &action)) || FAILED(action.As(&exec))) return false;
+    Bstr path(nullptr);
+    Bstr arguments(nullptr);
+    if (FAILED(exec->get_Path(path.out())) || FAILED(exec->get_Arguments(arguments.out()))) return false;
+    std::wstring stored = path.text();
+    if (stored.size() >= 2 && stored.front() == L'"' && stored.back() == L'"') stored = stored.substr(1, stored.size() - 2);
+    if (CompareStringOrdinal(stored.c_str(), -1, program_path.c_str(), -1, TRUE) != CSTR_EQUAL) return false;
+    if (arguments.text() != k_reminder_task_arguments) return false;
+    ComPtr<ITriggerCollection> triggers;
+    LONG trigger_count = 0;
+    return SUCCEEDED(definition->get_Triggers(&triggers)) && SUCCEEDED(triggers->get_Count(&trigger_count)) &&
+           trigger_count == 2;
+}
+
+bool add_triggers(ITaskDefinition& definition)
+{
+    ComPtr<ITriggerCollection> triggers;
+    if (FAILED(definition.get_Triggers(&triggers))) return false;
+
+    ComPtr<ITrigger> logon_trigger;
+    ComPtr<ILogonTrigger> logon;
+    if (FAILED(triggers->Create(TASK_TRIGGER_LOGON, &logon_trigger)) || FAILED(logon_trigger.As(&logon)))
+        return false;
+    const Bstr delay(L"PT5M");
+    const std::wstring user = current_user();
+    const Bstr user_id(user.c_str());
+    if (FAILED(logon->put_Delay(delay.get()))) return false;
+    if (!user.empty() && FAILED(logon->put_UserId(user_id.get()))) return false;
+
+    ComPtr<ITrigger> daily_trigger;
+    ComPtr<IDailyTrigger> daily;
+    if (FAILED(triggers->Create(TASK_TRIGGER_DAILY, &daily_trigger)) || FAILED(daily_trigger.As(&daily)))
+        return false;
+    // No time zone in the boundary: 10:00 in whatever zone the PC is in on the day.
+    const Bstr start(L"2026-01-01T10:00:00");
+    return SUCCEEDED(daily->put_StartBoundary(start.get())) && SUCCEEDED(daily->put_DaysInterval(1));
+}
+
+bool describe(ITaskDefinition& definition, const std::wstring& program_path)
+{
+    ComPtr<IRegistrationInfo> info;
+    const Bstr author(L"Vessop");
+    const Bstr description(L"Tells you before a joint certificate (NPKI) on this PC ends.");
+    if (SUCCEEDED(definition.get_RegistrationInfo(&info))) {
+        info->put_Author(author.get());
+        info->put_Description(description.get());
+    }
+
+    ComPtr<IPrincipal> principal;
+    if (FAILED(definition.get_Principal(&principal)) || FAILED(principal->put_LogonType(TASK_LOGON_INTERACTIVE_TOKEN)) ||
+        FAILED(principal->put_RunLevel(TASK_RUNLEVEL_LUA)))
+        return false;
+
+    ComPtr<ITaskSettings> settings;
+    const Bstr limit(L"PT5M");
+    if (FAILED(definition.get_Settings(&settings)) || FAILED(settings->put_StartWhenAvailable(VARIANT_TRUE)) ||
+        FAILED(settings->put_ExecutionTimeLimit(limit.get())))
+        return false;
+    // A laptop on battery is reminded too.
+    settings->put_DisallowStartIfOnBatteries(VARIANT_FALSE);
+    settings->put_StopIfGoingOnBatteries(VARIANT_FALSE);
+
+    if (!add_triggers(definition)) return false;
+
+    ComPtr<IActionCollection> actions;
+    ComPtr<IAction> action;
+    ComPtr<IExecAction> exec;
+    if (FAILED(definition.get_Actions(&actions)) || FAILED(actions->Create(TASK_ACTION_EXEC, &action)) ||
+        FAILED(action.As(&exec)))
+        return false;
+    const std::wstring path = quoted(program_path);
+    const Bstr path_text(path.c_str());
+    const Bstr arguments(k_reminder_task_arguments);
+    return SUCCEEDED(exec->put_Path(path_text.get())) && SUCCEEDED(exec->put_Arguments(arguments.get()));
+}
+
+}  // namespace
+
+std::wstring this_program_path()
+{
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        if (buffer.size() >= 32768) return {};
+        buffer.resize(buffer.size() * 2);  // cut short: try a larger buffer
+    }
+}
+
+bool may_register_reminder_task(const std::wstring& program_path)
+{
+    if (program_path.empty()) return false;
+    wchar_t volume[MAX_PATH + 1]{};
+    if (!GetVolumePathNameW(program_path.c_str(), volume, MAX_PATH)) return false;
+    const UINT type = GetDriveTypeW(volume);
+    return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+}
+
+void keep_reminder_task(const std::wstring& program_path)
+{
+    if (!may_register_reminder_task(program_path)) return;
+    const std::optional<Scheduler> scheduler = connect_scheduler();
+    if (!scheduler || task_is_current(*scheduler->folder.Get(), program_path)) return;
+    ComPtr<ITaskDefinition> definition;
+    if (FAILED(scheduler->service->NewTask(0, &definition)) || !describe(*definition.Get(), program_path)) return;
+    // Replaces a task of the same name that runs another program (a moved or reinstalled copy).
+    ComPtr<IRegisteredTask> registered;
+    const Bstr name(k_reminder_task_name);
+    const VARIANT none = empty_variant();
+    scheduler->folder->RegisterTaskDefinition(name.get(), definition.Get(), TASK_CREATE_OR_UPDATE, none, none,
+                                              TASK_LOGON_INTERACTIVE_TOKEN, none, &registered);
+}
+
+void remove_reminder_task()
+{
+    const std::optional<Scheduler> scheduler = connect_scheduler();
+    if (!scheduler) return;
+    const Bstr name(k_reminder_task_name);
+    scheduler->folder->DeleteTask(name.get(), 0);
+}

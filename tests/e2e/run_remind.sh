@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# "Vessop.exe --remind" shows no window: with a certificate 7 days from its end it tells about it once
+# (its notification names it and "Reminded" keeps the threshold), a second run
+# the same day tells nothing and ends at once, and so does a run with nothing due. The process never
+# stays longer than a minute.
+# Usage: run_remind.sh VESSOP_EXE
+. "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+key='HKCU\Software\Vessop'
+
+tree="$E2E_TMP/tree"
+mkdir -p "$tree/NPKI/yessign/USER"
+e2e_helper e2e_make_fixture cert "$(e2e_winpath "$tree/NPKI/yessign/USER/cn=Tester7")" 7 7 >/dev/null \
+    || e2e_fail "fixture not written"
+wtree=$(e2e_winpath "$tree")
+
+# Runs --remind in the background; sets remind_pid.
+remind() { wine "$E2E_EXE" --remind --root "$1" >>"$E2E_TMP/app.log" 2>&1 </dev/null & remind_pid=$!; }
+# Waits for the run to end; sets took (seconds) and status.
+remind_end() # SECONDS
+{
+    local start=$SECONDS
+    while kill -0 "$remind_pid" 2>/dev/null; do
+        [ $((SECONDS - start)) -lt "$1" ] || e2e_fail "--remind still runs after $1 s"
+        sleep 0.1
+    done
+    status=0
+    wait "$remind_pid" || status=$?
+    took=$((SECONDS - start))
+}
+
+start=$SECONDS
+remind "$wtree"
+# Wine shows the notification area as a small window of its own, the notification as a balloon below.
+e2e_find_window '^Wine System Tray$' 30 >/dev/null || e2e_fail "no notification icon came up"
+e2e_wait_text 0 45 400 55 'Tester.?7.s certificate \(KFTC.*ends in 7 d' 20 \
+    || e2e_fail "the notification does not tell about Tester7"
+xdotool search --onlyvisible --name '^Vessop$' >/dev/null 2>&1 && e2e_fail "--remind showed a window"
+line=$(e2e_reg_query "$key" Reminded) || e2e_fail "Reminded not written"
+[[ "$line" =~ ^[0-9A-F]{64}\ 7$ ]] || e2e_fail "Reminded is '$line'"
+remind_end 65
+[ $((SECONDS - start)) -le 60 ] || e2e_fail "the first run took $((SECONDS - start)) s"
+[ "$status" = 0 ] || e2e_fail "the first run ended with $status"
+
+# The same day again: told already, so it ends at once and shows nothing.
+remind "$wtree"
+remind_end 20
+[ "$status" = 0 ] || e2e_fail "the second run ended with $status"
+[ "$took" -le 5 ] || e2e_fail "the second run took $took s"
+[ "$(e2e_reg_query "$key" Reminded)" = "$line" ] || e2e_fail "the second run changed Reminded"
+
+# Nothing due (an empty folder): ends at once, and the certificate no longer found is pruned.
+mkdir -p "$E2E_TMP/empty"
+remind "$(e2e_winpath "$E2E_TMP/empty")"
+remind_end 20
+[ "$status" = 0 ] && [ "$took" -le 5 ] || e2e_fail "the run with nothing due took $took s (status $status)"
+e2e_log "Reminded after the empty run: '$(e2e_reg_query "$key" Reminded)'"
+[ -z "$(e2e_reg_query "$key" Reminded)" ] || e2e_fail "Reminded kept a certificate no longer found"
+e2e_pass
