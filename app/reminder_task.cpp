@@ -86,7 +86,7 @@ std::wstring current_user()
     return name;
 }
 
-// Whether a registered task already runs this program with our arguments from both triggers.
+// Whether a registered task already runs this program with our arguments.
 bool task_is_current(ITaskFolder& folder, const std::wstring& program_path)
 {
     ComPtr<IRegisteredTask> task;
@@ -107,11 +107,7 @@ bool task_is_current(ITaskFolder& folder, const std::wstring& program_path)
     std::wstring stored = path.text();
     if (stored.size() >= 2 && stored.front() == L'"' && stored.back() == L'"') stored = stored.substr(1, stored.size() - 2);
     if (CompareStringOrdinal(stored.c_str(), -1, program_path.c_str(), -1, TRUE) != CSTR_EQUAL) return false;
-    if (arguments.text() != k_reminder_task_arguments) return false;
-    ComPtr<ITriggerCollection> triggers;
-    LONG trigger_count = 0;
-    return SUCCEEDED(definition->get_Triggers(&triggers)) && SUCCEEDED(triggers->get_Count(&trigger_count)) &&
-           trigger_count == 2;
+    return arguments.text() == k_reminder_task_arguments;
 }
 
 bool add_triggers(ITaskDefinition& definition)
@@ -119,23 +115,25 @@ bool add_triggers(ITaskDefinition& definition)
     ComPtr<ITriggerCollection> triggers;
     if (FAILED(definition.get_Triggers(&triggers))) return false;
 
-    ComPtr<ITrigger> logon_trigger;
-    ComPtr<ILogonTrigger> logon;
-    if (FAILED(triggers->Create(TASK_TRIGGER_LOGON, &logon_trigger)) || FAILED(logon_trigger.As(&logon)))
-        return false;
-    const Bstr delay(L"PT5M");
-    const std::wstring user = current_user();
-    const Bstr user_id(user.c_str());
-    if (FAILED(logon->put_Delay(delay.get()))) return false;
-    if (!user.empty() && FAILED(logon->put_UserId(user_id.get()))) return false;
-
     ComPtr<ITrigger> daily_trigger;
     ComPtr<IDailyTrigger> daily;
     if (FAILED(triggers->Create(TASK_TRIGGER_DAILY, &daily_trigger)) || FAILED(daily_trigger.As(&daily)))
         return false;
     // No time zone in the boundary: 10:00 in whatever zone the PC is in on the day.
     const Bstr start(L"2026-01-01T10:00:00");
-    return SUCCEEDED(daily->put_StartBoundary(start.get())) && SUCCEEDED(daily->put_DaysInterval(1));
+    if (FAILED(daily->put_StartBoundary(start.get())) || FAILED(daily->put_DaysInterval(1))) return false;
+
+    // A scheduler that cannot make logon triggers (E_NOTIMPL) still gets the daily one: a reminder a
+    // day late is better than none. One it does make must be right.
+    ComPtr<ITrigger> logon_trigger;
+    if (FAILED(triggers->Create(TASK_TRIGGER_LOGON, &logon_trigger))) return true;
+    ComPtr<ILogonTrigger> logon;
+    if (FAILED(logon_trigger.As(&logon))) return false;
+    const Bstr delay(L"PT5M");
+    const std::wstring user = current_user();
+    const Bstr user_id(user.c_str());
+    if (FAILED(logon->put_Delay(delay.get()))) return false;
+    return user.empty() || SUCCEEDED(logon->put_UserId(user_id.get()));
 }
 
 bool describe(ITaskDefinition& definition, const std::wstring& program_path)
@@ -148,10 +146,13 @@ bool describe(ITaskDefinition& definition, const std::wstring& program_path)
         info->put_Description(description.get());
     }
 
+    // Said again by the registration below (an interactive token: only while the user is logged on)
+    // and the schema's default (least privilege), so a principal that cannot take them is no failure.
     ComPtr<IPrincipal> principal;
-    if (FAILED(definition.get_Principal(&principal)) || FAILED(principal->put_LogonType(TASK_LOGON_INTERACTIVE_TOKEN)) ||
-        FAILED(principal->put_RunLevel(TASK_RUNLEVEL_LUA)))
-        return false;
+    if (SUCCEEDED(definition.get_Principal(&principal))) {
+        principal->put_LogonType(TASK_LOGON_INTERACTIVE_TOKEN);
+        principal->put_RunLevel(TASK_RUNLEVEL_LUA);
+    }
 
     ComPtr<ITaskSettings> settings;
     const Bstr limit(L"PT5M");

@@ -33,6 +33,9 @@ add_dependencies(e2e_vessop_device_loss vessop_icon)
 add_executable(e2e_curl_double ${VESSOP_E2E_DIR}/curl_double.cpp)
 target_link_libraries(e2e_curl_double PRIVATE vessop_base)
 target_link_options(e2e_curl_double PRIVATE -municode)
+# The reminder's scheduled task, read back through the Task Scheduler's COM interfaces.
+add_executable(e2e_task_probe ${VESSOP_E2E_DIR}/task_probe.cpp)
+target_link_libraries(e2e_task_probe PRIVATE vessop_base taskschd ole32 oleaut32)
 add_executable(e2e_update_probe ${VESSOP_E2E_DIR}/update_probe.cpp)
 target_link_libraries(e2e_update_probe PRIVATE vessop_base user32 version)
 
@@ -81,6 +84,7 @@ set_tests_properties(E2E.DeviceLossRecovers PROPERTIES RUN_SERIAL TRUE)
 vessop_e2e_test(ClicksNeedTheirOwnPress run_clicks.sh)
 vessop_e2e_test(HungHelperIsCaught run_hung_helper.sh)
 vessop_e2e_test(RemindersTellOnce run_remind.sh)
+vessop_e2e_test(ReminderTaskFollowsTheProgram run_reminder_task.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.

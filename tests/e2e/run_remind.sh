@@ -38,9 +38,22 @@ e2e_wait_text 0 45 400 55 'Tester.?7.s certificate \(KFTC.*ends in 7 d' 20 \
 xdotool search --onlyvisible --name '^Vessop$' >/dev/null 2>&1 && e2e_fail "--remind showed a window"
 line=$(e2e_reg_query "$key" Reminded) || e2e_fail "Reminded not written"
 [[ "$line" =~ ^[0-9A-F]{64}\ 7$ ]] || e2e_fail "Reminded is '$line'"
+# Peak memory of the run (it has scanned and shows its notification) against the window's.
+peak() { local pid; pid=$(pgrep -f "$1" | head -n 1); [ -n "$pid" ] && awk '/^VmHWM/{print $2}' "/proc/$pid/status"; }
+remind_peak=$(peak 'Vessop.exe --remind')
 remind_end 65
 [ $((SECONDS - start)) -le 60 ] || e2e_fail "the first run took $((SECONDS - start)) s"
 [ "$status" = 0 ] || e2e_fail "the first run ended with $status"
+
+e2e_start --root "$wtree"
+e2e_wait_window
+e2e_wait_text 0 0 1280 720 'Certificates: 1' 20 || e2e_fail "the window did not list the certificate"
+window_peak=$(peak 'Vessop.exe --root')
+e2e_log "peak memory: --remind ${remind_peak:-?} kB, the window ${window_peak:-?} kB"
+[ -n "$remind_peak" ] && [ -n "$window_peak" ] && [ "$remind_peak" -lt "$window_peak" ] \
+    || e2e_fail "--remind took no less memory than the window"
+e2e_helper e2e_window_probe close >/dev/null
+e2e_wait_exit 20 || e2e_fail "the window did not close"
 
 # The same day again: told already, so it ends at once and shows nothing.
 remind "$wtree"
