@@ -54,6 +54,9 @@ LRESULT CALLBACK reminder_window_proc(HWND hwnd, UINT message, WPARAM wparam, LP
         // into the notification centre can still be clicked there until the run's minute is up.
         switch (LOWORD(lparam)) {
         case NIN_BALLOONUSERCLICK:
+        case NIN_SELECT:     // a click on the icon itself
+        case NIN_KEYSELECT:  // or Enter on it
+        case WM_LBUTTONUP:   // the same from a notification area that ignores the version
             open_vessop();
             DestroyWindow(hwnd);
             return 0;
