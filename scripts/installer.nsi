@@ -1,5 +1,6 @@
 ; Vessop's per-user installer, built by scripts/release with makensis (NSIS 3).
-;   makensis -DVERSION=0.2.0 -DCOMPANY="..." -DPROGRAM=path\to\Vessop.exe -DOUTFILE=Vessop-Setup-0.2.0.exe installer.nsi
+;   makensis -DVERSION=0.2.0 -DCOMPANY="..." -DPROGRAM=path\to\Vessop.exe -DSCANNER=path\to\vessop-scan.exe
+;            -DOUTFILE=Vessop-Setup-0.2.0.exe installer.nsi
 ; Installs to %LOCALAPPDATA%\Programs\Vessop without administrator rights, adds a Start-menu shortcut
 ; and an uninstaller registered under HKCU's Uninstall key. The updater starts it with
 ;   /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1
@@ -11,8 +12,8 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
 
-!ifndef VERSION | COMPANY | PROGRAM | OUTFILE
-  !error "VERSION, COMPANY, PROGRAM and OUTFILE must be defined (-D on the makensis command line)"
+!ifndef VERSION | COMPANY | PROGRAM | SCANNER | OUTFILE
+  !error "VERSION, COMPANY, PROGRAM, SCANNER and OUTFILE must be defined (-D on the makensis command line)"
 !endif
 
 !include FileFunc.nsh
@@ -96,6 +97,7 @@ Section "Vessop"
   SetOutPath "$INSTDIR"
   SetOverwrite on
   File "/oname=Vessop.exe" "${PROGRAM}"
+  File "/oname=vessop-scan.exe" "${SCANNER}"  ; the inventory on the command line, for administrators
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   CreateShortcut "$SMPROGRAMS\Vessop.lnk" "$INSTDIR\Vessop.exe"
@@ -123,6 +125,7 @@ Section "Uninstall"
   ExecWait '"$INSTDIR\Vessop.exe" --unregister'
   Delete "$SMPROGRAMS\Vessop.lnk"
   Delete "$INSTDIR\Vessop.exe"
+  Delete "$INSTDIR\vessop-scan.exe"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"

@@ -32,7 +32,7 @@ cleanup()
 }
 trap cleanup EXIT
 
-cp -a "$build/wineprefix" "$tmp/prefix" || fail "cannot copy the Wine prefix"
+cp -a "$build/wineprefix-clean" "$tmp/prefix" || fail "cannot copy the Wine prefix"
 rm -f "$tmp/prefix/.vessop-ready"
 export WINEPREFIX="$tmp/prefix"
 export XDG_DATA_HOME="$tmp/xdg"

@@ -14,7 +14,7 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-cp -a "$build/wineprefix" "$tmp/prefix" || { echo "with_display.sh: cannot copy the Wine prefix" >&2; exit 1; }
+"$(dirname "$0")/../scripts/wine-prefix" "$build" && cp -a "$build/wineprefix-clean" "$tmp/prefix" || { echo "with_display.sh: cannot copy the Wine prefix" >&2; exit 1; }
 export VESSOP_WINEPREFIX="$tmp/prefix"
 # Displays 170 and up: the end-to-end tests take theirs from 80.
 . "$(dirname "$0")/../scripts/lib.sh"

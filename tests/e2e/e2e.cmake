@@ -109,6 +109,14 @@ if(VESSOP_MAKENSIS AND VESSOP_OSSLSIGNCODE AND VESSOP_OPENSSL)
     vessop_e2e_test(${test_name} ${test_script} ${VESSOP_UPDATE_RELEASE})
     set_tests_properties(E2E.${test_name} PROPERTIES FIXTURES_REQUIRED update_release TIMEOUT 600)
   endforeach()
+  # The release itself, as someone verifying it would check it; and a rebuild elsewhere that must
+  # give the same bytes.
+  add_test(NAME Release.SignedTimestampedAndDescribed
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/run_release_checks.sh ${VESSOP_UPDATE_RELEASE})
+  add_test(NAME Release.Reproducible
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/run_reproducible.sh ${VESSOP_UPDATE_RELEASE})
+  set_tests_properties(Release.SignedTimestampedAndDescribed Release.Reproducible PROPERTIES
+                       FIXTURES_REQUIRED update_release TIMEOUT 900 FAIL_REGULAR_EXPRESSION "FAIL:")
 else()
   message(STATUS "Updater end-to-end tests skipped: makensis, osslsigncode or openssl missing (scripts/setup)")
 endif()

@@ -94,7 +94,7 @@ e2e_init()
 
     "$E2E_ROOT/scripts/wine-prefix" "$E2E_BUILD" || e2e_fail "cannot prepare the build's Wine prefix"
     VESSOP_KEEP_DISPLAY=1 . "$E2E_ROOT/scripts/wine-env.sh" "$E2E_BUILD"
-    cp -a "$E2E_BUILD/wineprefix" "$E2E_TMP/prefix" || e2e_fail "cannot copy the Wine prefix"
+    cp -a "$E2E_BUILD/wineprefix-clean" "$E2E_TMP/prefix" || e2e_fail "cannot copy the Wine prefix"
     rm -f "$E2E_TMP/prefix/.vessop-ready"
     export WINEPREFIX="$E2E_TMP/prefix"
     export XDG_DATA_HOME="$E2E_TMP/xdg"

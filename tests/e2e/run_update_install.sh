@@ -71,13 +71,15 @@ uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vessop'
 uninstaller=$(e2e_reg_query "$uninstall_key" UninstallString | tr -d '"') || e2e_fail "no UninstallString"
 shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu/Programs/Vessop.lnk' | head -n 1)
 [ -n "$shortcut" ] || e2e_fail "no Start-menu shortcut"
+scanner=$(dirname "$UPD_INSTALLED")/vessop-scan.exe
+[ -f "$scanner" ] || e2e_fail "vessop-scan.exe was not installed beside Vessop.exe"
 e2e_helper e2e_window_probe close >/dev/null
 e2e_wait_no_window 20 || e2e_fail "the updated Vessop did not close"
 e2e_key_exists "$UPD_KEY" || e2e_fail "no settings to remove"
 wine "$uninstaller" /S >>"$E2E_TMP/app.log" 2>&1 </dev/null
 deadline=$((SECONDS + 60))
-while [ -e "$UPD_INSTALLED" ] || [ -e "$shortcut" ] || e2e_key_exists "$uninstall_key" || e2e_key_exists "$UPD_KEY"; do
-    [ $SECONDS -lt $deadline ] || e2e_fail "the uninstaller left the program, its shortcut, its entry or its settings"
+while [ -e "$UPD_INSTALLED" ] || [ -e "$scanner" ] || [ -e "$shortcut" ] || e2e_key_exists "$uninstall_key" || e2e_key_exists "$UPD_KEY"; do
+    [ $SECONDS -lt $deadline ] || e2e_fail "the uninstaller left a program, its shortcut, its entry or its settings"
     sleep 0.3
 done
 e2e_pass
