@@ -358,6 +358,23 @@ e2e_card_column()
     middle=$((cx + x0 + content / 2))
 }
 
+# Opens the settings menu with a click on its toolbar button and chooses the N-th item with the Down
+# key (the separator is skipped): with no added folders, 1 Language, 2 Automatic updates, 3 the
+# reminders, 4 Check for updates.
+e2e_choose_from_settings_menu() # N
+{
+    local cx cy cw deadline=$((SECONDS + 10)) keys=()
+    read -r cx cy <<<"$(e2e_client_origin)"
+    IFS=, read -r _ _ cw _ <<<"$(e2e_probe client)"
+    xdotool mousemove $((cx + cw - 28)) $((cy + 26)) click 1
+    until e2e_popup_geometries >/dev/null; do
+        [ $SECONDS -lt $deadline ] || e2e_fail "the settings menu did not open"
+        sleep 0.1
+    done
+    for _ in $(seq 1 "$1"); do keys+=(Down); done
+    xdotool key "${keys[@]}" Return
+}
+
 # Client origin on the screen ("x y") as Windows reports it.
 e2e_client_origin()
 {

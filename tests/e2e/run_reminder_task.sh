@@ -46,18 +46,7 @@ close_program()
     e2e_helper e2e_window_probe close >/dev/null
     e2e_wait_exit 20 || e2e_fail "the program did not end"
 }
-toggle_reminders()
-{
-    local cx cy cw deadline=$((SECONDS + 10))
-    read -r cx cy <<<"$(e2e_client_origin)"
-    IFS=, read -r _ _ cw _ <<<"$(e2e_probe client)"
-    xdotool mousemove $((cx + cw - 28)) $((cy + 26)) click 1
-    until e2e_popup_geometries >/dev/null; do
-        [ $SECONDS -lt $deadline ] || e2e_fail "the settings menu did not open"
-        sleep 0.1
-    done
-    xdotool key Down Down Down Return  # Language, Automatic updates, then the reminders
-}
+toggle_reminders() { e2e_choose_from_settings_menu 3; }
 
 # 1. At start-up: made, with the settings and, where the scheduler stores them, the exact command line
 # and the daily trigger.

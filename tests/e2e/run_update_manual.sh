@@ -11,19 +11,8 @@ e2e_init "$1"
 upd_init "$2"
 e2e_reg_add "$UPD_KEY" LastUpdateCheck REG_SZ "$(upd_now)"  # no automatic check in this test
 
-# The menu button, then "Check for updates": the fourth item (no added folders, the separator skipped).
-check_now()
-{
-    local cx cy cw deadline=$((SECONDS + 10))
-    read -r cx cy <<<"$(e2e_client_origin)"
-    IFS=, read -r _ _ cw _ <<<"$(e2e_probe client)"
-    xdotool mousemove $((cx + cw - 28)) $((cy + 26)) click 1
-    until e2e_popup_geometries >/dev/null; do
-        [ $SECONDS -lt $deadline ] || e2e_fail "the settings menu did not open"
-        sleep 0.1
-    done
-    xdotool key Down Down Down Down Return
-}
+# "Check for updates" from the settings menu.
+check_now() { e2e_choose_from_settings_menu 4; }
 
 # Waits for a notice, then for it to go, so that the next identical text is a new one.
 expect_notice() # REGEX WHAT
