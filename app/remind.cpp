@@ -14,6 +14,7 @@
 #include <cwchar>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include <windows.h>
 #include <shellapi.h>
@@ -56,10 +57,13 @@ LRESULT CALLBACK reminder_window_proc(HWND hwnd, UINT message, WPARAM wparam, LP
         case NIN_BALLOONUSERCLICK:
         case NIN_SELECT:     // a click on the icon itself
         case NIN_KEYSELECT:  // or Enter on it
-        case WM_LBUTTONUP:   // the same from a notification area that ignores the version
-            open_vessop();
+        case WM_LBUTTONUP: {  // the same from a notification area that ignores the version
+            // One click may come as several of these (the mouse message and NIN_SELECT): Vessop opens once.
+            static bool opened = false;
+            if (!std::exchange(opened, true)) open_vessop();
             DestroyWindow(hwnd);
             return 0;
+        }
         default: return 0;
         }
     }
