@@ -99,6 +99,8 @@ e2e_init()
     export WINEPREFIX="$E2E_TMP/prefix"
     export XDG_DATA_HOME="$E2E_TMP/xdg"
     export VESSOP_KEEP_DISPLAY=1
+    # Wine's own error messages stay on: a process that fails to start says why in the logs.
+    export WINEDEBUG=${E2E_WINEDEBUG:--all,err+all}
     export LANG=C.UTF-8 TZ=Asia/Seoul
     mkdir -p "$XDG_DATA_HOME"
 
@@ -205,6 +207,9 @@ e2e_removable_drive()
 # e2e_start [ARGS...]: starts Vessop.exe in the background.
 e2e_start()
 {
+    # The pointer rests in the corner: a window that opens under it would show a hover, and Wine
+    # reports the pointer leaving only a while after it moved away.
+    timeout "$E2E_STEP_SECONDS" xdotool mousemove --sync 0 0 >/dev/null 2>&1
     wine "$E2E_EXE" "$@" >>"$E2E_TMP/app.log" 2>&1 </dev/null &
     E2E_APP_PID=$!
 }
@@ -262,6 +267,9 @@ e2e_helper() # NAME [ARGS...]
     status=${PIPESTATUS[0]}
     if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
         e2e_fail "$name $* did not finish within $E2E_STEP_SECONDS s"
+    fi
+    if [ "$status" -ne 0 ]; then
+        e2e_log "$name $* ended with status $status; its error output: $(tail -n 5 "$E2E_TMP/helper.err" 2>/dev/null | tr '\n' ' ')"
     fi
     return "$status"
 }
