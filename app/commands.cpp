@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/scan_control.h"
+#include "app/search_field.h"
 #include "app/settings_menu.h"
 #include "app/shell.h"
 #include "fileops/file_ops.h"
@@ -71,8 +72,8 @@ void run_clean_up(HWND hwnd)
     std::vector<CertificateEntry> entries;
     {
         auto state = window_state_slot().take();
-        if (!state || !state->entries) return;
-        entries = *state->entries;
+        if (!state || !state->whole_entries()) return;
+        entries = *state->whole_entries();  // the expired ones a search hides too, as the button counts them
     }
     apply_file_outcome(hwnd, clean_up_expired(hwnd, entries, now_seconds()));
 }
@@ -146,6 +147,15 @@ void run_command(HWND hwnd, const HitTarget& target, float x, float y)
     case HitKind::CardButton: run_card_button(hwnd, target, x, y); break;
     case HitKind::DetailRow:
     case HitKind::CopyAll: put_on_clipboard(hwnd, std::move(clipboard)); return;
+    case HitKind::ClearSearch: {
+        HWND field = nullptr;
+        {
+            auto state = window_state_slot().take();
+            if (state) field = state->search_field;
+        }
+        clear_search_field(field);  // with the state free: the field's change notice needs it
+        return;
+    }
     case HitKind::Refresh:
     case HitKind::Card:
     case HitKind::Close:

@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "app/scan_control.h"
+#include "app/search_field.h"
 #include "app/window_logic.h"
 #include "app/shell.h"
 #include "gfx/view_elements.h"
@@ -41,6 +42,12 @@ void on_key_down(HWND hwnd, WPARAM virtual_key, LPARAM key_data)
     if (!state) return;
     const ViewShape shape = view_shape(*state);
     const bool shift = GetKeyState(VK_SHIFT) < 0;
+    if (virtual_key == 'F' && GetKeyState(VK_CONTROL) < 0) {
+        const HWND field = state->search_field;
+        state.release();  // the field's focus notice needs the state
+        focus_search_field(field);
+        return;
+    }
     const KeyAction action = key_action(static_cast<uint32_t>(virtual_key), client_height(hwnd), state->dpi, shift,
                                         arrows_move_focus(shape, state->focus, state->focus_cues));
     switch (action.command) {
@@ -51,6 +58,15 @@ void on_key_down(HWND hwnd, WPARAM virtual_key, LPARAM key_data)
     case KeyCommand::Rescan: start_scan(*state); break;
     case KeyCommand::FocusNext:
     case KeyCommand::FocusPrevious:
+        if (state->search_field &&
+            tab_goes_to_search_field(shape, state->focus, action.command == KeyCommand::FocusPrevious)) {
+            const HWND field = state->search_field;
+            state->focus_cues = false;
+            repaint(hwnd);
+            state.release();
+            focus_search_field(field);
+            break;
+        }
         move_focus_by_key(*state, next_focus(shape, state->focus, action.command == KeyCommand::FocusPrevious));
         break;
     case KeyCommand::FocusUp:

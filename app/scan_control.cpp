@@ -24,13 +24,13 @@ void end_scan(WindowState& state)
     KillTimer(state.hwnd, TIMER_SCANNING);
 }
 
+}  // namespace
+
 bool pane_was_open(const std::vector<CertificateEntry>* entries, std::optional<size_t> selection)
 {
     return entries && selection && *selection < entries->size();
 }
 
-// Screen readers learn that the list (or the open pane's rows) was replaced: the elements they hold
-// may have gone or moved.
 void queue_structure_change(WindowState& state, const ViewShape& shape, bool listed_before, bool pane_before)
 {
     const std::vector<CertificateEntry>* entries = state.listed_entries();
@@ -44,8 +44,6 @@ void queue_structure_change(WindowState& state, const ViewShape& shape, bool lis
     // A list shown before (and not hidden by a pane) changed its cards; otherwise it appeared.
     state.uia_events.structure = {list, listed_before && !pane_before ? Structure::ChildrenChanged : Structure::Added};
 }
-
-}  // namespace
 
 void start_scan(WindowState& state)
 {
@@ -80,8 +78,15 @@ void on_scan_done(WindowState& state)
         const std::vector<CertificateEntry>* old = old_entries ? &*old_entries : nullptr;
         const std::optional<size_t> old_selection = state.selection;
         const bool pane_before = pane_was_open(old, old_selection);
-        state.selection = keep_selection(old_selection, old, outcome->inventory.entries);
-        state.entries = std::move(outcome->inventory.entries);
+        // The open certificate in the new list stays listed whatever the search field holds.
+        const std::optional<size_t> keep = keep_selection(old_selection, old, outcome->inventory.entries);
+        state.search_keys = std::move(outcome->search_keys);
+        std::vector<CertificateEntry> listed;
+        replace_whole_list(listed, state.filter, std::move(outcome->inventory.entries), state.search_keys, keep);
+        // A query typed before the first result applies now.
+        if (!state.filter.active) set_list_query(listed, state.filter, state.search_keys, std::string(state.filter.query), keep);
+        state.entries = std::move(listed);
+        state.selection = keep ? listed_index(state.filter, *keep) : std::nullopt;
         state.folders_checked = outcome->inventory.folders_checked;
         const ViewShape shape = view_shape(state);
         focus_on(state, focus_after_scan(state.focus, old_selection, old, *state.entries, shape));

@@ -13,6 +13,13 @@ void start_scan(WindowState& state);
 // searching tick and serves a remembered request.
 void on_scan_done(WindowState& state);
 
+// Whether the detail pane was open on an entry of that list.
+bool pane_was_open(const std::vector<CertificateEntry>* entries, std::optional<size_t> selection);
+
+// Screen readers learn that the list (or the open pane's rows) was replaced: the elements they hold
+// may have gone or moved. `listed_before`: a list was shown; `pane_before`: the pane was open.
+void queue_structure_change(WindowState& state, const ViewShape& shape, bool listed_before, bool pane_before);
+
 // What a file command asks of the window afterwards: its notice, a closed detail pane, a scan now or
 // after the short file-change delay.
 void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome);

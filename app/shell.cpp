@@ -62,21 +62,27 @@ void show_notice(std::string text)
     if (state) show_notice(*state, std::move(text));
 }
 
-void refresh_hover(HWND hwnd)
+void refresh_hover(HWND)
 {
     auto state = window_state_slot().take();
     if (!state) return;
     // The modal loop may have cancelled the leave tracking; the next move arms it again.
     state->leave_tracking = false;
+    refresh_hover(*state);
+}
+
+void refresh_hover(WindowState& state)
+{
     HitTarget target;
     POINT point{};
     RECT client{};
+    const HWND hwnd = state.hwnd;
     if (GetCursorPos(&point) && ScreenToClient(hwnd, &point) && GetClientRect(hwnd, &client) &&
         PtInRect(&client, point)) {
-        target = hit_test(*state, static_cast<float>(point.x), static_cast<float>(point.y));
+        target = hit_test(state, static_cast<float>(point.x), static_cast<float>(point.y));
     }
-    if (!same_hover(state->hover, target)) {
-        state->hover = target;
+    if (!same_hover(state.hover, target)) {
+        state.hover = target;
         repaint(hwnd);
     }
 }
@@ -153,9 +159,18 @@ void open_detail(WindowState& state, size_t index)
 void close_detail(WindowState& state)
 {
     if (state.selection) {
-        const HitTarget card{HitKind::Card, CardAction::Copy, *state.selection};
+        size_t index = *state.selection;
         state.selection.reset();
-        focus_on(state, card);
+        if (state.filter.active && state.entries) {
+            // The pane kept its certificate listed; closed, the list shows only what the query matches.
+            const size_t whole = whole_index(state.filter, index);
+            set_list_query(*state.entries, state.filter, state.search_keys, std::string(state.filter.query), std::nullopt);
+            const size_t count = state.entries->size();
+            index = listed_index(state.filter, whole).value_or(count > 0 ? std::min(index, count - 1) : 0);
+            state.list_scroll = clamp_scroll(state.list_scroll, largest_list_offset(state));
+        }
+        const bool cards = state.entries && !state.entries->empty();
+        focus_on(state, cards ? HitTarget{HitKind::Card, CardAction::Copy, index} : HitTarget{HitKind::AddFolder});
         if (state.focus_cues) bring_focus_into_view(state);
     }
     repaint(state.hwnd);

@@ -37,6 +37,8 @@ void show_notice(std::string text);
 // After a menu, message box or folder picker: what the pointer is over now, since the modal loop may
 // have swallowed the moves and the leave that would have told us.
 void refresh_hover(HWND hwnd);
+// The same for a caller that holds the state (after the list under the pointer changed).
+void refresh_hover(WindowState& state);
 
 // Scrolls the open detail pane, else the list, by `delta` pixels (positive = down), kept inside the
 // scroll range.

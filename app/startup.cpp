@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/scan_control.h"
+#include "app/search_field.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/startup_logic.h"
@@ -97,6 +98,7 @@ int run_vessop(std::span<const std::wstring> args)
     state.command_line_roots = options.roots;
     state.hwnd = hwnd;
     state.dpi = dpi;
+    state.search_field = create_search_field(hwnd);
     // Without them the window opens and works, and tries again shortly to draw.
     create_gfx_or_retry(state);
     state.dark = dark;

@@ -4,6 +4,7 @@
 #include "app/keyboard.h"
 #include "app/messages.h"
 #include "app/scan_control.h"
+#include "app/search_field.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/startup_logic.h"
@@ -40,6 +41,11 @@ float point_coordinate(WORD word)
 
 LRESULT on_destroy(HWND hwnd)
 {
+    {
+        // The field outlives this message by a moment; it must not hold the font the state frees.
+        auto state = window_state_slot().take();
+        if (state && state->search_field) SendMessageW(state->search_field, WM_SETFONT, 0, FALSE);
+    }
     release_uia_providers(hwnd);    // screen readers let go of the elements
     window_state_slot().discard();  // releases the drawing resources with the state
     PostQuitMessage(0);
@@ -68,6 +74,7 @@ LRESULT on_paint(HWND hwnd)
     {
         auto state = window_state_slot().take();
         if (state) {
+            place_search_field(*state);
             paint_frame(*state);
             // Drawing resources still missing (a device lost and not back yet): the timer brings the
             // next attempt, since nothing else may repaint a window that shows no change.
@@ -131,6 +138,8 @@ LRESULT on_setting_change(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
                 repaint(hwnd);
             }
             update_high_contrast(*state);
+            // The field asks for its colours when it paints.
+            if (state->search_field) InvalidateRect(state->search_field, nullptr, TRUE);
         }
     }
     return DefWindowProcW(hwnd, message, wparam, lparam);
@@ -141,7 +150,10 @@ LRESULT on_system_colour_change(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
 {
     {
         auto state = window_state_slot().take();
-        if (state) update_high_contrast(*state);
+        if (state) {
+            update_high_contrast(*state);
+            if (state->search_field) InvalidateRect(state->search_field, nullptr, TRUE);
+        }
     }
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
@@ -149,6 +161,8 @@ LRESULT on_system_colour_change(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
 // A mouse button: the focus ring goes; a left press also marks what the release may act on.
 LRESULT on_button_down(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    // A click on the list takes the keyboard back from the search field, as in any window.
+    if (GetFocus() != hwnd) SetFocus(hwnd);
     hide_focus_cues();
     if (message == WM_LBUTTONDOWN) on_press(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
     return DefWindowProcW(hwnd, message, wparam, lparam);
@@ -276,6 +290,30 @@ LRESULT on_dpi_changed(HWND hwnd, WORD new_dpi, const RECT* suggested)
     return 0;
 }
 
+LRESULT on_command(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    HWND field = nullptr;
+    {
+        auto state = window_state_slot().take();
+        if (state) field = state->search_field;
+    }
+    if (field && reinterpret_cast<HWND>(lparam) == field) {
+        on_search_field_command(hwnd, HIWORD(wparam));
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT on_control_colour(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    {
+        auto state = window_state_slot().take();
+        if (state && state->search_field && reinterpret_cast<HWND>(lparam) == state->search_field)
+            return search_field_colours(*state, reinterpret_cast<HDC>(wparam));
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
 LRESULT on_scan_done_message()
 {
     auto state = window_state_slot().take();
@@ -308,6 +346,8 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_MOUSELEAVE: return on_mouse_leave(hwnd);
     case WM_DPICHANGED: return on_dpi_changed(hwnd, LOWORD(wparam), reinterpret_cast<const RECT*>(lparam));
     case WM_APP_SCAN_DONE: return on_scan_done_message();
+    case WM_COMMAND: return on_command(hwnd, message, wparam, lparam);
+    case WM_CTLCOLOREDIT: return on_control_colour(hwnd, message, wparam, lparam);
     case WM_APP_UPDATE_CHECKED: on_update_checked(hwnd); return 0;
     case WM_APP_UPDATE_READY: on_installer_ready(hwnd); return 0;
     case WM_GETOBJECT: return on_get_object(hwnd, message, wparam, lparam);

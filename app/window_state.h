@@ -4,6 +4,7 @@
 // through a single slot for the length of one message: what the views draw (ViewState) plus what
 // only the shell keeps.
 
+#include "base/handle.h"
 #include "base/path.h"
 #include "gfx/ui_tree.h"
 #include "gfx/view_state.h"
@@ -30,4 +31,9 @@ struct WindowState : ViewState {
     // no press of ours (a title-bar double-click that maximises, a dialog closed by a double-click).
     std::optional<HitTarget> pressed;
     UiaEventQueue uia_events;
+    // The search field's font (made for `search_font_dpi`) and the brush of its background.
+    UniqueGdiObject search_font;
+    uint32_t search_font_dpi = 0;
+    UniqueGdiObject search_brush;
+    COLORREF search_brush_colour = 0;
 };

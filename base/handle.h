@@ -65,6 +65,7 @@ using UniqueFile = UniqueHandle<InvalidValueHandleTraits<&::CloseHandle>>;
 using UniqueFind = UniqueHandle<InvalidValueHandleTraits<&::FindClose>>;
 using UniqueRegKey = UniqueHandle<NullHandleTraits<HKEY, &::RegCloseKey>>;
 using UniqueMenu = UniqueHandle<NullHandleTraits<HMENU, &::DestroyMenu>>;
+using UniqueGdiObject = UniqueHandle<NullHandleTraits<HGDIOBJ, &::DeleteObject>>;  // fonts, brushes
 using UniqueCertContext = UniqueHandle<NullHandleTraits<PCCERT_CONTEXT, &::CertFreeCertificateContext>>;
 // Buffers that an API allocated with LocalAlloc (CRYPT_DECODE_ALLOC_FLAG, CommandLineToArgvW).
 using UniqueLocalMem = UniqueHandle<NullHandleTraits<void*, &::LocalFree>>;

@@ -15,3 +15,9 @@ constexpr int32_t saturating_trunc(double value)
     if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(value);  // truncates toward zero
 }
+
+// Rounded half away from zero, then saturated as above.
+inline int32_t saturating_round(double value)
+{
+    return saturating_trunc(std::round(value));
+}

@@ -144,6 +144,16 @@ std::optional<HitTarget> next_focus(const ViewShape& shape, const HitTarget& cur
     return main_stop(shape, backwards ? (*at + count - 1) % count : (*at + 1) % count);
 }
 
+bool tab_goes_to_search_field(const ViewShape& shape, const HitTarget& current, bool backwards)
+{
+    if (shape.pane) return false;
+    const std::vector<HitTarget> order = focus_order(shape);
+    if (order.empty()) return true;
+    const auto at = std::find(order.begin(), order.end(), current);
+    if (at == order.end()) return !backwards;
+    return backwards ? at == order.begin() : at + 1 == order.end();
+}
+
 std::optional<HitTarget> vertical_focus(const ViewShape& shape, const HitTarget& current, bool down)
 {
     if (!focusable(shape, current)) return std::nullopt;

@@ -43,6 +43,12 @@ std::vector<HitTarget> focus_order(const ViewShape& shape);
 // nothing can take the focus.
 std::optional<HitTarget> next_focus(const ViewShape& shape, const HitTarget& current, bool backwards);
 
+// With a search field first in the Tab order (a window of its own, ahead of these stops): whether Tab
+// (or Shift+Tab) from `current` goes to the field instead of the next stop. Tab does from the last
+// stop and without a current focus, Shift+Tab from the first stop; never while the pane is open, whose
+// stops keep to themselves.
+bool tab_goes_to_search_field(const ViewShape& shape, const HitTarget& current, bool backwards);
+
 // Up and Down: from a card or one of its buttons to the previous or next card, from a pane row to the
 // previous or next row, stopping at the ends. None when the focus is anywhere else: then these keys
 // scroll as they always did.

@@ -19,6 +19,7 @@ enum class HitKind : uint8_t {
     Close,       // the detail pane's close button
     Outside,     // anywhere outside the detail pane while it is open
     Pane,        // inside the detail pane but on no row or button
+    ClearSearch, // the search field's clear button
 };
 
 // The three buttons of a card.

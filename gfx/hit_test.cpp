@@ -60,8 +60,12 @@ HitTarget hit_test_toolbar(const std::vector<ToolbarItem>& items, float x, float
 HitTarget hit_test(const ViewState& state, float x, float y)
 {
     if (const std::optional<DetailLayout> pane = detail_layout(state)) return hit_test_pane(*pane, x, y);
-    const HitTarget toolbar = hit_test_toolbar(toolbar_items(state), x, y);
+    const std::vector<ToolbarItem> items = toolbar_items(state);
+    const HitTarget toolbar = hit_test_toolbar(items, x, y);
     if (toolbar.kind != HitKind::None) return toolbar;
+    if (state.search_field && !state.filter.query.empty() &&
+        search_field_layout(view_metrics_of(state), measurer_of(state), items).clear.contains(x, y))
+        return hit(HitKind::ClearSearch);
     if (!state.entries || state.entries->empty()) return {};
     return hit_test_cards(view_metrics_of(state), state.entries->size(), state.list_scroll, x, y,
                           [&](const RectF& card) { return row_buttons(state, card); });

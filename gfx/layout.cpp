@@ -45,6 +45,27 @@ RectF program_name_rect(const ViewMetrics& m)
     return {18 * m.s, 0, 200 * m.s, m.header_height};
 }
 
+SearchFieldLayout search_field_layout(const ViewMetrics& m, float name_right, float toolbar_left)
+{
+    const float s = m.s;
+    const float right = toolbar_left - 12 * s;
+    const float left_limit = name_right + 16 * s;
+    const float room = right - left_limit;
+    float width = std::clamp(std::isfinite(room) ? room : 0.0f, 120 * s, 280 * s);
+    if (right - width < name_right + 4 * s) width = std::max(right - name_right - 4 * s, 0.0f);
+    const float height = round_half_away(32 * s);
+    SearchFieldLayout layout;
+    layout.frame = {round_half_away(right - width), round_half_away((m.header_height - height) * 0.5f),
+                    round_half_away(width), height};
+    const RectF& f = layout.frame;
+    layout.clear = {f.x + f.width - f.height, f.y, std::min(f.height, f.width), f.height};
+    const float edit_height = round_half_away(20 * s);
+    const float inset = round_half_away(10 * s);
+    layout.edit = {f.x + inset, f.y + round_half_away((f.height - edit_height) * 0.5f),
+                   std::max(layout.clear.x - f.x - inset, 0.0f), edit_height};
+    return layout;
+}
+
 RectF scanning_line_rect(const ViewMetrics& m)
 {
     return {0, 0.5f * m.height - 20 * m.s, m.width, 40 * m.s};

@@ -54,6 +54,16 @@ RectF header_rect(const ViewMetrics& m);
 RectF header_divider_rect(const ViewMetrics& m);
 RectF program_name_rect(const ViewMetrics& m);
 
+// The search field in the header, between the program's name and the toolbar: its frame (drawn
+// here), the edit control inside it and the clear button at its right end. As wide as fits between
+// the two, at most 280 s and at least 120 s; narrower only where even 120 s would reach the name.
+struct SearchFieldLayout {
+    RectF frame;
+    RectF edit;
+    RectF clear;
+};
+SearchFieldLayout search_field_layout(const ViewMetrics& m, float name_right, float toolbar_left);
+
 // "Looking for certificates…", centred across the window's middle.
 RectF scanning_line_rect(const ViewMetrics& m);
 

@@ -22,7 +22,8 @@ ToolbarLabels toolbar_labels(size_t expired)
 
 ExpirySummary summary_of(const ViewState& state, int64_t now)
 {
-    return state.entries ? expiry_summary(*state.entries, now) : ExpirySummary{};
+    const std::vector<CertificateEntry>* whole = state.whole_entries();
+    return whole ? expiry_summary(*whole, now) : ExpirySummary{};
 }
 
 void draw_scanning_line(const ViewState& state, const ViewMetrics& m, const Palette& palette)
@@ -37,12 +38,18 @@ void draw_summary(const ViewState& state, const ViewMetrics& m, const Palette& p
 {
     const Gfx& gfx = *state.gfx;
     const SummaryRects rects = summary_rects(m, state.list_scroll);
-    const size_t n = state.entries->size();
-    draw_text(gfx, summary_headline(n), rects.headline, palette.text, TextStyle::title, false);
+    const size_t n = state.whole_entries()->size();
+    draw_text(gfx, headline_of(state), rects.headline, palette.text, TextStyle::title, false);
     draw_text(gfx, summary_second_line(state.folders_checked, summary), rects.second_line, palette.text_secondary,
               TextStyle::body, false);
 
-    if (n == 0) draw_text(gfx, empty_list_hint(), rects.empty_hint, palette.text_secondary, TextStyle::body, false);
+    if (n == 0) {
+        draw_text(gfx, empty_list_hint(), rects.empty_hint, palette.text_secondary, TextStyle::body, false);
+    } else if (state.entries->empty()) {
+        // Certificates exist, but the query hides them all: say so where the first card would be.
+        draw_text(gfx, no_match_text(state.filter.query), rects.empty_hint, palette.text_secondary, TextStyle::body,
+                  false);
+    }
 }
 
 RowButtonLabels row_button_labels()
@@ -159,6 +166,29 @@ void draw_header(const Gfx& gfx, const ViewMetrics& m, const Palette& palette)
     draw_text(gfx, "Vessop", program_name_rect(m), palette.text, TextStyle::strong, false);
 }
 
+// The frame around the search field's edit control (a child window drawn by the system) and its clear
+// button. The control fills the frame's inside with the same surface colour, so the two read as one.
+void draw_search_frame(const ViewState& state, const ViewMetrics& m, const Palette& palette,
+                       const SearchFieldLayout& field)
+{
+    if (!state.search_field) return;
+    const Gfx& gfx = *state.gfx;
+    const float s = m.s;
+    fill_round_rect(gfx, field.frame, 6 * s, palette.surface);
+    const bool active = state.search_focused;
+    outline_inside(gfx, field.frame, active ? palette.accent : palette.border, active ? round_half_away(2 * s) : 1);
+    if (state.filter.query.empty()) return;
+    const bool hovered = state.hover.kind == HitKind::ClearSearch;
+    if (hovered) {
+        const RectF& c = field.clear;
+        const float inset = round_half_away(4 * s);
+        const RectF spot{c.x + inset, c.y + inset, c.width - 2 * inset, c.height - 2 * inset};
+        if (palette.high_contrast) outline_inside(gfx, spot, palette.hot, 2);
+        else fill_round_rect(gfx, spot, 4 * s, with_alpha(palette.text_secondary, 0.18f));
+    }
+    draw_icon(gfx, k_glyph_close, field.clear, palette.text_secondary, 0.75f);
+}
+
 void draw_toolbar(const ViewState& state, const ViewMetrics& m, const Palette& palette,
                   const std::vector<ToolbarItem>& items)
 {
@@ -210,10 +240,20 @@ MeasureText measurer_of(const ViewState& state)
 
 size_t expired_count(const ViewState& state)
 {
-    if (!state.entries) return 0;
+    // Clean-up acts on every expired certificate, the ones a query hides included, and says so.
+    const std::vector<CertificateEntry>* whole = state.whole_entries();
+    if (!whole) return 0;
     const int64_t now = now_seconds();
-    return static_cast<size_t>(std::count_if(state.entries->begin(), state.entries->end(),
+    return static_cast<size_t>(std::count_if(whole->begin(), whole->end(),
                                              [now](const CertificateEntry& e) { return is_expired(e.info, now); }));
+}
+
+std::string headline_of(const ViewState& state)
+{
+    const std::vector<CertificateEntry>* whole = state.whole_entries();
+    if (!whole) return {};
+    if (state.filter.active) return filtered_headline(state.entries->size(), whole->size());
+    return summary_headline(whole->size());
 }
 
 std::vector<ToolbarItem> toolbar_items(const ViewState& state)
@@ -237,6 +277,20 @@ std::string row_button_label(CardAction action)
 std::vector<RowButton> row_buttons(const ViewState& state, const RectF& card)
 {
     return row_buttons(scale_of_dpi(state.dpi), card, measurer_of(state), row_button_labels());
+}
+
+SearchFieldLayout search_field_layout(const ViewMetrics& m, const MeasureText& measure,
+                                     const std::vector<ToolbarItem>& items)
+{
+    const RectF name = program_name_rect(m);
+    const float name_right = name.x + measure("Vessop", TextStyle::strong);
+    const float toolbar_left = items.empty() ? m.width : items.back().rect.x;  // items run right to left
+    return search_field_layout(m, name_right, toolbar_left);
+}
+
+SearchFieldLayout search_field_layout(const ViewState& state)
+{
+    return search_field_layout(view_metrics_of(state), measurer_of(state), toolbar_items(state));
 }
 
 float largest_list_scroll(const ViewState& state)
@@ -266,6 +320,7 @@ void draw_main_view(ViewState& state)
     draw_header(gfx, m, palette);
     const std::vector<ToolbarItem> items = toolbar_items(m, measurer_of(state), toolbar_labels(summary.expired));
     draw_toolbar(state, m, palette, items);
+    draw_search_frame(state, m, palette, search_field_layout(m, measurer_of(state), items));
     if (state.focus_cues) {
         for (const ToolbarItem& item : items)
             if (item.kind == state.focus.kind) draw_focus_ring(state, palette, item.rect);

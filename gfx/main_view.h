@@ -20,12 +20,18 @@ MeasureText measurer_of(const ViewState& state);
 
 // Entries that have ended now; the toolbar offers "Clean up expired" while there are any.
 size_t expired_count(const ViewState& state);
+// "Certificates: 3", or "Certificates: 1 of 3" while a search narrows the list; empty before a scan result.
+std::string headline_of(const ViewState& state);
 // Right to left; the clean-up item only while some entry has expired.
 std::vector<ToolbarItem> toolbar_items(const ViewState& state);
 // A card button's label, in the program's language.
 std::string row_button_label(CardAction action);
 // The three buttons of a card, right to left.
 std::vector<RowButton> row_buttons(const ViewState& state, const RectF& card);
+// The search field's place in the header for the current window, toolbar and language.
+SearchFieldLayout search_field_layout(const ViewMetrics& m, const MeasureText& measure,
+                                     const std::vector<ToolbarItem>& items);
+SearchFieldLayout search_field_layout(const ViewState& state);
 // The list's scroll range for the current entries and client height; the window clamps to it.
 float largest_list_scroll(const ViewState& state);
 

@@ -103,6 +103,7 @@ ElementKey element_of(const HitTarget& t)
     case HitKind::Close: return key(ElementKind::Close);
     case HitKind::Pane: return key(ElementKind::Pane);
     case HitKind::None:
+    case HitKind::ClearSearch:  // the field is a window of its own, known to screen readers as such
     case HitKind::Outside: break;
     }
     return key(ElementKind::Window);

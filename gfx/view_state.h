@@ -9,6 +9,7 @@
 #include "gfx/hit_target.h"
 #include "gfx/palette.h"
 #include "npki/inventory.h"
+#include "npki/search.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +26,13 @@ struct Notice {
 
 struct ViewState {
     std::optional<size_t> selection;  // the entry whose detail pane is open
-    std::optional<std::vector<CertificateEntry>> entries;  // absent until the first scan result
+    std::optional<std::vector<CertificateEntry>> entries;  // what the list shows; absent until the first scan result
+    // The search field's query. While one is active, `entries` holds only the certificates that match
+    // it and the filter the whole list; `search_keys` belong to the whole list.
+    ListFilter filter;
+    std::vector<SearchKey> search_keys;
+    HWND search_field = nullptr;  // the edit control; none when it could not be made
+    bool search_focused = false;   // it holds the keyboard focus: its frame shows it
     std::optional<Notice> notice;
     std::optional<double> scan_started;  // monotonic seconds; set while a scan runs
     HitTarget hover;
@@ -48,4 +55,10 @@ struct ViewState {
 
     // The listed entries, or none before the first scan result.
     const std::vector<CertificateEntry>* listed_entries() const { return entries ? &*entries : nullptr; }
+    // Every certificate of the last scan result, whatever the query; none before the first one.
+    const std::vector<CertificateEntry>* whole_entries() const
+    {
+        if (!entries) return nullptr;
+        return filter.active ? &filter.whole : &*entries;
+    }
 };

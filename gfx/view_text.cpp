@@ -25,6 +25,18 @@ std::string summary_headline(size_t entry_count, Translate translate)
     return fill_placeholders(translate({"공동인증서 {0}개", "Certificates: {0}"}), {std::to_string(entry_count)});
 }
 
+std::string filtered_headline(size_t shown, size_t total, Translate translate)
+{
+    return fill_placeholders(translate({"공동인증서 {1}개 중 {0}개", "Certificates: {0} of {1}"}),
+                             {std::to_string(shown), std::to_string(total)});
+}
+
+std::string no_match_text(std::string_view query, Translate translate)
+{
+    return fill_placeholders(translate({"“{0}”에 맞는 공동인증서가 없습니다", "No certificate matches “{0}”"}),
+                             {trim_unicode_space(query)});
+}
+
 std::string summary_second_line(uint64_t folders_checked, const ExpirySummary& summary, Translate translate)
 {
     std::string line = folders_checked_text(folders_checked, translate);

@@ -18,6 +18,10 @@
 std::string scanning_text(double seconds_since_start, Translate translate = &tr);
 // "Certificates: 3", or "No certificates found" for none.
 std::string summary_headline(size_t entry_count, Translate translate = &tr);
+// "Certificates: 2 of 30" while a search narrows the list.
+std::string filtered_headline(size_t shown, size_t total, Translate translate = &tr);
+// In place of the cards when a search matches none of them.
+std::string no_match_text(std::string_view query, Translate translate = &tr);
 // The folder count, then " · 2 expiring soon" and " · 1 expired" when there are any.
 std::string summary_second_line(uint64_t folders_checked, const ExpirySummary& summary, Translate translate = &tr);
 // Under "No certificates found": where certificates come from.

@@ -124,7 +124,21 @@ inline constexpr CataloguePair k_catalogue[] = {
     {"{0}의 공동인증서({1})가 {2}일 뒤 {3}에 만료됩니다.", "{0}'s certificate ({1}) ends in {2} days, on {3}."},
     {"공동인증서 {0}개가 만료되었거나 내일까지 만료됩니다. 가장 먼저 만료: {1}, {2}", "{0} certificates have ended or end by tomorrow. The first: {1}, on {2}."},
     {"공동인증서 {0}개가 {1}일 안에 만료됩니다. 가장 먼저 만료: {2}, {3}", "{0} certificates end within {1} days. The first: {2}, on {3}."},
+    {"검색", "Search"},
+    {"공동인증서 {1}개 중 {0}개", "Certificates: {0} of {1}"},
+    {"“{0}”에 맞는 공동인증서가 없습니다", "No certificate matches “{0}”"},
+    {"목록 내보내기…", "Export list…"},
+    {"목록을 저장하지 못했습니다.", "Couldn't save the list."},
+    {"저장했습니다: {0}", "Saved: {0}"},
+    {"소유자", "Holder"},
+    {"구분", "Holder type"},
+    {"유효 기간 시작", "Valid from"},
+    {"유효 기간 끝", "Valid until"},
+    {"남은 날", "Days left"},
+    {"상태", "Status"},
+    {"예", "Yes"},
+    {"아니요", "No"},
 };
 
 inline constexpr size_t k_catalogue_size = std::size(k_catalogue);
-static_assert(k_catalogue_size == 106);
+static_assert(k_catalogue_size == 120);

@@ -1,6 +1,7 @@
 #include "npki/scan_thread.h"
 
 #include "base/handle.h"
+#include "i18n/catalogue.h"
 #include "npki/scanner.h"
 
 #include <memory>
@@ -35,6 +36,7 @@ DWORD WINAPI scan_thread_main(void* parameter)
         ScanOutcome outcome;
         try {
             outcome.inventory = run_scan(job->roots);
+            outcome.search_keys = search_keys(outcome.inventory.entries, &tr, current_language());
             outcome.completed = true;
         } catch (...) {
             outcome = ScanOutcome{};  // reported as unfinished below

@@ -7,6 +7,7 @@
 #include "base/path.h"
 #include "base/slot.h"
 #include "npki/inventory.h"
+#include "npki/search.h"
 
 #include <vector>
 
@@ -17,6 +18,7 @@
 struct ScanOutcome {
     bool completed = false;
     Inventory inventory;
+    std::vector<SearchKey> search_keys;  // one per entry, made here so a large list costs the window nothing
 };
 
 // The hand-over slot between the scan thread and the window thread; the newest outcome wins.

@@ -48,6 +48,7 @@ constexpr ShellFile k_shell_files[] = {
     {"app/commands", ShellTier::Handler},
     {"app/keyboard", ShellTier::Handler},
     {"app/scan_control", ShellTier::Handler},
+    {"app/search_field", ShellTier::Handler},
     {"app/settings_menu", ShellTier::Handler},
     {"app/update_control", ShellTier::Handler},
     {"app/uia_provider", ShellTier::Handler},
