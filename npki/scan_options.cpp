@@ -10,11 +10,14 @@ std::optional<ScanToolOptions> parse_scan_tool_arguments(const std::vector<std::
             options.roots.push_back(arguments[++i]);
         } else if (argument == L"--text") {
             options.text = true;
+        } else if (argument == L"--csv") {
+            options.csv = true;
         } else if (argument == L"--help" || argument == L"-h" || argument == L"/?") {
             options.help = true;
         } else {
             return std::nullopt;
         }
     }
+    if (options.text && options.csv) return std::nullopt;  // one table or the other
     return options;
 }

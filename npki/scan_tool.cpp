@@ -1,11 +1,12 @@
 // vessop-scan.exe: one scan, printed to standard output, for administrators and scripts.
-// JSON by default (UTF-8), a readable table with --text. Exit status 0 after a scan, 2 for a
+// JSON by default (UTF-8), a readable table with --text, CSV for spreadsheets with --csv. Exit status 0 after a scan, 2 for a
 // command line it does not understand, 1 when the output could not be written.
 
 #include "base/command_line.h"
 #include "base/error_mode.h"
 #include "base/text.h"
 #include "i18n/catalogue.h"
+#include "npki/inventory_csv.h"
 #include "npki/inventory_json.h"
 #include "npki/inventory_table.h"
 #include "npki/scan_options.h"
@@ -50,6 +51,8 @@ bool write_text(DWORD which, std::string_view utf8)
     if (out == nullptr || out == INVALID_HANDLE_VALUE) return false;
     DWORD mode = 0;
     if (GetConsoleMode(out, &mode)) {
+        // A console shows characters, not bytes: the CSV's byte-order mark has no place there.
+        if (utf8.starts_with(k_utf8_bom)) utf8.remove_prefix(k_utf8_bom.size());
         const std::wstring text = utf16_from_utf8(utf8);
         return write_all(std::wstring_view(text), size_t{1} << 14, [&](const wchar_t* p, DWORD n, DWORD* done) {
             return WriteConsoleW(out, p, n, done, nullptr);
@@ -70,8 +73,10 @@ int run()
 
     const Inventory inventory = run_scan(collect_search_roots(options->roots));
     const int64_t now = now_seconds();
-    const std::string output = options->text ? inventory_table(inventory, now, current_language(), &tr)
-                                             : inventory_json_text(inventory_json(inventory, now, current_language(), &tr));
+    std::string output;
+    if (options->text) output = inventory_table(inventory, now, current_language(), &tr);
+    else if (options->csv) output = inventory_csv(inventory.entries, now, current_language(), &tr);
+    else output = inventory_json_text(inventory_json(inventory, now, current_language(), &tr));
     return write_text(STD_OUTPUT_HANDLE, output) ? k_exit_ok : k_exit_failed;
 }
 

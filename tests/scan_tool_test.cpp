@@ -46,6 +46,8 @@ TEST(ScanToolOptions, ArgumentsParseOrAreRefused)
         {{L"--ROOT", L"D:\\a"}, false, {}, false},
         {{L"D:\\a"}, false, {}, false},
         {{L"--text", L"-x"}, false, {}, false},
+        {{L"--csv"}, true, {}, false},
+        {{L"--csv", L"--text"}, false, {}, false},  // one table or the other
     };
     for (const Case& c : k_cases) {
         std::string shown;
@@ -55,6 +57,7 @@ TEST(ScanToolOptions, ArgumentsParseOrAreRefused)
         if (!options) continue;
         EXPECT_EQ(options->roots, c.roots) << shown;
         EXPECT_EQ(options->text, c.text) << shown;
+        EXPECT_EQ(options->csv, c.arguments.size() == 1 && c.arguments[0] == L"--csv") << shown;
     }
 }
 

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The search field on the real window, with three certificates (한빛물산, 홍길동, 이서준):
+#   - Ctrl+F and "홍" leave one card, 홍길동's (its D-200 pill), under "Certificates: 1 of 3";
+#   - Escape gives the whole list back; "ㅎㄱㄷ" (initial consonants) finds 홍길동 again; a query
+#     with no match says so;
+#   - a second Escape hands the keys back to the list (typing no longer filters), and Ctrl+F takes
+#     them into the field again;
+#   - vessop-scan --csv prints the same certificates as a CSV table a spreadsheet reads: a byte-order
+#     mark, a header and one row per certificate, checked with Python's csv module.
+# Usage: run_search.sh VESSOP_EXE
+. "$(dirname "$0")/lib.sh"
+e2e_init "$1"
+
+e2e_removable_drive e "$E2E_TMP/usb"
+e2e_helper e2e_make_fixture cards 'C:\' 'E:\' >/dev/null || e2e_fail "fixture not written"
+e2e_start --root 'C:\' --root 'E:\'
+e2e_wait_window
+
+read -r cx cy <<<"$(e2e_client_origin)"
+IFS=, read -r _ _ cw _ <<<"$(e2e_probe client)"
+content=$((cw - 48 < 960 ? cw - 48 : 960))
+left=$((cx + (cw - content) / 2))
+headline() { e2e_wait_text $((cx + 10)) $((cy + 70)) 600 46 "$1" 20 || e2e_fail "$2"; }
+# The first card's pill (its right end, 14 px in) and the second card's top outline.
+first_pill() { e2e_wait_text $((left + content - 120)) $((cy + 162)) 110 30 "$1" 10 || e2e_fail "$2"; }
+# Ctrl+F, then wait until the field's frame turns accent: keys typed before it has the focus would go
+# to the list.
+into_field()
+{
+    local deadline=$((SECONDS + 10))
+    xdotool key ctrl+f
+    until e2e_shot "$E2E_TMP/field.png" &&
+        e2e_region_has_colour "$E2E_TMP/field.png" $((cx + 150)) $((cy + 8)) $((cw / 2 - 150)) 36 13,148,136; do
+        [ $SECONDS -lt $deadline ] || e2e_fail "Ctrl+F did not focus the search field"
+        sleep 0.1
+    done
+}
+second_card_shown() { [ "$(e2e_pixel "$E2E_TMP/text.png" $((left + content / 2)) $((cy + 258)))" = 227,230,234 ]; }
+
+headline '^Certificates: 3' "no three certificates at first"
+xdotool windowfocus --sync "$E2E_WID" 2>/dev/null || true
+into_field
+xdotool type --delay 80 '홍'
+headline 'Certificates: 1 of 3' "typing 홍 did not narrow the list to one"
+first_pill 'D-200' "the card left is not 홍길동's"
+! second_card_shown || e2e_fail "a second card is still drawn"
+
+xdotool key Escape
+headline '^Certificates: 3$' "Escape did not give the whole list back"
+second_card_shown || e2e_fail "the second card did not come back"
+
+xdotool type --delay 80 'ㅎㄱㄷ'
+headline 'Certificates: 1 of 3' "ㅎㄱㄷ did not find 홍길동"
+first_pill 'D-200' "ㅎㄱㄷ found another card"
+xdotool type --delay 40 'zz'
+headline 'Certificates: 0 of 3' "a query without matches still lists cards"
+e2e_wait_text $((cx + 10)) $((cy + 145)) 700 36 'No certificate matches' 10 || e2e_fail "no 'No certificate matches'"
+
+# Escape twice: the field empties, then the list has the keys, so letters no longer filter.
+xdotool key Escape Escape
+headline '^Certificates: 3$' "Escape did not clear the field"
+xdotool type --delay 40 'zz'
+sleep 0.5
+headline '^Certificates: 3$' "typing after the second Escape still reached the field"
+into_field
+xdotool type --delay 40 'zz'
+headline 'Certificates: 0 of 3' "Ctrl+F did not take the keys into the field"
+
+# The same certificates as a spreadsheet table.
+e2e_wine "$E2E_BIN/vessop-scan.exe" --csv --root 'C:\' --root 'E:\' >"$E2E_TMP/list.csv" 2>"$E2E_TMP/scan.err" \
+    || e2e_fail "vessop-scan --csv failed: $(cat "$E2E_TMP/scan.err")"
+python3 - "$E2E_TMP/list.csv" <<'PY' || e2e_fail "the CSV table is not what the list shows"
+import csv, io, sys
+data = open(sys.argv[1], "rb").read()
+assert data.startswith(b"\xef\xbb\xbf"), "no byte-order mark"
+assert b"\r\n" in data and data.count(b"\r\n") >= 4, "rows do not end in CR LF"
+rows = list(csv.reader(io.StringIO(data[3:].decode("utf-8"), newline="")))
+header, body = rows[0], rows[1:]
+assert header[:3] == ["Holder", "Issued by", "Purpose"] and header[-1] == "Location", header
+assert [r[0] for r in body] == ["한빛물산", "홍길동", "이서준"], [r[0] for r in body]
+assert all(len(r) == len(header) for r in body), "a row has the wrong number of cells"
+hong = body[1]
+assert hong[header.index("Status")] == "D-200", hong
+assert hong[header.index("Private key")] == "Yes", hong
+assert len(hong[-1].split("\n")) == 3, hong[-1]  # three copies, one per line inside the cell
+PY
+e2e_pass
