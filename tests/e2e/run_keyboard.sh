@@ -31,8 +31,8 @@ e2e_wait_pixel "$middle" $((cy + 92)) "$border" 10 || e2e_fail "Down without foc
 keys Home
 e2e_wait_pixel "$middle" $((cy + 152)) "$border" 10 || e2e_fail "Home did not return to the top"
 
-# Tab to the second card: a 2 px accent ring, 1 px clear of the card.
-keys Tab Tab Tab Tab Tab Tab Tab Tab
+# Tab to the second card (the search field is the first stop): a 2 px accent ring, 1 px clear of the card.
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab
 e2e_wait_pixel "$ring_x" "$card2_y" "$accent" 10 || e2e_fail "no focus ring around the second card"
 e2e_shot "$E2E_TMP/ring.png"
 e2e_expect_pixel "$E2E_TMP/ring.png" $((ring_x + 1)) "$card2_y" "$accent" 0 "the ring's inner pixel"
