@@ -186,3 +186,35 @@ TEST(FocusAfterScan, KeepsTheCertificateOrFallsToANeighbour)
     // The first result: nothing to keep a card by.
     EXPECT_EQ(focus_after_scan(t(HitKind::Menu), {}, nullptr, before, list_of(3)), t(HitKind::Menu));
 }
+
+TEST(Focus, TabMeetsTheSearchFieldAtEitherEndOfTheWindow)
+{
+    const ViewShape list = list_of(2);
+    const std::vector<HitTarget> order = focus_order(list);
+    const ViewShape empty = list_of(0);
+    const struct {
+        const ViewShape* shape;
+        HitTarget current;
+        bool backwards;
+        bool to_field;
+    } k_cases[] = {
+        {&list, HitTarget{}, false, true},          // nothing focused: the field is the first stop
+        {&list, HitTarget{}, false, true},
+        {&list, HitTarget{}, true, false},          // Shift+Tab from nothing: the last stop, as before
+        {&list, order.back(), false, true},         // past the last card's button
+        {&list, order.front(), true, true},         // before the first toolbar button
+        {&list, order.front(), false, false},
+        {&list, order[3], false, false},
+        {&list, order.back(), true, false},
+        {&empty, order.front(), true, true},
+    };
+    for (const auto& c : k_cases)
+        EXPECT_EQ(tab_goes_to_search_field(*c.shape, c.current, c.backwards), c.to_field)
+            << static_cast<int>(c.current.kind) << " " << c.backwards;
+    // The open pane keeps Tab to itself.
+    const ViewShape pane = pane_of(4);
+    for (const HitTarget& t : focus_order(pane)) {
+        EXPECT_FALSE(tab_goes_to_search_field(pane, t, false));
+        EXPECT_FALSE(tab_goes_to_search_field(pane, t, true));
+    }
+}

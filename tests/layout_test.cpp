@@ -350,3 +350,37 @@ TEST(DetailLayout, PanelRowsAndButtonsFollowTheClientSize)
     EXPECT_FALSE(detail_row_visible(edge, 0));  // its bottom is one pixel inside: not drawn
     EXPECT_TRUE(detail_row_visible(edge, 1));
 }
+
+TEST(Layout, SearchFieldFitsBetweenTheNameAndTheToolbar)
+{
+    const struct {
+        float width;
+        uint32_t dpi;
+        float name_right;
+        float toolbar_left;
+        float field_x;
+        float field_width;
+    } k_cases[] = {
+        {1000, 96, 80, 640, 348, 280},    // room to spare: 280 s, against the toolbar
+        {1000, 96, 80, 300, 96, 192},     // as much as fits
+        {1000, 96, 80, 220, 88, 120},     // at least 120 s while the name stays clear
+        {1000, 96, 80, 180, 84, 84},      // narrower only where 120 s would reach the name
+        {1500, 144, 120, 960, 522, 420},  // 280 s at 150 %
+        {1500, 144, 120, 400, 144, 238},  // as much as fits at 150 %
+        {1500, 144, 120, 330, 132, 180},  // 120 s at 150 %
+    };
+    for (const auto& c : k_cases) {
+        const ViewMetrics m = view_metrics(c.width, 700, c.dpi);
+        const SearchFieldLayout f = search_field_layout(m, c.name_right, c.toolbar_left);
+        EXPECT_FLOAT_EQ(f.frame.x, c.field_x) << c.toolbar_left;
+        EXPECT_FLOAT_EQ(f.frame.width, c.field_width) << c.toolbar_left;
+        EXPECT_FLOAT_EQ(f.frame.height, std::round(32 * m.s));
+        EXPECT_FLOAT_EQ(f.frame.y, std::round((m.header_height - f.frame.height) / 2));
+        // The clear button is the frame's right square; the edit control fills the rest inside.
+        EXPECT_FLOAT_EQ(f.clear.x + f.clear.width, f.frame.x + f.frame.width);
+        EXPECT_LE(f.edit.x + f.edit.width, f.clear.x);
+        EXPECT_GT(f.edit.x, f.frame.x);
+    }
+    const SearchFieldLayout nan = search_field_layout(view_metrics(800, 600, 96), NAN, NAN);
+    EXPECT_FALSE(std::isnan(nan.frame.width));
+}
