@@ -10,10 +10,12 @@
 #include "base/settings_store.h"
 #include "base/text.h"
 #include "base/version.h"
+#include "fileops/export_list.h"
 #include "fileops/file_ops.h"
 #include "gfx/menu_items.h"
 #include "i18n/language.h"
 #include "npki/search_roots.h"
+#include "x509/dates.h"
 
 #include <iterator>
 #include <vector>
@@ -74,6 +76,7 @@ MenuChoice menu_choice(UINT id, size_t added_folder_count)
     case k_menu_more_apps: return {MenuAction::MoreApps, {}, 0};
     case k_menu_about: return {MenuAction::About, {}, 0};
     case k_menu_reminders: return {MenuAction::ToggleReminders, {}, 0};
+    case k_menu_export: return {MenuAction::ExportList, {}, 0};
     case k_menu_follow_windows: return {MenuAction::SetLanguage, {}, 0};
     default: break;
     }
@@ -110,6 +113,7 @@ void run_settings_menu(HWND hwnd, float x, float y)
     UniqueMenu menu(CreatePopupMenu());
     if (!menu) return;
     append_submenu(menu.get(), language_submenu(language), tr({"언어", "Language"}));
+    append(menu.get(), k_menu_export, tr({"목록 내보내기…", "Export list…"}));
     if (!folders.empty())
         append_submenu(menu.get(), added_folders_submenu(folders), tr({"추가한 폴더 빼기", "Remove an added folder"}));
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -156,6 +160,16 @@ void run_settings_menu(HWND hwnd, float x, float y)
         write_text_setting(k_setting_language, choice.language);
         show_notice(std::string(tr({"다음에 열 때 바뀝니다", "Takes effect the next time Vessop opens"})));
         break;
+    case MenuAction::ExportList: {
+        std::vector<CertificateEntry> entries;
+        {
+            auto state = window_state_slot().take();
+            if (!state || !state->whole_entries()) break;  // no list yet
+            entries = *state->whole_entries();  // the whole list, whatever the search shows
+        }
+        apply_file_outcome(hwnd, export_list(hwnd, entries, now_seconds()));
+        break;
+    }
     case MenuAction::RemoveAddedFolder: apply_file_outcome(hwnd, remove_added_folder(folders, choice.folder)); break;
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The settings menu behind the toolbar's menu button, built afresh on every click: the language
-// submenu, the added folders to remove, automatic updates, the update check, the maker's other
+// submenu, the list's export, the added folders to remove, automatic updates, the update check, the maker's other
 // programs and the About box.
 
 #include "x509/translate.h"
@@ -19,6 +19,7 @@ inline constexpr UINT k_menu_check_for_updates = 2;
 inline constexpr UINT k_menu_more_apps = 3;
 inline constexpr UINT k_menu_about = 4;
 inline constexpr UINT k_menu_reminders = 5;  // shown right after automatic updates
+inline constexpr UINT k_menu_export = 6;     // shown right after the language submenu
 inline constexpr UINT k_menu_follow_windows = 100;  // then 101 to 110: the languages in menu order
 inline constexpr UINT k_menu_first_added_folder = 200;  // 200 + the folder's position
 
@@ -31,6 +32,7 @@ enum class MenuAction {
     SetLanguage,
     RemoveAddedFolder,
     ToggleReminders,
+    ExportList,
 };
 
 struct MenuChoice {

@@ -1,9 +1,17 @@
 // The questions, notices, destinations and folder choices of the file commands, as values.
 
+#include "base/files.h"
 #include "fileops/destinations.h"
+#include "fileops/export_list.h"
 #include "fileops/questions.h"
 
+#include "tests/support/temp_folder.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <string>
 #include <vector>
@@ -241,4 +249,38 @@ TEST(CopyTexts, OwnCopyFoundByPathKey)
     EXPECT_TRUE(lands_on_own_copy(L"e:\\npki\\YESSIGN\\user\\CN=HONG\\", copies));
     EXPECT_FALSE(lands_on_own_copy(L"F:\\NPKI\\yessign\\USER\\cn=hong", copies));
     EXPECT_FALSE(lands_on_own_copy(L"E:/NPKI/yessign/USER/cn=hong", copies));  // keys do not read slashes
+}
+
+TEST(ExportList, FileNameAndReplacingWriteKeepTheEarlierFileOnFailure)
+{
+    EXPECT_EQ(export_file_name(LocalDate{2026, 12, 9}), L"Vessop-2026-12-09.csv");
+    EXPECT_EQ(export_file_name(LocalDate{2027, 1, 31}), L"Vessop-2027-01-31.csv");
+
+    const TempFolder folder;
+    const Path target = folder.path() + L"\\list.csv";
+    const auto read = [](const Path& path) {
+        std::ifstream in(std::filesystem::path(path), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto leftovers = [&] {
+        size_t n = 0;
+        for (const auto& item : std::filesystem::directory_iterator(std::filesystem::path(folder.path())))
+            n += item.path().extension() == ".tmp";
+        return n;
+    };
+    ASSERT_EQ(write_file_replacing(target, "first"), 0u);
+    EXPECT_EQ(read(target), "first");
+    ASSERT_EQ(write_file_replacing(target, std::string(3 << 20, 'x')), 0u);  // more than one write
+    EXPECT_EQ(read(target).size(), size_t{3} << 20);
+    ASSERT_EQ(write_file_replacing(target, "second"), 0u);
+    EXPECT_EQ(read(target), "second");
+    // A target that cannot be replaced (a folder of that name) fails and leaves nothing behind.
+    const Path blocked = folder.path() + L"\\taken.csv";
+    std::filesystem::create_directory(std::filesystem::path(blocked));
+    EXPECT_NE(write_file_replacing(blocked, "x"), 0u);
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(blocked)));
+    // A folder that does not exist: nothing is made.
+    EXPECT_NE(write_file_replacing(folder.path() + L"\\missing\\list.csv", "x"), 0u);
+    EXPECT_EQ(read(target), "second");
+    EXPECT_EQ(leftovers(), 0u);
 }

@@ -45,7 +45,7 @@ fo_wait_summary 'Certificates: 4' 20 || e2e_fail "three added folders were not a
 remove_item() # POSITION (1-based) in the submenu
 {
     fo_settings_menu
-    local keys=(Down Down Right)
+    local keys=(Down Down Down Right)  # past Language and Export list
     for _ in $(seq 2 "$1"); do keys+=(Down); done
     xdotool key "${keys[@]}" Return
 }

@@ -47,7 +47,7 @@ marked() # PATTERN
 
 open_menu
 items=$(cut -f 2 "$E2E_TMP/menu.txt" | tr '\n' '|')
-[[ "$items" =~ Language.*\|Remove\ an\ added\ folder.*\|.*Automatic\ updates\|.*Remind\ me\ before\ certificates\ expire\|Check\ for\ updates\|More\ apps\ from\ Orlentu\|About\ Vessop ]] \
+[[ "$items" =~ Language.*\|Export\ list.*\|Remove\ an\ added\ folder.*\|.*Automatic\ updates\|.*Remind\ me\ before\ certificates\ expire\|Check\ for\ updates\|More\ apps\ from\ Orlentu\|About\ Vessop ]] \
     || e2e_fail "menu items: $items"
 # At the click point: the top edge at the click's height, the left edge at the click's x unless the
 # system moved the menu left to keep it on the screen.
@@ -77,7 +77,7 @@ wait_closed
 # Automatic updates: the toggle stores 0, then 1; the mark follows.
 for want in 0 1; do
     open_menu
-    xdotool key Down Down Down Return
+    xdotool key Down Down Down Down Return  # past Language, Export list and the added folders
     wait_closed
     [ "$(e2e_reg_query 'HKCU\Software\Vessop' AutoUpdate)" = "0x$want" ] \
         || e2e_fail "AutoUpdate is $(e2e_reg_query 'HKCU\Software\Vessop' AutoUpdate), wanted $want"
@@ -113,7 +113,7 @@ e2e_wait_text "${summary[@]}" 'Certificates: 2' 20 || e2e_fail "the scan result 
 e2e_popup_geometries >/dev/null || e2e_fail "the menu closed under the scan result"
 
 # Removing the only added folder stores the empty text; the submenu is then gone.
-xdotool key Down Down Right Return
+xdotool key Down Down Down Right Return
 wait_closed
 e2e_reg_query 'HKCU\Software\Vessop' Folders >/dev/null || e2e_fail "Folders is missing"
 [ -z "$(e2e_reg_query 'HKCU\Software\Vessop' Folders)" ] || e2e_fail "Folders is '$(e2e_reg_query 'HKCU\Software\Vessop' Folders)'"

@@ -46,7 +46,7 @@ close_program()
     e2e_helper e2e_window_probe close >/dev/null
     e2e_wait_exit 20 || e2e_fail "the program did not end"
 }
-toggle_reminders() { e2e_choose_from_settings_menu 3; }
+toggle_reminders() { e2e_choose_from_settings_menu 4; }
 
 # 1. At start-up: made, with the settings and, where the scheduler stores them, the exact command line
 # and the daily trigger.

@@ -12,7 +12,7 @@ upd_init "$2"
 e2e_reg_add "$UPD_KEY" LastUpdateCheck REG_SZ "$(upd_now)"  # no automatic check in this test
 
 # "Check for updates" from the settings menu.
-check_now() { e2e_choose_from_settings_menu 4; }
+check_now() { e2e_choose_from_settings_menu 5; }
 
 # Waits for a notice, then for it to go, so that the next identical text is a new one.
 expect_notice() # REGEX WHAT
