@@ -5,8 +5,10 @@
 #     with no match says so;
 #   - a second Escape hands the keys back to the list (typing no longer filters), and Ctrl+F takes
 #     them into the field again;
-#   - vessop-scan --csv prints the same certificates as a CSV table a spreadsheet reads: a byte-order
-#     mark, a header and one row per certificate, checked with Python's csv module.
+#   - vessop-scan --csv prints the certificates as a CSV table a spreadsheet reads: a byte-order mark,
+#     a header and one row per certificate, checked with Python's csv module;
+#   - "Export list…" through the system's save dialog, with the search still narrowing the list,
+#     writes the whole list: every cell equal to the scan's, and "Saved: <name>" says so.
 # Usage: run_search.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
 e2e_init "$1"
@@ -83,5 +85,34 @@ hong = body[1]
 assert hong[header.index("Status")] == "D-200", hong
 assert hong[header.index("Private key")] == "Yes", hong
 assert len(hong[-1].split("\n")) == 3, hong[-1]  # three copies, one per line inside the cell
+PY
+
+# "Export list…", the second item of the settings menu, while "zz" still hides every card.
+e2e_choose_from_settings_menu 2
+dialog=$(e2e_find_window '^Save' 30) || e2e_fail "no save dialog"
+xdotool windowfocus --sync "$dialog" >/dev/null 2>&1
+exported="$E2E_TMP/exported.csv"
+xdotool key ctrl+a
+xdotool type --delay 20 "$(e2e_winpath "$exported")"
+xdotool key Return
+deadline=$((SECONDS + 20))
+until [ -s "$exported" ]; do
+    [ $SECONDS -lt $deadline ] || e2e_fail "the export wrote no file"
+    sleep 0.2
+done
+e2e_wait_text $((cx + 10)) $((cy + $(e2e_probe client | cut -d, -f4) - 64)) $((cw - 20)) 38 'Saved: exported.csv' 10 \
+    || e2e_fail "no 'Saved: exported.csv' notice"
+python3 - "$exported" "$E2E_TMP/list.csv" <<'PY' || e2e_fail "the exported file is not the scan's table"
+import csv, io, sys
+def table(path):
+    data = open(path, "rb").read()
+    assert data.startswith(b"\xef\xbb\xbf"), path + ": no byte-order mark"
+    return list(csv.reader(io.StringIO(data[3:].decode("utf-8"), newline="")))
+exported, scanned = table(sys.argv[1]), table(sys.argv[2])
+assert len(exported) == 4, "not the whole list: %d rows" % len(exported)
+for row, (mine, theirs) in enumerate(zip(exported, scanned)):
+    for col, (a, b) in enumerate(zip(mine, theirs)):
+        assert a == b, "row %d, column %s: %r, the scan says %r" % (row, scanned[0][col], a, b)
+assert len(exported) == len(scanned) and all(len(a) == len(b) for a, b in zip(exported, scanned))
 PY
 e2e_pass
