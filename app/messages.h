@@ -15,6 +15,8 @@ inline constexpr UINT WM_APP_UIA_CALL = WM_APP + 4;
 inline constexpr UINT WM_APP_INVOKE = WM_APP + 5;
 // The reminder's notification-area icon reports clicks and timeouts (app/remind.cpp).
 inline constexpr UINT WM_APP_TRAY = WM_APP + 6;
+// Posted by the folder watcher when a watched folder changed.
+inline constexpr UINT WM_APP_FOLDER_CHANGED = WM_APP + 7;
 
 inline constexpr UINT_PTR TIMER_NOTICE = 1;    // removes the status notice
 inline constexpr UINT_PTR TIMER_SCANNING = 2;  // repaints while a scan runs

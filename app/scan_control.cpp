@@ -45,6 +45,21 @@ void queue_structure_change(WindowState& state, const ViewShape& shape, bool lis
     state.uia_events.structure = {list, listed_before && !pane_before ? Structure::ChildrenChanged : Structure::Added};
 }
 
+void watch_roots(WindowState& state, const std::vector<Path>& roots)
+{
+    std::vector<WatchTarget> targets = watch_targets_for(roots);
+    if (state.folder_watcher && state.folder_watcher->targets() == targets) return;
+    state.folder_watcher.reset();  // its thread ends before the next one starts
+    state.folder_watcher = FolderWatcher::start(std::move(targets), state.hwnd, WM_APP_FOLDER_CHANGED);
+}
+
+void on_folder_changed(WindowState& state)
+{
+    // A burst of changes gives one rescan after its last; the program's own copy or recycle keeps its
+    // quicker one.
+    if (!state.quick_rescan_pending) SetTimer(state.hwnd, TIMER_RESCAN, k_device_rescan_delay_ms, nullptr);
+}
+
 void start_scan(WindowState& state)
 {
     const ScanStep step = on_scan_requested(scan_phase(state.scan_started.has_value(), state.rescan_pending));
@@ -57,7 +72,9 @@ void start_scan(WindowState& state)
     try {
         // The roots are collected here, on the window thread, so the drives and added folders are
         // those of this moment; the thread gets its own copy.
-        started = start_scan_thread(collect_search_roots(state.command_line_roots), state.hwnd, WM_APP_SCAN_DONE);
+        std::vector<Path> roots = collect_search_roots(state.command_line_roots);
+        watch_roots(state, roots);
+        started = start_scan_thread(std::move(roots), state.hwnd, WM_APP_SCAN_DONE);
     } catch (...) {
         started = false;
     }
@@ -108,6 +125,7 @@ void apply_file_outcome(HWND hwnd, const FileOpOutcome& outcome)
     if (outcome.rescan == Rescan::Soon) SetTimer(hwnd, TIMER_RESCAN, k_file_rescan_delay_ms, nullptr);
     auto state = window_state_slot().take();
     if (!state) return;
+    if (outcome.rescan == Rescan::Soon) state->quick_rescan_pending = true;
     if (outcome.close_detail && state->selection) close_detail(*state);
     if (outcome.notice) show_notice(*state, *outcome.notice);
     if (outcome.rescan == Rescan::Now) start_scan(*state);

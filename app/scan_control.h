@@ -6,6 +6,12 @@
 #include "app/window_state.h"
 #include "fileops/file_ops.h"
 
+// Watches the roots that lie on fixed drives (anew only when they changed).
+void watch_roots(WindowState& state, const std::vector<Path>& roots);
+
+// WM_APP_FOLDER_CHANGED: a watched folder changed; the delayed rescan follows.
+void on_folder_changed(WindowState& state);
+
 // Window thread only. Starts a scan unless one runs; then only remembers the request.
 void start_scan(WindowState& state);
 

@@ -202,7 +202,9 @@ LRESULT on_rescan_timer(HWND hwnd)
 {
     KillTimer(hwnd, TIMER_RESCAN);
     auto state = window_state_slot().take();
-    if (state) start_scan(*state);
+    if (!state) return 0;
+    state->quick_rescan_pending = false;
+    start_scan(*state);
     return 0;
 }
 
@@ -347,6 +349,11 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_DPICHANGED: return on_dpi_changed(hwnd, LOWORD(wparam), reinterpret_cast<const RECT*>(lparam));
     case WM_APP_SCAN_DONE: return on_scan_done_message();
     case WM_COMMAND: return on_command(hwnd, message, wparam, lparam);
+    case WM_APP_FOLDER_CHANGED: {
+        auto state = window_state_slot().take();
+        if (state) on_folder_changed(*state);
+        return 0;
+    }
     case WM_CTLCOLOREDIT: return on_control_colour(hwnd, message, wparam, lparam);
     case WM_APP_UPDATE_CHECKED: on_update_checked(hwnd); return 0;
     case WM_APP_UPDATE_READY: on_installer_ready(hwnd); return 0;

@@ -7,8 +7,10 @@
 #include "base/handle.h"
 #include "base/path.h"
 #include "gfx/ui_tree.h"
+#include "npki/folder_watch.h"
 #include "gfx/view_state.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +27,8 @@ struct UiaEventQueue {
 struct WindowState : ViewState {
     std::vector<Path> command_line_roots;  // from --root; fixed for the life of the process
     bool rescan_pending = false;           // a scan was asked for while one ran
+    bool quick_rescan_pending = false;     // the short rescan after the program's own file change is due
+    std::unique_ptr<FolderWatcher> folder_watcher;  // the search roots on fixed drives
     bool leave_tracking = false;           // WM_MOUSELEAVE tracking is armed
     // What the left button was pressed on in the client area, while it is held and the mouse captured.
     // A release acts only on the target of its own press: Windows also sends a button-up that follows

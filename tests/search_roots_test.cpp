@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "base/text.h"
+#include "npki/folder_watch.h"
 #include "npki/scanner.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"
@@ -293,3 +294,39 @@ TEST(SearchRoots, RootsThatCannotBeMadeFullAreKeptAsGiven)
 }
 
 }  // namespace
+
+TEST(FolderWatch, RootsOnFixedDrivesOrTheirNearestExistingParent)
+{
+    const std::vector<Path> existing = {L"C:\\Users\\a\\AppData\\LocalLow", L"C:\\Users\\a\\AppData", L"C:\\Users\\a",
+                                        L"C:\\Users", L"C:\\", L"D:\\", L"D:\\NPKI", L"D:\\NPKI\\yessign", L"E:\\NPKI"};
+    const auto exists = [&](const Path& p) {
+        return std::find_if(existing.begin(), existing.end(), [&](const Path& e) { return path_key(e) == path_key(p); }) !=
+               existing.end();
+    };
+    const auto fixed = [](const Path& p) { return p.size() > 1 && p[1] == L':' && p[0] != L'E'; };  // E: is a USB drive
+    const struct {
+        std::vector<Path> roots;
+        std::vector<WatchTarget> targets;
+    } k_cases[] = {
+        // LocalLow\NPKI not made yet: LocalLow is watched for new folders only.
+        {{L"C:\\Users\\a\\AppData\\LocalLow\\NPKI"}, {{L"C:\\Users\\a\\AppData\\LocalLow", false}}},
+        {{L"C:\\Users\\a\\AppData\\Roaming\\NPKI"}, {{L"C:\\Users\\a\\AppData", false}}},
+        {{L"D:\\NPKI"}, {{L"D:\\NPKI", true}}},
+        {{L"E:\\NPKI"}, {}},                               // removable: left to WM_DEVICECHANGE
+        {{L"\\\\server\\share\\NPKI"}, {}},                // not on a fixed drive
+        {{L"D:\\NPKI", L"d:\\npki\\"}, {{L"D:\\NPKI", true}}},  // one folder, one watch
+        {{L"D:\\NPKI\\yessign", L"D:\\NPKI"}, {{L"D:\\NPKI", true}}},  // inside another watched sub-tree
+        {{L"D:\\Missing\\NPKI", L"D:\\NPKI"}, {{L"D:\\", false}, {L"D:\\NPKI", true}}},
+        {{L"Q:\\NPKI"}, {}},                               // a drive that is not there
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(watch_targets(c.roots, exists, fixed), c.targets) << utf8_from_utf16(c.roots[0]);
+
+    const struct {
+        const wchar_t* folder;
+        const wchar_t* parent;
+    } k_parents[] = {
+        {L"C:\\a\\b", L"C:\\a"}, {L"C:\\a\\b\\", L"C:\\a"}, {L"C:\\a", L"C:\\"}, {L"C:\\", L""},
+        {L"\\\\server\\share\\x", L"\\\\server\\share"}, {L"\\\\server\\share", L""}, {L"relative", L""},
+    };
+    for (const auto& c : k_parents) EXPECT_EQ(parent_folder(c.folder), c.parent) << utf8_from_utf16(c.folder);
+}

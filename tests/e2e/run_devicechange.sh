@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # A certificate folder that appears while the program runs shows up after a burst of device
-# arrivals: one rescan, 800 ms after the last event. Other device events start nothing.
+# arrivals: one rescan, 800 ms after the last event. Other device events start nothing. The folder
+# lies on a removable drive, as a plugged-in one does: those are not watched for changes.
 # Usage: run_devicechange.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
 e2e_init "$1"
 
-e2e_start_on_fixture 1
+e2e_removable_drive e "$E2E_TMP/usb"
+tree="$E2E_TMP/usb" wtree='E:\'
+e2e_helper e2e_make_fixture count "$wtree" 1 1 >/dev/null || e2e_fail "fixture not written"
+e2e_start --root "$wtree"
+e2e_wait_window
 read -r cx cy <<<"$(e2e_client_origin)"
 summary=("$((cx + 10))" "$((cy + 60))" 600 50)
 e2e_wait_text "${summary[@]}" 'Certificates: 1' 20 || e2e_fail "first scan did not show 1 certificate"
