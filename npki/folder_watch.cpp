@@ -1,5 +1,6 @@
 #include "npki/folder_watch.h"
 
+#include "base/files.h"
 #include "base/handle.h"
 
 #include <algorithm>
@@ -133,14 +134,10 @@ FolderWatcher::~FolderWatcher()
 
 std::vector<WatchTarget> watch_targets_for(const std::vector<Path>& roots)
 {
-    const auto exists = [](const Path& folder) {
-        const DWORD attributes = GetFileAttributesW(folder.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    };
     const auto on_fixed_drive = [](const Path& root) {
         if (root.size() < 2 || root[1] != L':') return false;  // shares and relative paths: not watched
         const wchar_t drive[] = {root[0], L':', L'\\', L'\0'};
         return GetDriveTypeW(drive) == DRIVE_FIXED;
     };
-    return watch_targets(roots, exists, on_fixed_drive);
+    return watch_targets(roots, &is_folder, on_fixed_drive);
 }
