@@ -54,8 +54,11 @@ struct WatchJob {
     std::vector<WatchTarget> targets;
     HWND hwnd = nullptr;
     UINT message = 0;
-    HANDLE stop = nullptr;  // owned by the watcher, which outlives the thread
+    HANDLE stop = nullptr;   // owned by the watcher, which outlives the thread
+    HANDLE armed = nullptr;  // likewise
 };
+
+constexpr DWORD k_arm_wait_ms = 2000;
 
 DWORD WINAPI watch_thread_main(void* parameter)
 {
@@ -74,6 +77,7 @@ DWORD WINAPI watch_thread_main(void* parameter)
             if (!watch->folder || !watch->event || !arm(*watch)) continue;  // that folder goes unwatched
             watches.push_back(std::move(watch));
         }
+        SetEvent(job->armed);
         std::vector<HANDLE> waits{job->stop};
         for (const auto& watch : watches) waits.push_back(watch->event.get());
         for (;;) {
@@ -102,6 +106,7 @@ DWORD WINAPI watch_thread_main(void* parameter)
     } catch (...) {
         // Out of memory while setting up: the list is refreshed by hand until the next scan tries again.
     }
+    SetEvent(job->armed);  // also when setting up failed: nobody waits longer than needed
     return 0;
 }
 
@@ -114,11 +119,17 @@ std::unique_ptr<FolderWatcher> FolderWatcher::start(std::vector<WatchTarget> tar
         auto watcher = std::make_unique<FolderWatcher>(Made{});
         watcher->targets_ = targets;
         watcher->stop_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!watcher->stop_) return nullptr;
-        auto job = std::make_unique<WatchJob>(WatchJob{std::move(targets), hwnd, message, watcher->stop_.get()});
+        watcher->armed_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!watcher->stop_ || !watcher->armed_) return nullptr;
+        auto job = std::make_unique<WatchJob>(
+            WatchJob{std::move(targets), hwnd, message, watcher->stop_.get(), watcher->armed_.get()});
         watcher->thread_.reset(CreateThread(nullptr, 0, watch_thread_main, job.get(), 0, nullptr));
         if (!watcher->thread_) return nullptr;  // the job is still ours and freed here
         job.release();
+        // Opening a few local folders takes milliseconds; a disk still spinning up is not waited
+        // for long, and then the scan may simply start first.
+        const HANDLE started[] = {watcher->armed_.get(), watcher->thread_.get()};
+        WaitForMultipleObjects(2, started, FALSE, k_arm_wait_ms);
         return watcher;
     } catch (...) {
         return nullptr;

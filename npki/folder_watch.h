@@ -36,7 +36,9 @@ std::vector<WatchTarget> watch_targets(const std::vector<Path>& roots, Exists&& 
 // the watcher is destroyed (which waits for it; it never blocks on anything but its own events).
 class FolderWatcher {
 public:
-    // None when no thread could be started; an empty list starts none either.
+    // None when no thread could be started; an empty list starts none either. Returns once the
+    // folders are watched (or after a short wait for a slow disk): a scan started after it cannot
+    // miss a change made while it reads, since the system records changes only from the first watch.
     static std::unique_ptr<FolderWatcher> start(std::vector<WatchTarget> targets, HWND hwnd, UINT message);
     struct Made {};  // only start() makes one
     explicit FolderWatcher(Made) {}
@@ -49,6 +51,7 @@ public:
 private:
     std::vector<WatchTarget> targets_;
     UniqueKernelHandle stop_;
+    UniqueKernelHandle armed_;  // set by the thread once its folders are watched
     UniqueKernelHandle thread_;
 };
 
