@@ -100,6 +100,7 @@ void on_press(HWND hwnd, float x, float y)
         auto state = window_state_slot().take();
         if (!state) return;  // busy (a modal loop further up) or gone: no press to remember
         state->pressed = hit_test(*state, x, y);
+        if (state->pressed->kind == HitKind::ScrollBar) press_scroll_bar(*state, y);
     }
     SetCapture(hwnd);  // with the state given back: the capture change is a message of its own
 }
@@ -127,7 +128,9 @@ void on_click(HWND hwnd, float x, float y)
 void on_capture_lost()
 {
     auto state = window_state_slot().take();
-    if (state) state->pressed.reset();
+    if (!state) return;
+    state->pressed.reset();
+    end_thumb_drag(*state);
 }
 
 void run_command(HWND hwnd, const HitTarget& target, float x, float y)
@@ -140,7 +143,8 @@ void run_command(HWND hwnd, const HitTarget& target, float x, float y)
     }
     switch (target.kind) {
     case HitKind::None:
-    case HitKind::Pane: return;
+    case HitKind::Pane:
+    case HitKind::ScrollBar: return;  // the press did its work
     case HitKind::Menu: run_settings_menu(hwnd, x, y); break;
     case HitKind::AddFolder: apply_file_outcome(hwnd, add_folder(hwnd)); break;
     case HitKind::CleanUp: run_clean_up(hwnd); break;

@@ -99,6 +99,54 @@ void scroll_by(WindowState& state, float delta)
     repaint(state.hwnd);
 }
 
+namespace {
+
+float& offset_of(WindowState& state, ScrollArea area)
+{
+    return area == ScrollArea::Detail ? state.detail_scroll : state.list_scroll;
+}
+
+}  // namespace
+
+void press_scroll_bar(WindowState& state, float y)
+{
+    const std::optional<ShownScrollBar> bar = shown_scroll_bar(state);
+    if (!bar) return;
+    float& offset = offset_of(state, bar->area);
+    const TrackPart part = track_part(bar->geometry, y);
+    if (part == TrackPart::Thumb) {
+        state.thumb_drag = ThumbDrag{bar->area, y, offset};
+    } else {
+        offset = scroll_for_track_press(bar->geometry, offset, part);
+    }
+    repaint(state.hwnd);
+}
+
+bool drag_thumb(WindowState& state, float y)
+{
+    if (!state.thumb_drag) return false;
+    const std::optional<ShownScrollBar> bar = shown_scroll_bar(state);
+    if (!bar || bar->area != state.thumb_drag->area) {
+        // The view changed under the drag (the pane closed, the list now fits): the thumb is gone.
+        end_thumb_drag(state);
+        return false;
+    }
+    float& offset = offset_of(state, bar->area);
+    const float next = scroll_for_thumb_drag(bar->geometry, state.thumb_drag->grab_scroll, y - state.thumb_drag->grab_y);
+    if (next != offset) {
+        offset = next;
+        repaint(state.hwnd);
+    }
+    return true;
+}
+
+void end_thumb_drag(WindowState& state)
+{
+    if (!state.thumb_drag) return;
+    state.thumb_drag.reset();
+    repaint(state.hwnd);  // narrow again, unless the pointer still rests on the bar
+}
+
 float largest_list_offset(const WindowState& state)
 {
     return largest_list_scroll(state);

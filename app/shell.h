@@ -44,6 +44,14 @@ void refresh_hover(WindowState& state);
 // scroll range.
 void scroll_by(WindowState& state, float delta);
 
+// The left button went down on the shown scroll bar at client y: on its thumb it starts a drag, above
+// or below it the view moves a page, as a Windows scroll bar does.
+void press_scroll_bar(WindowState& state, float y);
+// While a thumb is held, the pointer at client y moves the view with it; true when a thumb is held.
+bool drag_thumb(WindowState& state, float y);
+// The button came up or the capture went: the thumb is let go.
+void end_thumb_drag(WindowState& state);
+
 // How far the list and the detail pane can scroll in the current client area.
 float largest_list_offset(const WindowState& state);
 float largest_detail_offset(const WindowState& state);

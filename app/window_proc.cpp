@@ -172,8 +172,13 @@ LRESULT on_button_up(HWND hwnd, LPARAM lparam)
 {
     hide_focus_cues();
     on_click(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
-    // Whatever the release did, the capture of the press ends with it.
+    // Whatever the release did, the capture of the press ends with it, and a held thumb is let go.
     if (GetCapture() == hwnd) ReleaseCapture();
+    auto state = window_state_slot().take();
+    if (state && state->thumb_drag) {
+        end_thumb_drag(*state);
+        refresh_hover(*state);  // the pointer may have left the bar while it dragged
+    }
     return 0;
 }
 
@@ -232,6 +237,7 @@ LRESULT on_mouse_move(HWND hwnd, float x, float y)
         TrackMouseEvent(&track);
         state->leave_tracking = true;  // also after a failure: one attempt per entry into the window
     }
+    if (drag_thumb(*state, y)) return 0;  // the held thumb keeps the bar's hover
     const HitTarget target = hit_test(*state, x, y);
     if (!same_hover(state->hover, target)) {
         state->hover = target;

@@ -38,6 +38,27 @@ float largest_detail_scroll(const ViewState& state)
     return layout ? largest_detail_scroll(view_metrics_of(state), *layout) : 0.0f;
 }
 
+std::optional<ScrollBarGeometry> detail_scroll_bar(const ViewState& state)
+{
+    const std::optional<DetailLayout> layout = detail_layout(state);
+    if (!layout) return std::nullopt;
+    const ViewMetrics m = view_metrics_of(state);
+    const RectF& v = layout->viewport;
+    return scroll_bar_geometry(m.s, v.x + v.width, v.y, v.y + v.height, v.height, largest_detail_scroll(m, *layout),
+                               state.detail_scroll);
+}
+
+std::optional<ShownScrollBar> shown_scroll_bar(const ViewState& state)
+{
+    if (state.selection) {
+        if (const std::optional<ScrollBarGeometry> bar = detail_scroll_bar(state))
+            return ShownScrollBar{ScrollArea::Detail, *bar};
+        return std::nullopt;  // the list's bar lies under the scrim
+    }
+    if (const std::optional<ScrollBarGeometry> bar = list_scroll_bar(state)) return ShownScrollBar{ScrollArea::List, *bar};
+    return std::nullopt;
+}
+
 void draw_detail_pane(ViewState& state)
 {
     const std::optional<DetailLayout> layout = detail_layout(state);
@@ -81,6 +102,9 @@ void draw_detail_pane(ViewState& state)
         draw_text(gfx, rows[i].value, {r.x + l.label_width, r.y, r.width - l.label_width - 10 * s, r.height},
                   palette.text, TextStyle::body, false);
     }
+
+    if (const std::optional<ScrollBarGeometry> bar = detail_scroll_bar(state))
+        draw_scroll_bar(state, palette, *bar, ScrollArea::Detail);
 
     const float viewport_bottom = l.viewport.y + l.viewport.height;
     fill_rect(gfx, {panel.x + 4 * s, viewport_bottom, panel.width - 8 * s, 1}, palette.border);

@@ -20,5 +20,15 @@ std::optional<DetailLayout> detail_layout(const ViewState& state);
 // How far the pane's rows can scroll; 0 without a layout.
 float largest_detail_scroll(const ViewState& state);
 
+// The pane's scroll bar, when its rows do not fit.
+std::optional<ScrollBarGeometry> detail_scroll_bar(const ViewState& state);
+
+// The bar the pointer can use: the pane's while it is open, else the list's.
+struct ShownScrollBar {
+    ScrollArea area = ScrollArea::List;
+    ScrollBarGeometry geometry;
+};
+std::optional<ShownScrollBar> shown_scroll_bar(const ViewState& state);
+
 // Called after the main view, when the pane is open.
 void draw_detail_pane(ViewState& state);

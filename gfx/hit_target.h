@@ -20,6 +20,7 @@ enum class HitKind : uint8_t {
     Outside,     // anywhere outside the detail pane while it is open
     Pane,        // inside the detail pane but on no row or button
     ClearSearch, // the search field's clear button
+    ScrollBar,   // the scroll bar of the list, or of the detail pane while it is open
 };
 
 // The three buttons of a card.

@@ -59,7 +59,12 @@ HitTarget hit_test_toolbar(const std::vector<ToolbarItem>& items, float x, float
 
 HitTarget hit_test(const ViewState& state, float x, float y)
 {
-    if (const std::optional<DetailLayout> pane = detail_layout(state)) return hit_test_pane(*pane, x, y);
+    // A scroll bar comes before whatever lies under it.
+    const auto on_bar = [x, y](const std::optional<ScrollBarGeometry>& bar) { return bar && bar->track.contains(x, y); };
+    if (const std::optional<DetailLayout> pane = detail_layout(state)) {
+        if (on_bar(detail_scroll_bar(state))) return hit(HitKind::ScrollBar);
+        return hit_test_pane(*pane, x, y);
+    }
     const std::vector<ToolbarItem> items = toolbar_items(state);
     const HitTarget toolbar = hit_test_toolbar(items, x, y);
     if (toolbar.kind != HitKind::None) return toolbar;
@@ -67,6 +72,7 @@ HitTarget hit_test(const ViewState& state, float x, float y)
         search_field_layout(view_metrics_of(state), measurer_of(state), items).clear.contains(x, y))
         return hit(HitKind::ClearSearch);
     if (!state.entries || state.entries->empty()) return {};
+    if (on_bar(list_scroll_bar(state))) return hit(HitKind::ScrollBar);
     return hit_test_cards(view_metrics_of(state), state.entries->size(), state.list_scroll, x, y,
                           [&](const RectF& card) { return row_buttons(state, card); });
 }

@@ -299,6 +299,28 @@ float largest_list_scroll(const ViewState& state)
     return largest_list_scroll(state.entries ? state.entries->size() : 0, m.s, m.height);
 }
 
+std::optional<ScrollBarGeometry> list_scroll_bar(const ViewState& state)
+{
+    if (!state.entries) return std::nullopt;
+    const ViewMetrics m = view_metrics_of(state);
+    return scroll_bar_geometry(m.s, m.width, m.header_height, m.height, m.height, largest_list_scroll(state),
+                               state.list_scroll);
+}
+
+void draw_scroll_bar(const ViewState& state, const Palette& palette, const ScrollBarGeometry& bar, ScrollArea area)
+{
+    if (!state.gfx) return;
+    const bool active = (area == ScrollArea::Detail) == state.selection.has_value();
+    const bool held = state.thumb_drag && state.thumb_drag->area == area;
+    const bool wide = held || (active && state.hover.kind == HitKind::ScrollBar);
+    const float s = scale_of_dpi(state.dpi);
+    const RectF thumb = thumb_drawn(bar, s, wide);
+    // High contrast: the system's text colour, its highlight while in use; nothing translucent.
+    const Colour colour = palette.high_contrast ? (wide ? palette.accent : palette.text)
+                                                : with_alpha(palette.text_secondary, wide ? 0.6f : 0.35f);
+    fill_round_rect(*state.gfx, thumb, thumb.width * 0.5f, colour);
+}
+
 void draw_main_view(ViewState& state)
 {
     if (!state.gfx) return;
@@ -316,6 +338,8 @@ void draw_main_view(ViewState& state)
         draw_cards(state, m, palette, now);
         // Before the header, which covers a card scrolled under it, ring and all.
         draw_focus_ring(state, palette, {HitKind::Card, HitKind::CardButton});
+        if (const std::optional<ScrollBarGeometry> bar = list_scroll_bar(state))
+            draw_scroll_bar(state, palette, *bar, ScrollArea::List);
     }
     draw_header(gfx, m, palette);
     const std::vector<ToolbarItem> items = toolbar_items(m, measurer_of(state), toolbar_labels(summary.expired));

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 #include <vector>
@@ -34,6 +35,12 @@ SearchFieldLayout search_field_layout(const ViewMetrics& m, const MeasureText& m
 SearchFieldLayout search_field_layout(const ViewState& state);
 // The list's scroll range for the current entries and client height; the window clamps to it.
 float largest_list_scroll(const ViewState& state);
+
+// The list's scroll bar, when the cards do not fit. The list scrolls under the header, so the whole
+// client height is in view, while the bar's track starts below the header.
+std::optional<ScrollBarGeometry> list_scroll_bar(const ViewState& state);
+// A scroll bar's thumb, wide while the pointer is on the bar of that area or drags its thumb.
+void draw_scroll_bar(const ViewState& state, const Palette& palette, const ScrollBarGeometry& bar, ScrollArea area);
 
 void draw_main_view(ViewState& state);
 // The keyboard focus ring in `accent`, when the focus is on one of `kinds` and the ring is shown.

@@ -104,6 +104,7 @@ ElementKey element_of(const HitTarget& t)
     case HitKind::Pane: return key(ElementKind::Pane);
     case HitKind::None:
     case HitKind::ClearSearch:  // the field is a window of its own, known to screen readers as such
+    case HitKind::ScrollBar:    // a pointer's way to scroll; the keys scroll the same views
     case HitKind::Outside: break;
     }
     return key(ElementKind::Window);

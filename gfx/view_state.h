@@ -8,6 +8,7 @@
 #include "gfx/direct2d.h"
 #include "gfx/hit_target.h"
 #include "gfx/palette.h"
+#include "gfx/scroll_bar.h"
 #include "npki/inventory.h"
 #include "npki/search.h"
 
@@ -43,6 +44,7 @@ struct ViewState {
     uint32_t dpi = 96;
     float list_scroll = 0;
     float detail_scroll = 0;
+    std::optional<ThumbDrag> thumb_drag;  // while the left button holds a scroll bar's thumb
     bool dark = false;
     // Keyboard focus: the element that Enter and Space act on (kind None for none). The ring around it
     // is drawn only while `focus_cues` is set: after a key moved the focus, until the mouse is used,
