@@ -19,6 +19,10 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <wrl/client.h>
+// The dynamic-annotation GUIDs are defined here, once (oleacc.h asks for initguid.h first).
+#include <initguid.h>
+#include <oleacc.h>
 
 namespace {
 
@@ -63,6 +67,30 @@ void leave_field(HWND field, bool backwards, bool to_first_card)
     show_focus_on(*state, *target);
 }
 
+// Screen readers name an edit control after the label before it; this one has only its cue, so its
+// accessible name is annotated outright, and UI Automation's proxy for the control reads it.
+Microsoft::WRL::ComPtr<IAccPropServices> annotation_services()
+{
+    Microsoft::WRL::ComPtr<IAccPropServices> services;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                reinterpret_cast<void**>(services.GetAddressOf()))))
+        return nullptr;
+    return services;
+}
+
+void annotate_name(HWND field, const std::wstring& name)
+{
+    if (const auto services = annotation_services())
+        services->SetHwndPropStr(field, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME, name.c_str());
+}
+
+// An annotation outlives its window unless it is cleared.
+void clear_annotations(HWND field)
+{
+    if (const auto services = annotation_services())
+        services->ClearHwndProps(field, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &PROPID_ACC_NAME, 1);
+}
+
 LRESULT CALLBACK field_proc(HWND field, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR)
 {
     switch (message) {
@@ -89,7 +117,10 @@ LRESULT CALLBACK field_proc(HWND field, UINT message, WPARAM wparam, LPARAM lpar
         // The keys above are handled on their key-down; an edit control would only beep at them.
         if (wparam == L'\t' || wparam == L'\r' || wparam == 0x1B || wparam == 0x06 /* Ctrl+F */) return 0;
         break;
-    case WM_NCDESTROY: RemoveWindowSubclass(field, field_proc, k_subclass_id); break;
+    case WM_NCDESTROY:
+        clear_annotations(field);
+        RemoveWindowSubclass(field, field_proc, k_subclass_id);
+        break;
     default: break;
     }
     return DefSubclassProc(field, message, wparam, lparam);
@@ -126,6 +157,7 @@ HWND create_search_field(HWND parent)
     const std::wstring cue = utf16_from_utf8(tr({"검색", "Search"}));
     // TRUE: the cue stays while the field is focused and empty, as the taskbar's search box does.
     SendMessageW(field, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
+    annotate_name(field, cue);
     return field;
 }
 
