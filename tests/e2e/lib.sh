@@ -209,7 +209,13 @@ e2e_start()
 {
     # The pointer rests in the corner: a window that opens under it would show a hover, and Wine
     # reports the pointer leaving only a while after it moved away.
-    timeout "$E2E_STEP_SECONDS" xdotool mousemove --sync 0 0 >/dev/null 2>&1
+    # (Not `mousemove --sync`: it waits for the pointer to move, and one already in the corner never does.)
+    xdotool mousemove 0 0 >/dev/null 2>&1
+    local deadline=$((SECONDS + 5))
+    until [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1-2)" = "x:0 y:0" ]; do
+        [ $SECONDS -lt $deadline ] || { e2e_log "the pointer did not reach the corner"; break; }
+        sleep 0.05
+    done
     wine "$E2E_EXE" "$@" >>"$E2E_TMP/app.log" 2>&1 </dev/null &
     E2E_APP_PID=$!
 }
