@@ -35,16 +35,35 @@ std::string serial_bytes(uint32_t value)
     return bytes;
 }
 
+// Noon of the day `days` after today, in the time zone Windows is set to: the program counts days left
+// in that zone. (The C runtime's localtime follows the TZ variable instead, which under Wine names a
+// zone it does not understand, so between midnight in Seoul and midnight in UTC its "today" differed.)
 int64_t local_noon_in_days(int64_t now, int64_t days)
 {
-    const std::time_t t = static_cast<std::time_t>(now);
-    std::tm local = *std::localtime(&t);
-    local.tm_hour = 12;
-    local.tm_min = 0;
-    local.tm_sec = 0;
-    local.tm_mday += static_cast<int>(days);
-    local.tm_isdst = -1;
-    return static_cast<int64_t>(std::mktime(&local));
+    constexpr int64_t k_ticks_per_second = 10'000'000;
+    constexpr int64_t k_unix_epoch_ticks = 116'444'736'000'000'000;  // 1970-01-01 as a FILETIME
+    const auto to_filetime = [](int64_t ticks) {
+        return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+    };
+    const auto ticks_of = [](const FILETIME& t) {
+        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    const FILETIME utc = to_filetime(now * k_ticks_per_second + k_unix_epoch_ticks);
+    SYSTEMTIME utc_time{}, local{};
+    if (!FileTimeToSystemTime(&utc, &utc_time) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc_time, &local))
+        return now + days * k_day;
+    local.wHour = 12;
+    local.wMinute = local.wSecond = local.wMilliseconds = 0;
+    // Calendar days on the local clock, then back to UTC with that day's offset.
+    FILETIME noon{};
+    SystemTimeToFileTime(&local, &noon);
+    const FILETIME later_local = to_filetime(ticks_of(noon) + days * k_day * k_ticks_per_second);
+    SYSTEMTIME later{}, later_utc{};
+    FILETIME result{};
+    if (!FileTimeToSystemTime(&later_local, &later) || !TzSpecificLocalTimeToSystemTime(nullptr, &later, &later_utc) ||
+        !SystemTimeToFileTime(&later_utc, &result))
+        return now + days * k_day;
+    return (ticks_of(result) - k_unix_epoch_ticks) / k_ticks_per_second;
 }
 
 struct Authority {
