@@ -38,3 +38,12 @@ vessop_start_xvfb() # FIRST LAST SCREEN LOG
     done
     return 1
 }
+
+# vessop_wine_lost_its_start STATUS ERR_FILE: true when a Wine process failed before any of its code
+# ran because Wine could not map the shared user data page at its fixed address (a collision in the
+# new process's address space that Wine reports as "failed to map the shared user data"). Nothing of
+# the program ran, so starting it once more repeats no work; any other failure is left as it is.
+vessop_wine_lost_its_start()
+{
+    [ "$1" -ne 0 ] && grep -q 'failed to map the shared user data' "$2" 2>/dev/null
+}

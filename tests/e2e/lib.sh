@@ -271,6 +271,11 @@ e2e_helper() # NAME [ARGS...]
     shift
     timeout -k 5 "$E2E_STEP_SECONDS" wine "$E2E_BIN/$name.exe" "$@" 2>"$E2E_TMP/helper.err" </dev/null | tr -d '\r'
     status=${PIPESTATUS[0]}
+    if vessop_wine_lost_its_start "$status" "$E2E_TMP/helper.err"; then
+        e2e_log "$name $*: Wine could not map the shared user data at its fixed address; started once more"
+        timeout -k 5 "$E2E_STEP_SECONDS" wine "$E2E_BIN/$name.exe" "$@" 2>"$E2E_TMP/helper.err" </dev/null | tr -d '\r'
+        status=${PIPESTATUS[0]}
+    fi
     if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
         e2e_fail "$name $* did not finish within $E2E_STEP_SECONDS s"
     fi
