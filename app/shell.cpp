@@ -144,7 +144,8 @@ void end_thumb_drag(WindowState& state)
 {
     if (!state.thumb_drag) return;
     state.thumb_drag.reset();
-    repaint(state.hwnd);  // narrow again, unless the pointer still rests on the bar
+    refresh_hover(state);  // the pointer may have left the bar while it dragged
+    repaint(state.hwnd);   // narrow again, unless the pointer still rests on the bar
 }
 
 float largest_list_offset(const WindowState& state)

@@ -174,11 +174,9 @@ LRESULT on_button_up(HWND hwnd, LPARAM lparam)
     on_click(hwnd, point_coordinate(LOWORD(lparam)), point_coordinate(HIWORD(lparam)));
     // Whatever the release did, the capture of the press ends with it, and a held thumb is let go.
     if (GetCapture() == hwnd) ReleaseCapture();
+    // (Releasing the capture has normally let it go already.)
     auto state = window_state_slot().take();
-    if (state && state->thumb_drag) {
-        end_thumb_drag(*state);
-        refresh_hover(*state);  // the pointer may have left the bar while it dragged
-    }
+    if (state) end_thumb_drag(*state);
     return 0;
 }
 

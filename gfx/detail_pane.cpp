@@ -38,14 +38,18 @@ float largest_detail_scroll(const ViewState& state)
     return layout ? largest_detail_scroll(view_metrics_of(state), *layout) : 0.0f;
 }
 
+std::optional<ScrollBarGeometry> detail_scroll_bar(const ViewState& state, const DetailLayout& layout)
+{
+    const ViewMetrics m = view_metrics_of(state);
+    const RectF& v = layout.viewport;
+    return scroll_bar_geometry(m.s, v.x + v.width, v.y, v.y + v.height, v.height, largest_detail_scroll(m, layout),
+                               state.detail_scroll);
+}
+
 std::optional<ScrollBarGeometry> detail_scroll_bar(const ViewState& state)
 {
     const std::optional<DetailLayout> layout = detail_layout(state);
-    if (!layout) return std::nullopt;
-    const ViewMetrics m = view_metrics_of(state);
-    const RectF& v = layout->viewport;
-    return scroll_bar_geometry(m.s, v.x + v.width, v.y, v.y + v.height, v.height, largest_detail_scroll(m, *layout),
-                               state.detail_scroll);
+    return layout ? detail_scroll_bar(state, *layout) : std::nullopt;
 }
 
 std::optional<ShownScrollBar> shown_scroll_bar(const ViewState& state)
@@ -103,7 +107,7 @@ void draw_detail_pane(ViewState& state)
                   palette.text, TextStyle::body, false);
     }
 
-    if (const std::optional<ScrollBarGeometry> bar = detail_scroll_bar(state))
+    if (const std::optional<ScrollBarGeometry> bar = detail_scroll_bar(state, l))
         draw_scroll_bar(state, palette, *bar, ScrollArea::Detail);
 
     const float viewport_bottom = l.viewport.y + l.viewport.height;

@@ -20,7 +20,8 @@ std::optional<DetailLayout> detail_layout(const ViewState& state);
 // How far the pane's rows can scroll; 0 without a layout.
 float largest_detail_scroll(const ViewState& state);
 
-// The pane's scroll bar, when its rows do not fit.
+// The pane's scroll bar, when its rows do not fit; from its layout when the caller has it already.
+std::optional<ScrollBarGeometry> detail_scroll_bar(const ViewState& state, const DetailLayout& layout);
 std::optional<ScrollBarGeometry> detail_scroll_bar(const ViewState& state);
 
 // The bar the pointer can use: the pane's while it is open, else the list's.

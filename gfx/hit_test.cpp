@@ -62,7 +62,7 @@ HitTarget hit_test(const ViewState& state, float x, float y)
     // A scroll bar comes before whatever lies under it.
     const auto on_bar = [x, y](const std::optional<ScrollBarGeometry>& bar) { return bar && bar->track.contains(x, y); };
     if (const std::optional<DetailLayout> pane = detail_layout(state)) {
-        if (on_bar(detail_scroll_bar(state))) return hit(HitKind::ScrollBar);
+        if (on_bar(detail_scroll_bar(state, *pane))) return hit(HitKind::ScrollBar);
         return hit_test_pane(*pane, x, y);
     }
     const std::vector<ToolbarItem> items = toolbar_items(state);
