@@ -15,14 +15,15 @@ vessop_build_dir_of() # PATH
 
 # Starts Xvfb on the first free display number from FIRST to LAST and waits until it answers; sets
 # DISPLAY and VESSOP_XVFB_PID. Status 1 when no display could be started. Several runs may race
-# for a number: a loser sees its server exit and tries the next one.
+# for a number: a loser sees its server exit and tries the next one. -noreset: the server keeps what
+# a test set (the keyboard map) when its last client leaves, as when Wine is restarted.
 vessop_start_xvfb() # FIRST LAST SCREEN LOG
 {
     local n i
     VESSOP_XVFB_PID=""
     for n in $(seq "$1" "$2"); do
         { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-        Xvfb ":$n" -screen 0 "$3" -nolisten tcp -nolisten unix-abstract >"$4" 2>&1 &
+        Xvfb ":$n" -screen 0 "$3" -noreset -nolisten tcp -nolisten unix-abstract >"$4" 2>&1 &
         VESSOP_XVFB_PID=$!
         for i in $(seq 1 50); do
             kill -0 "$VESSOP_XVFB_PID" 2>/dev/null || break

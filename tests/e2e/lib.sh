@@ -138,6 +138,28 @@ e2e_start_wine()
     e2e_wine wineboot >>"$E2E_TMP/wineboot.log" 2>&1
 }
 
+# e2e_keymap_add TEXT: gives every character of TEXT a key of its own on the display's keyboard, so
+# that `xdotool type` presses that key. For a character missing from the map xdotool maps a spare key
+# for the length of one press, and a program reads the new map only when it handles the mapping's
+# notice: on a busy machine the key had been unmapped again by then, and the character was lost.
+# Call it before starting the program: Wine gives such a key a virtual-key code when it starts, and
+# did not take up a map changed later.
+e2e_keymap_add()
+{
+    local text=$1 free ch sym i=0 code
+    read -r -a free <<<"$(xmodmap -pke | awk '$1 == "keycode" && NF == 3 { print $2 }' | sort -n | tr '\n' ' ')"
+    while [ -n "$text" ]; do
+        ch=${text:0:1}; text=${text:1}
+        [ $i -lt ${#free[@]} ] || e2e_fail "no spare key left on the keyboard map for $ch"
+        code=${free[$i]}; i=$((i + 1))
+        sym=$(printf 'U%04X' "'$ch")
+        # The lowest free key codes, with the symbol on every level, as xdotool maps its spare key:
+        # Wine gave a high key code (248) mapped the same way no virtual-key code.
+        xmodmap -e "keycode $code = $sym $sym $sym $sym" || e2e_fail "xmodmap could not map $ch"
+        xmodmap -pke | grep -qE "^keycode +$code = U" || e2e_fail "the keyboard map did not keep $ch"
+    done
+}
+
 # `wine` with the step deadline; a command still running then fails the test.
 e2e_wine() # ARGS...
 {
