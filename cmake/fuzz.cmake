@@ -7,5 +7,6 @@ if(TARGET bench_fuzz_scan)
     # Korean folder names need a UTF-8 locale under Wine.
     ENVIRONMENT "TZ=Asia/Seoul;LANG=C.UTF-8"
     FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}|FAIL:"
-    TIMEOUT 240)
+    TIMEOUT 240
+    ${VESSOP_SHARED_PREFIX_LOCK})
 endif()

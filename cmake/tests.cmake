@@ -33,11 +33,15 @@ set(VESSOP_DISCOVERY_FILTER "")
 if(CMAKE_CROSSCOMPILING)
   set(VESSOP_DISCOVERY_FILTER TEST_FILTER "-${VESSOP_DISPLAY_TESTS}")
 endif()
+# The unit tests share the build folder's Wine prefix and its registry (several write HKCU\Software\Vessop):
+# they run one at a time, beside the end-to-end tests, which have prefixes of their own.
+set(VESSOP_SHARED_PREFIX_LOCK RESOURCE_LOCK build_wineprefix)
 gtest_discover_tests(vessop_tests
   DISCOVERY_MODE PRE_TEST
   ${VESSOP_DISCOVERY_FILTER}
   DISCOVERY_TIMEOUT 120
   PROPERTIES
+    ${VESSOP_SHARED_PREFIX_LOCK}
     FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}"
     ENVIRONMENT "TZ=Asia/Seoul;LANG=C.UTF-8"
     TIMEOUT 120)
@@ -56,7 +60,8 @@ endif()
 # A fixed-seed slice of the manifest fuzzer (bench/fuzz_manifest.cpp); the full run is done by hand.
 if(TARGET bench_fuzz_manifest)
   add_test(NAME FuzzManifestSlice COMMAND bench_fuzz_manifest --seed 20240611 --count 5000)
-  set_tests_properties(FuzzManifestSlice PROPERTIES FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}" TIMEOUT 120)
+  set_tests_properties(FuzzManifestSlice PROPERTIES FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}" TIMEOUT 120
+                       ${VESSOP_SHARED_PREFIX_LOCK})
 endif()
 
 include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)

@@ -28,8 +28,13 @@ vessop_start_xvfb() # FIRST LAST SCREEN LOG
         for i in $(seq 1 50); do
             kill -0 "$VESSOP_XVFB_PID" 2>/dev/null || break
             if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
+                # The server that answers must be this one: when two runs start one for the same number,
+                # the loser's question is answered by the winner until the loser has exited.
+                if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$VESSOP_XVFB_PID" ]; then
+                    export DISPLAY=":$n"
+                    return 0
+                fi
+                break
             fi
             sleep 0.1
         done

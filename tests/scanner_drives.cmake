@@ -5,6 +5,6 @@ if(CMAKE_CROSSCOMPILING AND TARGET vessop-scan AND TARGET e2e_make_fixture)
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/scanner_drives.sh $<TARGET_FILE:vessop-scan>
                    $<TARGET_FILE:e2e_make_fixture>)
   set_tests_properties(ScannerDrives.DefaultPlaceAndRemovableDrive PROPERTIES
-    RUN_SERIAL TRUE TIMEOUT 240
+    TIMEOUT 240
     FAIL_REGULAR_EXPRESSION "Unhandled page fault|Unhandled exception|FAIL:")
 endif()

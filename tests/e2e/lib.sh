@@ -146,7 +146,7 @@ e2e_start_wine()
 # did not take up a map changed later.
 e2e_keymap_add()
 {
-    local text=$1 free ch sym i=0 code
+    local text=$1 free ch sym line i=0 code
     read -r -a free <<<"$(xmodmap -pke | awk '$1 == "keycode" && NF == 3 { print $2 }' | sort -n | tr '\n' ' ')"
     while [ -n "$text" ]; do
         ch=${text:0:1}; text=${text:1}
@@ -155,8 +155,11 @@ e2e_keymap_add()
         sym=$(printf 'U%04X' "'$ch")
         # The lowest free key codes, with the symbol on every level, as xdotool maps its spare key:
         # Wine gave a high key code (248) mapped the same way no virtual-key code.
-        xmodmap -e "keycode $code = $sym $sym $sym $sym" || e2e_fail "xmodmap could not map $ch"
-        xmodmap -pke | grep -qE "^keycode +$code = U" || e2e_fail "the keyboard map did not keep $ch"
+        xmodmap -e "keycode $code = $sym $sym $sym $sym" 2>"$E2E_TMP/xmodmap.err" \
+            || e2e_fail "xmodmap could not map $ch: $(cat "$E2E_TMP/xmodmap.err")"
+        # Read whole first: grep -q would end the pipe early, and pipefail would count xmodmap's SIGPIPE.
+        line=$(xmodmap -pke | grep -E "^keycode +$code =")
+        [[ "$line" =~ =\ $sym ]] || e2e_fail "the keyboard map did not keep $ch on key $code: $line"
     done
 }
 
@@ -238,8 +241,24 @@ e2e_start()
         [ $SECONDS -lt $deadline ] || { e2e_log "the pointer did not reach the corner"; break; }
         sleep 0.05
     done
-    wine "$E2E_EXE" "$@" >>"$E2E_TMP/app.log" 2>&1 </dev/null &
+    e2e_run_app "$E2E_EXE" "$@" &
     E2E_APP_PID=$!
+}
+
+# Runs a Windows program with its output appended to app.log, and once more if Wine could not map the
+# shared user data at its fixed address: that process ended before any of its code ran. Any other end
+# is left as it is. Status: the program's.
+e2e_run_app() # EXE [ARGS...]
+{
+    local from status=0
+    from=$(stat -c %s "$E2E_TMP/app.log" 2>/dev/null || echo 0)
+    wine "$@" >>"$E2E_TMP/app.log" 2>&1 </dev/null || status=$?
+    if vessop_wine_lost_its_start "$status" <(tail -c +$((from + 1)) "$E2E_TMP/app.log"); then
+        e2e_log "$(basename "$1"): Wine could not map the shared user data at its fixed address; started once more"
+        status=0
+        wine "$@" >>"$E2E_TMP/app.log" 2>&1 </dev/null || status=$?
+    fi
+    return "$status"
 }
 
 # Waits until the process started by e2e_start has ended; status 1 on timeout.

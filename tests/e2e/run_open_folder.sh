@@ -19,7 +19,8 @@ explorers()
 {
     local pid
     for pid in $(pgrep -f -i 'explorer\.exe'); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+        # grep reads to the end (no -q): under pipefail, tr's SIGPIPE after an early match would count.
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -xF "WINEPREFIX=$WINEPREFIX" >/dev/null || continue
         tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | sed -E 's/^.*explorer\.exe //I; s/[[:space:]]+$//'
         echo
     done | grep -v -e '^/desktop' -e '^$' | sort
