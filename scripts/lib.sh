@@ -45,10 +45,39 @@ vessop_start_xvfb() # FIRST LAST SCREEN LOG
     return 1
 }
 
-# vessop_wine_lost_its_start STATUS ERR_FILE: true when a Wine process failed before any of its code
-# ran because Wine could not map the shared user data page at its fixed address (a collision in the
-# new process's address space that Wine reports as "failed to map the shared user data"). Nothing of
-# the program ran, so starting it once more repeats no work; any other failure is left as it is.
+# Wine's loader in Debian's package (wine64) is linked at 0x7d000000 and comes without a preloader, so
+# nothing reserves the low addresses Wine needs before the C library's heap is placed: with address-space
+# randomisation the kernel puts that heap anywhere up to 1 GB above the loader. Now and then it covers
+# 0x7ffe0000, the fixed address of Windows' shared user data page, and the process ends with "failed to
+# map the shared user data: c0000018" before any of its code runs: about once in a test run, which
+# starts thousands of Wine processes. Without randomisation the heap lies right after the loader.
+#
+# vessop_aslr_is_off: true when this process (and so what it starts) runs without randomisation.
+vessop_aslr_is_off()
+{
+    local personality
+    personality=$(cat /proc/self/personality 2>/dev/null) || return 1
+    [ $((0x$personality & 0x0040000)) -ne 0 ]
+}
+
+# vessop_can_turn_aslr_off: true when randomisation is on and the kernel lets a process turn it off (a
+# container's seccomp filter may refuse). Scripts then start themselves again without it:
+#   vessop_can_turn_aslr_off && exec setarch "$(uname -m)" -R "$0" "$@"
+vessop_can_turn_aslr_off()
+{
+    ! vessop_aslr_is_off && setarch "$(uname -m)" -R true 2>/dev/null
+}
+
+# vessop_without_aslr COMMAND [ARGS...]: runs COMMAND without randomisation, which every process it starts
+# inherits, where the kernel allows it; as it is otherwise.
+vessop_without_aslr()
+{
+    if vessop_can_turn_aslr_off; then setarch "$(uname -m)" -R "$@"; else "$@"; fi
+}
+
+# vessop_wine_lost_its_start STATUS ERR_FILE: true when a Wine process ended with that message. It should
+# not happen any more without randomisation; where the kernel did not allow turning it off, such a
+# process is started once more (none of its code ran, so no work is repeated), and the log says so.
 vessop_wine_lost_its_start()
 {
     [ "$1" -ne 0 ] && grep -q 'failed to map the shared user data' "$2" 2>/dev/null

@@ -14,6 +14,8 @@ set -uo pipefail
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$E2E_ROOT/scripts/lib.sh"
+# Wine without address-space randomisation (scripts/lib.sh says why): the test starts itself again so.
+vessop_can_turn_aslr_off && exec setarch "$(uname -m)" -R bash "$0" "$@"
 E2E_TMP=""
 E2E_XVFB_PID=""
 E2E_APP_PID=""
