@@ -14,6 +14,11 @@ include(GoogleTest)
 file(GLOB VESSOP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
 add_executable(vessop_tests ${VESSOP_TEST_SOURCES})
 target_link_libraries(vessop_tests PRIVATE vessop_test_support vessop_app ${VESSOP_GTEST})
+# The test code itself is built with less optimisation and line tables only: it builds in half the time,
+# and a failure still shows file and line. The program's own code, in the libraries, is built as before.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  target_compile_options(vessop_tests PRIVATE -O1 -g1)
+endif()
 # Lets a test read the sources, e.g. to check every text the code asks for against the catalogue.
 target_compile_definitions(vessop_tests PRIVATE VESSOP_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 # The resource test reads the built Vessop.exe, which lies beside the test binary.

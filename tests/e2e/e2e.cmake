@@ -83,6 +83,8 @@ vessop_e2e_test(KeyboardOnly run_keyboard.sh)
 vessop_e2e_test(HighContrastColours run_high_contrast.sh)
 vessop_e2e_test(ScreenReaderTree run_screen_reader.sh)
 vessop_e2e_test(DeviceLossRecovers run_device_loss.sh)
+# The longest start early, so that the run does not end with one of them running alone.
+set_tests_properties(E2E.AddedFoldersAddAndRemove E2E.CardsAtBothScales PROPERTIES COST 60)
 # It times the recovery: nothing else runs meanwhile.
 set_tests_properties(E2E.DeviceLossRecovers PROPERTIES RUN_SERIAL TRUE)
 vessop_e2e_test(ClicksNeedTheirOwnPress run_clicks.sh)
