@@ -81,10 +81,23 @@ void refresh_hover(WindowState& state)
         PtInRect(&client, point)) {
         target = hit_test(state, static_cast<float>(point.x), static_cast<float>(point.y));
     }
+    if (target.kind != HitKind::None) track_mouse_leave(state);
     if (!same_hover(state.hover, target)) {
         state.hover = target;
         repaint(hwnd);
     }
+}
+
+void track_mouse_leave(WindowState& state)
+{
+    if (state.leave_tracking) return;
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = state.hwnd;
+    track.dwHoverTime = 0;
+    TrackMouseEvent(&track);
+    state.leave_tracking = true;  // also after a failure: one attempt per entry into the window
 }
 
 void scroll_by(WindowState& state, float delta)

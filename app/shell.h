@@ -40,6 +40,12 @@ void refresh_hover(HWND hwnd);
 // The same for a caller that holds the state (after the list under the pointer changed).
 void refresh_hover(WindowState& state);
 
+// Asks for WM_MOUSELEAVE unless it is asked for already. A hover set without a mouse move (after a
+// drag or a modal loop) needs it too: the pointer may leave without another move reaching the window,
+// and the hover would then stay on. Called with the pointer already outside, Windows posts the
+// leave at once.
+void track_mouse_leave(WindowState& state);
+
 // Scrolls the open detail pane, else the list, by `delta` pixels (positive = down), kept inside the
 // scroll range.
 void scroll_by(WindowState& state, float delta);

@@ -226,15 +226,7 @@ LRESULT on_mouse_move(HWND hwnd, float x, float y)
 {
     auto state = window_state_slot().take();
     if (!state) return 0;
-    if (!state->leave_tracking) {
-        TRACKMOUSEEVENT track{};
-        track.cbSize = sizeof(track);
-        track.dwFlags = TME_LEAVE;
-        track.hwndTrack = hwnd;
-        track.dwHoverTime = 0;
-        TrackMouseEvent(&track);
-        state->leave_tracking = true;  // also after a failure: one attempt per entry into the window
-    }
+    track_mouse_leave(*state);
     if (drag_thumb(*state, y)) return 0;  // the held thumb keeps the bar's hover
     const HitTarget target = hit_test(*state, x, y);
     if (!same_hover(state->hover, target)) {
