@@ -59,13 +59,18 @@ bool apply_initial_placement(HWND hwnd)
     return false;
 }
 
+bool claim_automatic_update_check(uint64_t now_s)
+{
+    if (!automatic_check_due(read_auto_update(), now_s, read_last_update_check())) return false;
+    // Recorded before the check starts, whether or not it later succeeds: one try per day.
+    write_last_update_check(now_s);
+    return true;
+}
+
 void run_automatic_update_check(HWND hwnd)
 {
     const uint64_t now = static_cast<uint64_t>(std::max<int64_t>(now_seconds(), 0));  // 0 before 1970
-    if (!automatic_check_due(read_auto_update(), now, read_last_update_check())) return;
-    // Recorded before the check starts, whether or not it later succeeds: one try per day.
-    write_last_update_check(now);
-    request_update_check(hwnd, false);
+    if (claim_automatic_update_check(now)) request_update_check(hwnd, false);
 }
 
 int run_vessop(std::span<const std::wstring> args)
