@@ -5,7 +5,7 @@ if(TARGET bench_fuzz_scan)
   add_test(NAME FuzzScan.OneTreeOfMutants COMMAND bench_fuzz_scan --seed 1 --trees 1 --mutants-per-tree 5000)
   set_tests_properties(FuzzScan.OneTreeOfMutants PROPERTIES
     # Korean folder names need a UTF-8 locale under Wine.
-    ENVIRONMENT "TZ=Asia/Seoul;LANG=C.UTF-8"
+    ENVIRONMENT "${VESSOP_TEST_ENVIRONMENT}"
     FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}|FAIL:"
     TIMEOUT 240
     ${VESSOP_SHARED_PREFIX_LOCK})

@@ -41,15 +41,23 @@ endif()
 # The unit tests share the build folder's Wine prefix and its registry (several write HKCU\Software\Vessop):
 # they run one at a time, beside the end-to-end tests, which have prefixes of their own.
 set(VESSOP_SHARED_PREFIX_LOCK RESOURCE_LOCK build_wineprefix)
+# The environment every test of the program's own code runs in: Seoul's dates, UTF-8 output.
+set(VESSOP_TEST_ENVIRONMENT "TZ=Asia/Seoul;LANG=C.UTF-8")
 gtest_discover_tests(vessop_tests
   DISCOVERY_MODE PRE_TEST
   ${VESSOP_DISCOVERY_FILTER}
   DISCOVERY_TIMEOUT 120
+  TEST_LIST vessop_unit_tests
   PROPERTIES
     ${VESSOP_SHARED_PREFIX_LOCK}
-    FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}"
-    ENVIRONMENT "TZ=Asia/Seoul;LANG=C.UTF-8"
-    TIMEOUT 120)
+    FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}")
+# Properties whose value is a list cannot go through PROPERTIES above: the discovery script splits every
+# value at its ';', so "TZ=...;LANG=..." would give ENVIRONMENT TZ only, and turn LANG and TIMEOUT into a
+# property name and value of their own. A file CTest reads after the discovered tests sets them whole.
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/vessop_unit_test_properties.cmake CONTENT
+"set_tests_properties(\${vessop_unit_tests} PROPERTIES ENVIRONMENT \"${VESSOP_TEST_ENVIRONMENT}\" TIMEOUT 120)
+")
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/vessop_unit_test_properties.cmake)
 
 if(CMAKE_CROSSCOMPILING)
   add_test(NAME DrawingWithDisplay
@@ -58,7 +66,7 @@ if(CMAKE_CROSSCOMPILING)
             --gtest_filter=${VESSOP_DISPLAY_TESTS})
   set_tests_properties(DrawingWithDisplay PROPERTIES
     FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}"
-    ENVIRONMENT "TZ=Asia/Seoul;LANG=C.UTF-8"
+    ENVIRONMENT "${VESSOP_TEST_ENVIRONMENT}"
     TIMEOUT 300)
 endif()
 
@@ -66,9 +74,20 @@ endif()
 if(TARGET bench_fuzz_manifest)
   add_test(NAME FuzzManifestSlice COMMAND bench_fuzz_manifest --seed 20240611 --count 5000)
   set_tests_properties(FuzzManifestSlice PROPERTIES FAIL_REGULAR_EXPRESSION "${VESSOP_CRASH_REGEX}" TIMEOUT 120
+                       ENVIRONMENT "${VESSOP_TEST_ENVIRONMENT}"
                        ${VESSOP_SHARED_PREFIX_LOCK})
 endif()
 
 include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/tests/scanner_drives.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)
+
+# What CTest really applies to the tests above (their environment and time limits), read back.
+if(CMAKE_CROSSCOMPILING)
+  find_package(Python3 COMPONENTS Interpreter)
+  if(Python3_Interpreter_FOUND)
+    add_test(NAME CTestProperties.EnvironmentAndTimeouts
+             COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/ctest_properties.py ${CMAKE_BINARY_DIR})
+    set_tests_properties(CTestProperties.EnvironmentAndTimeouts PROPERTIES TIMEOUT 120 FAIL_REGULAR_EXPRESSION "FAIL:")
+  endif()
+endif()
