@@ -15,6 +15,17 @@ fixture_exe=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 fail() { echo "FAIL: $*"; exit 1; }
+# Every Wine call has a deadline of its own, far below CTest's: a hang fails the test at once, saying
+# which step hung.
+step_seconds=30
+step() # WHAT COMMAND [ARGS...]
+{
+    local what=$1 status=0
+    shift
+    timeout -k 5 "$step_seconds" "$@" </dev/null || status=$?
+    [ "$status" -eq 124 ] || [ "$status" -eq 137 ] && fail "$what did not finish within $step_seconds s"
+    return "$status"
+}
 
 . "$root/scripts/lib.sh"
 build=$(vessop_build_dir_of "$scan_exe") || fail "no build folder above $scan_exe"
@@ -26,7 +37,7 @@ cleanup()
 {
     if [[ "${WINEPREFIX:-}" == "$tmp"/* ]]; then
         wineserver -k >/dev/null 2>&1 || true
-        wineserver -w >/dev/null 2>&1 || true
+        timeout -k 5 30 wineserver -w >/dev/null 2>&1 || true
     fi
     rm -rf "$tmp"
 }
@@ -42,21 +53,21 @@ mkdir -p "$XDG_DATA_HOME" "$tmp/usb" "$tmp/empty-usb"
 ln -s "$tmp/usb" "$WINEPREFIX/dosdevices/e:" || fail "cannot map E:"
 ln -s "$tmp/empty-usb" "$WINEPREFIX/dosdevices/f:" || fail "cannot map F:"
 wineserver -p >/dev/null 2>&1 </dev/null
-reg() { wine reg "$@" >>"$tmp/reg.log" 2>&1 </dev/null || fail "reg $*"; }
+reg() { step "reg $*" wine reg "$@" >>"$tmp/reg.log" 2>&1 || fail "reg $*: $(tail -n 3 "$tmp/reg.log")"; }
 reg add 'HKLM\Software\Wine\Drives' /v e: /t REG_SZ /d floppy /f
 reg add 'HKLM\Software\Wine\Drives' /v f: /t REG_SZ /d floppy /f
 reg add 'HKCU\Software\Vessop' /v Language /t REG_SZ /d en /f
 # The drive types are read when the server and its services start.
 wineserver -k >/dev/null 2>&1
-wineserver -w >/dev/null 2>&1
+step "the Wine server's end" wineserver -w >/dev/null 2>&1
 wineserver -p >/dev/null 2>&1 </dev/null
-wine wineboot >/dev/null 2>&1 </dev/null
+step wineboot wine wineboot >/dev/null 2>&1
 
-profile=$(wine cmd /c 'echo %USERPROFILE%' 2>/dev/null </dev/null | tr -d '\r')
+profile=$(step "cmd /c echo %USERPROFILE%" wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')
 [ -n "$profile" ] || fail "no USERPROFILE"
 usb_z="Z:$(printf '%s' "$tmp/usb" | tr '/' '\\')"
-wine "$fixture_exe" count "$profile\\AppData\\LocalLow" 2 1 </dev/null >/dev/null 2>&1 || fail "fixture in the default place"
-wine "$fixture_exe" count "$usb_z" 3 1 </dev/null >/dev/null 2>&1 || fail "fixture on the USB drive"
+step "the fixture writer" wine "$fixture_exe" count "$profile\\AppData\\LocalLow" 2 1 >/dev/null 2>&1 || fail "fixture in the default place"
+step "the fixture writer" wine "$fixture_exe" count "$usb_z" 3 1 >/dev/null 2>&1 || fail "fixture on the USB drive"
 [ -d "$tmp/usb/NPKI/yessign/USER" ] || fail "the fixture did not reach the USB folder"
 
 # "Folders" holds line feeds, which `reg add` cannot write: import it as REG_SZ in hex.
@@ -76,7 +87,9 @@ scan() # OUTPUT_FILE [ARGS...]
 {
     local out=$1
     shift
-    wine "$scan_exe" "$@" >"$out" 2>"$out.err" </dev/null || fail "vessop-scan.exe $* exited with $?: $(cat "$out.err")"
+    local status=0
+    step "vessop-scan.exe $*" wine "$scan_exe" "$@" >"$out" 2>"$out.err" || status=$?
+    [ "$status" -eq 0 ] || fail "vessop-scan.exe $* exited with $status: $(cat "$out.err")"
 }
 
 check() # JSON_FILE EXPECTED_FOLDERS_CHECKED

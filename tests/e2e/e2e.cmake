@@ -88,13 +88,9 @@ vessop_e2e_test(ScreenReaderTree run_screen_reader.sh)
 vessop_e2e_test(DeviceLossRecovers run_device_loss.sh)
 # The longest start early, so that the run does not end with one of them running alone.
 set_tests_properties(E2E.AddedFoldersAddAndRemove E2E.CardsAtBothScales PROPERTIES COST 60)
-# It times the recovery: nothing else runs meanwhile.
-set_tests_properties(E2E.DeviceLossRecovers PROPERTIES RUN_SERIAL TRUE)
 vessop_e2e_test(ClicksNeedTheirOwnPress run_clicks.sh)
 vessop_e2e_test(HungHelperIsCaught run_hung_helper.sh)
 vessop_e2e_test(RemindersTellOnce run_remind.sh)
-# It times its runs of --remind.
-set_tests_properties(E2E.RemindersTellOnce PROPERTIES RUN_SERIAL TRUE)
 vessop_e2e_test(ReminderTaskFollowsTheProgram run_reminder_task.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its

@@ -44,7 +44,7 @@ fo_usb_drive() # LETTER
 fo_default_place()
 {
     local profile
-    profile=$(wine cmd /c 'echo %USERPROFILE%' 2>/dev/null </dev/null | tr -d '\r')
+    profile=$(e2e_wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')
     [ -n "$profile" ] || e2e_fail "no USERPROFILE"
     FO_DEFAULT="$profile\\AppData\\LocalLow\\NPKI"
     FO_DEFAULT_UNIX="$WINEPREFIX/drive_c/users/${profile##*\\}/AppData/LocalLow/NPKI"
@@ -97,7 +97,7 @@ fo_runs() # FILE X Y WIDTH
 fo_pointer_away()
 {
     xdotool mousemove --sync $((FO_CX + 5)) $((FO_CY + FO_CH - 5)) >/dev/null 2>&1
-    sleep 0.3
+    e2e_wait_settled "$FO_CX" "$FO_CY" "$FO_CW" "$FO_CH" 10 || e2e_fail "the window kept changing after the pointer left"
 }
 
 # Clicks a button of card INDEX (0 = top of the list, not scrolled): copy, open or recycle.
@@ -153,7 +153,13 @@ fo_wait_menu() # SECONDS
     FO_MENU=""
     while [ $SECONDS -lt $deadline ]; do
         id=$(comm -13 <(printf '%s\n' "$FO_BEFORE") <(fo_unnamed_windows) | head -n 1)
-        if [ -n "$id" ]; then FO_MENU=$id; sleep 0.3; return 0; fi
+        if [ -n "$id" ]; then
+            FO_MENU=$id
+            local x y w h
+            read -r x y w h <<<"$(e2e_x_geometry "$FO_MENU")"
+            e2e_wait_settled "$x" "$y" "$w" "$h" 10 || e2e_fail "the menu was not drawn"
+            return 0
+        fi
         sleep 0.2
     done
     return 1
@@ -177,7 +183,9 @@ fo_wait_box() # SECONDS
         if out=$(e2e_helper e2e_window_probe msgbox); then
             FO_BOX=$(printf '%s\n' "$out" | sed '$d')
             FO_BOX_DEFAULT=$(printf '%s\n' "$out" | tail -n 1 | sed 's/^default=//')
-            sleep 0.3
+            local width height
+            read -r width height <<<"$(xdotool getdisplaygeometry)"
+            e2e_wait_settled 0 0 "$width" "$height" 10 || e2e_fail "the message box was not drawn"
             return 0
         fi
         sleep 0.2
@@ -219,7 +227,9 @@ fo_pick_folder() # TITLE WINDOWS_PATH
     local picker
     picker=$(e2e_find_window "^$1\$" 30) || e2e_fail "the folder picker '$1' did not open"
     xdotool windowfocus --sync "$picker" >/dev/null 2>&1
-    sleep 0.5
+    local x y w h
+    read -r x y w h <<<"$(e2e_x_geometry "$picker")"
+    e2e_wait_settled "$x" "$y" "$w" "$h" 10 || e2e_fail "the folder picker was not drawn"
     xdotool type --delay 20 "$2"
     xdotool key Tab space
     local deadline=$((SECONDS + 10))
@@ -239,14 +249,14 @@ with open(sys.argv[1], "w", encoding="utf-16") as f:
     f.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vessop]\r\n")
     f.write('"Folders"=hex(1):' + ",".join("%02x" % b for b in data) + "\r\n")
 PY
-    wine reg import "$(e2e_winpath "$E2E_TMP/folders.reg")" >>"$E2E_TMP/reg.log" 2>&1 </dev/null || e2e_fail "reg import"
+    e2e_wine reg import "$(e2e_winpath "$E2E_TMP/folders.reg")" >>"$E2E_TMP/reg.log" 2>&1 || e2e_fail "reg import"
 }
 
 # Prints "Folders" exactly as stored (its line feeds as they are), or "<missing>".
 fo_folders()
 {
     rm -f "$E2E_TMP/export.reg"
-    wine reg export 'HKCU\Software\Vessop' "$(e2e_winpath "$E2E_TMP/export.reg")" /y >>"$E2E_TMP/reg.log" 2>&1 </dev/null
+    e2e_wine reg export 'HKCU\Software\Vessop' "$(e2e_winpath "$E2E_TMP/export.reg")" /y >>"$E2E_TMP/reg.log" 2>&1
     python3 - "$E2E_TMP/export.reg" <<'PY'
 import re, sys
 try:

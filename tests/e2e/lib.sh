@@ -62,7 +62,7 @@ e2e_cleanup()
     exec 2>/dev/null  # bash would report the killed background jobs as noise
     if [ -n "${WINEPREFIX:-}" ] && [ -n "$E2E_TMP" ] && [[ "$WINEPREFIX" == "$E2E_TMP"/* ]]; then
         wineserver -k >/dev/null 2>&1 || true
-        wineserver -w >/dev/null 2>&1 || true
+        timeout -k 5 "$E2E_STEP_SECONDS" wineserver -w >/dev/null 2>&1 || true
     fi
     if [ -n "$E2E_APP_PID" ]; then kill "$E2E_APP_PID" >/dev/null 2>&1 || true; fi
     if [ -n "$E2E_XVFB_PID" ]; then
@@ -176,13 +176,8 @@ e2e_wine() # ARGS...
 
 e2e_reg_add() # KEY NAME TYPE DATA
 {
-    local attempt
-    for attempt in 1 2 3; do
-        e2e_wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$E2E_TMP/reg.log" 2>&1 && return 0
-        sleep 0.5  # a `wine reg` run failed once on a busy machine; it is not worth a failed test
-    done
-    e2e_log "reg output: $(tail -n 5 "$E2E_TMP/reg.log" | tr '\r\n' '  ')"
-    e2e_fail "reg add $1 $2 failed"
+    e2e_wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$E2E_TMP/reg.log" 2>&1 && return 0
+    e2e_fail "reg add $1 $2 failed: $(tail -n 5 "$E2E_TMP/reg.log" | tr '\r\n' '  ')"
 }
 
 e2e_reg_delete_value() # KEY NAME
@@ -203,7 +198,7 @@ e2e_reg_query() # KEY NAME
 
 e2e_key_exists() # KEY
 {
-    wine reg query "$1" >/dev/null 2>&1 </dev/null
+    e2e_wine reg query "$1" >/dev/null 2>&1
 }
 
 # Windows path of a Unix path (Wine maps / to Z:).
@@ -407,6 +402,33 @@ e2e_wait_text() # X Y WIDTH HEIGHT REGEX SECONDS
         if printf '%s' "$text" | grep -Eq "$5"; then return 0; fi
         [ $SECONDS -lt $deadline ] || { e2e_log "read: $(printf '%s' "$text" | tr '\n' ' ')"; return 1; }
         sleep 0.3
+    done
+}
+
+# e2e_until WHAT SECONDS COMMAND [ARGS...]: runs COMMAND again and again until it succeeds; after
+# SECONDS fails the test, saying what it waited for.
+e2e_until()
+{
+    local what=$1 seconds=$2 deadline=$((SECONDS + $2))
+    shift 2
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || e2e_fail "waited $seconds s in vain for: $what"
+        sleep 0.1
+    done
+}
+
+# Waits until a region of the screen has stopped changing: two screenshots in a row show it alike (a
+# menu or box has been drawn, a hover has gone). Status 1 when it is still changing after SECONDS.
+e2e_wait_settled() # X Y WIDTH HEIGHT SECONDS
+{
+    local deadline=$((SECONDS + $5)) previous="" now
+    while :; do
+        e2e_shot "$E2E_TMP/settle.png"
+        now=$(convert "$E2E_TMP/settle.png" -crop "${3}x${4}+${1}+${2}" +repage -depth 8 rgb:- 2>/dev/null | md5sum)
+        [ -n "$previous" ] && [ "$now" = "$previous" ] && return 0
+        [ $SECONDS -lt $deadline ] || { e2e_log "the region $1,$2 ${3}x$4 was still changing after $5 s"; return 1; }
+        previous=$now
+        sleep 0.1
     done
 }
 

@@ -18,7 +18,7 @@ e2e_wait_text $((cx + 10)) $((cy + 70)) 600 46 'Certificates: 6' 20 || e2e_fail 
 header_white() { e2e_shot "$E2E_TMP/h.png"; [ "$(e2e_pixel "$E2E_TMP/h.png" "$1" "$2")" = "255,255,255" ]; }
 pane_stays_shut() # WHAT
 {
-    sleep 1
+    sleep 1  # that nothing happens: a pane that opened would show within this time
     local ox oy
     read -r ox oy <<<"$(e2e_client_origin)"
     header_white $((ox + 300)) $((oy + 10)) || e2e_fail "$1 opened the detail pane"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A certificate folder that appears while the program runs shows up after a burst of device
-# arrivals: one rescan, 800 ms after the last event. Other device events start nothing. The folder
+# arrivals. Other device events start nothing. (The rescan's delay after the last event is the unit
+# tests' to check, and the time it takes a benchmark's.) The folder
 # lies on a removable drive, as a plugged-in one does: those are not watched for changes.
 # Usage: run_devicechange.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
@@ -20,17 +21,13 @@ e2e_helper e2e_make_fixture count "$wtree" 1 2 >/dev/null || e2e_fail "second ce
 
 # DBT_DEVNODES_CHANGED (7) is not an arrival or removal: no rescan.
 out=$(e2e_helper e2e_post_devicechange 3 7) || e2e_fail "could not post WM_DEVICECHANGE: $out"
-sleep 1.5  # longer than the 800 ms debounce: a rescan would have shown the second certificate
+sleep 1.5  # that nothing happens: longer than the 800 ms debounce, after which a rescan would show it
 e2e_shot "$E2E_TMP/still.png"
 e2e_ocr "$E2E_TMP/still.png" "${summary[@]}" | grep -q 'Certificates: 1' || e2e_fail "a non-arrival event rescanned"
 
 # Five arrivals in a burst: one rescan after the last of them.
 out=$(e2e_helper e2e_post_devicechange 5 0x8000) || e2e_fail "could not post WM_DEVICECHANGE: $out"
-posted=$(date +%s%N)
 e2e_wait_text "${summary[@]}" 'Certificates: 2' 20 || e2e_fail "the new certificate did not show up"
-elapsed_ms=$(( ($(date +%s%N) - posted) / 1000000 ))
-e2e_log "second certificate shown ${elapsed_ms} ms after the last arrival"
-[ "$elapsed_ms" -ge 700 ] || e2e_fail "rescan came after ${elapsed_ms} ms, before the 800 ms debounce"
 
 # A removal is answered the same way.
 rm -rf "$tree/NPKI/yessign/USER/"*Tester2*

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A helper that never ends fails its test within a minute, naming what it waited for, what the program
-# printed and where the screenshot lies, long before CTest's time-out would stop it without a word.
+# A helper that never ends fails its test at the step deadline, naming what it waited for, what the
+# program printed and where the screenshot lies, long before CTest's time-out would stop it without a word.
+# (That it was the step deadline and not CTest's is read from the message, not from a clock.)
 # Usage: run_hung_helper.sh VESSOP_EXE   (run_hung_helper.sh --inner VESSOP_EXE is the hung test)
 if [ "${1:-}" = "--inner" ]; then
     . "$(dirname "$0")/lib.sh"
@@ -13,18 +14,14 @@ fi
 
 keep=$(mktemp -d /tmp/vessop-hung.XXXXXX)
 trap 'rm -rf "$keep"' EXIT
-start=$SECONDS
 E2E_KEEP_DIR=$keep bash "$0" --inner "$1" >"$keep/out.txt" 2>&1
 status=$?
-elapsed=$((SECONDS - start))
 cat "$keep/out.txt"
 fail() { echo "FAIL: $*"; exit 1; }
 [ "$status" -ne 0 ] || fail "the hung test passed"
-[ "$elapsed" -lt 60 ] || fail "the hang was reported after $elapsed s"
 grep -q 'FAIL: e2e_window_probe hang did not finish within 30 s' "$keep/out.txt" || fail "no word of what hung"
 grep -q "the program printed nothing\|the program's last output" "$keep/out.txt" || fail "no word of the program's output"
 shot=$(sed -n 's/.*screen at failure: //p' "$keep/out.txt")
 [ -n "$shot" ] && [ -s "$shot" ] || fail "no screenshot"
 grep -q 'the hung helper answered' "$keep/out.txt" && fail "the test went on after the hang"
-echo "caught in $elapsed s"
 echo PASS

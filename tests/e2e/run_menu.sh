@@ -27,14 +27,15 @@ wait_popups() # N
         [ $SECONDS -lt $deadline ] || e2e_fail "popup $1 did not open"
         sleep 0.2
     done
-    sleep 0.3  # drawn
     if [ "$1" -eq 1 ]; then main_menu=$(e2e_popup_geometries | head -n 1); fi
     read -r px py pw ph <<<"$( { [ "$1" -eq 1 ] && echo "$main_menu"; } || e2e_popup_geometries | grep -vx "$main_menu" | head -n 1)"
+    e2e_wait_settled "$px" "$py" "$pw" "$ph" 10 || e2e_fail "popup $1 was not drawn"
     e2e_shot "$E2E_TMP/menu.png"
     e2e_ocr_lines "$E2E_TMP/menu.png" "$px" "$py" "$pw" "$ph" >"$E2E_TMP/menu.txt"
 }
 open_menu() { xdotool mousemove "$menu_x" "$menu_y" click 1; wait_popups 1; }
-wait_closed() { while e2e_popup_geometries >/dev/null; do sleep 0.1; done; }
+menus_closed() { ! e2e_popup_geometries >/dev/null; }
+wait_closed() { e2e_until "the menu to close" 10 menus_closed; }
 line_of() { grep -m 1 "$1" "$E2E_TMP/menu.txt" | cut -f 1; }  # PATTERN -> the line's y
 # Whether the check mark column left of a line is inked.
 marked() # PATTERN
@@ -103,7 +104,8 @@ want_about=$(printf 'Vessop 0.1.0\n\nA free app to see and manage Korean joint c
     || e2e_fail "About: the legal notice line or its OK button: $about"
 about_wid=$(xdotool search --onlyvisible --name '^About Vessop$' | head -n 1)
 xdotool windowfocus --sync "$about_wid" key Return
-while xdotool search --onlyvisible --name '^About Vessop$' >/dev/null 2>&1; do sleep 0.1; done
+about_closed() { ! xdotool search --onlyvisible --name '^About Vessop$' >/dev/null 2>&1; }
+e2e_until "the About box to close" 10 about_closed
 
 # A scan result arriving while the menu is open is installed; the menu goes on working.
 e2e_helper e2e_make_fixture count "$wtree" 1 2 >/dev/null || e2e_fail "second certificate not written"

@@ -36,14 +36,14 @@ menu=$(fo_menu_text)
 grep -q 'Hard disk (C:)' <<<"$menu" && grep -q 'USB drive (E:)' <<<"$menu" || e2e_fail "chooser: $menu"
 grep -q 'All places' <<<"$menu" && e2e_fail "the chooser offers All places: $menu"
 xdotool key Escape
-sleep 2
+sleep 2  # that nothing happens: no folder opens after Escape
 [ -z "$(explorers)" ] || e2e_fail "Escape opened a folder: $(explorers)"
 
 fo_open_card_menu 0 open "no chooser the second time"
 xdotool key Down Down Return
 deadline=$((SECONDS + 20))
 until [ -n "$(explorers)" ] || [ $SECONDS -ge $deadline ]; do sleep 0.3; done
-sleep 1
+sleep 1  # that nothing more happens: no second folder opens beside the chosen one
 [ "$(explorers)" = 'E:\NPKI\yessign\USER\cn=Tester1' ] || e2e_fail "opened: '$(explorers)'"
 
 # One copy: straight to its folder, no chooser.

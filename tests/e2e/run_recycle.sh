@@ -42,7 +42,7 @@ grep -qE '^Tester1 \(KFTC \(yessign\), until [0-9]{4}-[0-9]{2}-[0-9]{2}\)$' <<<"
 grep -qxF "$folder_line" <<<"$FO_BOX" || e2e_fail "folder line missing: $FO_BOX"
 [ "$(tail -n 1 <<<"$FO_BOX")" = "You can restore it from the Recycle Bin." ] || e2e_fail "last line: $FO_BOX"
 fo_answer Return
-sleep 1
+sleep 1  # that nothing happens: No leaves the folder as it was
 [ "$(fo_hashes "$one")" = "$hash_one" ] || e2e_fail "Return (No) changed the folder"
 
 fo_card_button 0 recycle
@@ -81,8 +81,10 @@ fo_wait_notice 'Sent to the Recycle Bin' 15 || e2e_fail "no notice after All pla
 
 # --- A folder the system cannot move: under Wine an unchangeable (immutable) folder.
 if fo_freeze "$three"; then
-    sleep 1  # the rescan after the last recycle
     fo_wait_summary 'Certificates: 2' 20 || e2e_fail "unexpected list before the refused recycle"
+    # The rescan after the last recycle has redrawn the cards once the window stops changing.
+    fo_client
+    e2e_wait_settled "$FO_CX" "$FO_CY" "$FO_CW" "$FO_CH" 10 || e2e_fail "the list kept changing after the recycle"
     fo_card_button 1 recycle
     fo_wait_box 10 || e2e_fail "no question for the refused folder"
     fo_answer y

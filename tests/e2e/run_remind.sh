@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # "Vessop.exe --remind" shows no window: with a certificate 7 days from its end it tells about it once
 # (its notification names it, "Reminded" keeps the threshold, a click on its icon opens Vessop), a second run
-# the same day tells nothing and ends at once, and so does a run with nothing due. The process never
-# stays longer than a minute.
+# the same day tells nothing and ends by itself, and so does a run with nothing due. (Each wait has a
+# deadline that only catches a run that never ends: how long a run takes is not this test's business.)
 # Usage: run_remind.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
 e2e_init "$1"
@@ -16,20 +16,18 @@ wtree=$(e2e_winpath "$tree")
 
 # Runs --remind in the background; sets remind_pid.
 remind() { wine "$E2E_EXE" --remind --root "$1" >>"$E2E_TMP/app.log" 2>&1 </dev/null & remind_pid=$!; }
-# Waits for the run to end; sets took (seconds) and status.
+# Waits for the run to end; sets status.
 remind_end() # SECONDS
 {
-    local start=$SECONDS
+    local deadline=$((SECONDS + $1))
     while kill -0 "$remind_pid" 2>/dev/null; do
-        [ $((SECONDS - start)) -lt "$1" ] || e2e_fail "--remind still runs after $1 s"
+        [ $SECONDS -lt $deadline ] || e2e_fail "--remind still runs after $1 s"
         sleep 0.1
     done
     status=0
     wait "$remind_pid" || status=$?
-    took=$((SECONDS - start))
 }
 
-start=$SECONDS
 remind "$wtree"
 # Wine shows the notification area as a small window of its own, the notification as a balloon below.
 e2e_find_window '^Wine System Tray$' 30 >/dev/null || e2e_fail "no notification icon came up"
@@ -48,7 +46,6 @@ e2e_wait_window
 remind_end 65
 e2e_helper e2e_window_probe close >/dev/null
 e2e_wait_no_window 20 || e2e_fail "the window the click opened did not close"
-[ $((SECONDS - start)) -le 60 ] || e2e_fail "the first run took $((SECONDS - start)) s"
 [ "$status" = 0 ] || e2e_fail "the first run ended with $status"
 
 e2e_start --root "$wtree"
@@ -61,18 +58,17 @@ e2e_log "peak memory: --remind ${remind_peak:-?} kB, the window ${window_peak:-?
 e2e_helper e2e_window_probe close >/dev/null
 e2e_wait_exit 20 || e2e_fail "the window did not close"
 
-# The same day again: told already, so it ends at once and shows nothing.
+# The same day again: told already, so it ends by itself and shows nothing.
 remind "$wtree"
-remind_end 20
+remind_end "$E2E_STEP_SECONDS"
 [ "$status" = 0 ] || e2e_fail "the second run ended with $status"
-[ "$took" -le 5 ] || e2e_fail "the second run took $took s"
 [ "$(e2e_reg_query "$key" Reminded)" = "$line" ] || e2e_fail "the second run changed Reminded"
 
-# Nothing due (an empty folder): ends at once, and the certificate no longer found is pruned.
+# Nothing due (an empty folder): ends by itself, and the certificate no longer found is pruned.
 mkdir -p "$E2E_TMP/empty"
 remind "$(e2e_winpath "$E2E_TMP/empty")"
-remind_end 20
-[ "$status" = 0 ] && [ "$took" -le 5 ] || e2e_fail "the run with nothing due took $took s (status $status)"
+remind_end "$E2E_STEP_SECONDS"
+[ "$status" = 0 ] || e2e_fail "the run with nothing due ended with $status"
 e2e_log "Reminded after the empty run: '$(e2e_reg_query "$key" Reminded)'"
 [ -z "$(e2e_reg_query "$key" Reminded)" ] || e2e_fail "Reminded kept a certificate no longer found"
 e2e_pass

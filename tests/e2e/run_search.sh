@@ -65,7 +65,7 @@ e2e_wait_text $((cx + 10)) $((cy + 145)) 700 36 'No certificate matches' 10 || e
 xdotool key Escape Escape
 headline '^Certificates: 3$' "Escape did not clear the field"
 xdotool type --delay 40 'zz'
-sleep 0.5
+sleep 0.5  # that nothing happens: the letters must not reach the field
 headline '^Certificates: 3$' "typing after the second Escape still reached the field"
 into_field
 xdotool type --delay 40 'zz'

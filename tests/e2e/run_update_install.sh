@@ -15,7 +15,8 @@ cp "$UPD_DIST/update.json" "$UPD_SITE/update.json"
 cp "$UPD_RELEASE" "$UPD_SITE/"
 installer_win="$UPD_WORK_WIN\\Vessop-Setup-$UPD_VERSION.exe"
 report=$E2E_TMP/attack.txt
-wine "$E2E_BIN/e2e_update_probe.exe" attack "$installer_win" "$VESSOP_CURL_LOG" "$(e2e_winpath "$report")" \
+# The attacker gives up by itself after two minutes; the deadline here only catches a probe that hangs.
+timeout -k 5 150 wine "$E2E_BIN/e2e_update_probe.exe" attack "$installer_win" "$VESSOP_CURL_LOG" "$(e2e_winpath "$report")" \
     >"$E2E_TMP/attack.log" 2>&1 </dev/null &
 attacker=$!
 
@@ -76,7 +77,7 @@ scanner=$(dirname "$UPD_INSTALLED")/vessop-scan.exe
 e2e_helper e2e_window_probe close >/dev/null
 e2e_wait_no_window 20 || e2e_fail "the updated Vessop did not close"
 e2e_key_exists "$UPD_KEY" || e2e_fail "no settings to remove"
-wine "$uninstaller" /S >>"$E2E_TMP/app.log" 2>&1 </dev/null
+e2e_wine "$uninstaller" /S >>"$E2E_TMP/app.log" 2>&1
 deadline=$((SECONDS + 60))
 while [ -e "$UPD_INSTALLED" ] || [ -e "$scanner" ] || [ -e "$shortcut" ] || e2e_key_exists "$uninstall_key" || e2e_key_exists "$UPD_KEY"; do
     [ $SECONDS -lt $deadline ] || e2e_fail "the uninstaller left a program, its shortcut, its entry or its settings"

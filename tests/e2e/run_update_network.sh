@@ -36,7 +36,7 @@ check_once() # WHAT
     e2e_reg_delete_value "$UPD_KEY" LastUpdateCheck
     upd_start
     upd_wait_curl_runs "${2:-1}" 30 || e2e_fail "$1: the check did not run curl"
-    sleep 0.5
+    sleep 0.5  # that nothing more happens: no further curl run of the same check
     upd_close
     cat "$UPD_CURL_LOG"
 }

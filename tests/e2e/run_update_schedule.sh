@@ -14,7 +14,7 @@ no_check_in() # WHAT
     local runs
     runs=$(upd_curl_runs)
     upd_start
-    sleep 3
+    sleep 3  # that nothing happens: no check within this time
     [ "$(upd_curl_runs)" -eq "$runs" ] || e2e_fail "$1: a check ran"
     upd_close
 }
@@ -25,7 +25,7 @@ e2e_reg_delete_value "$UPD_KEY" LastUpdateCheck
 before=$(upd_now)
 upd_start
 upd_wait_curl_runs 1 20 || e2e_fail "the due check did not run"
-sleep 2
+sleep 2  # that nothing happens: no box or notice after the failed check
 upd_box_open && e2e_fail "a failed check opened a message box"
 upd_no_notice || e2e_fail "a failed automatic check showed a notice"
 last=$(e2e_reg_query "$UPD_KEY" LastUpdateCheck) || e2e_fail "LastUpdateCheck not written"
@@ -57,7 +57,7 @@ upd_serve_manifest "$UPD_VERSION" "http://$UPD_HOST/Vessop/Vessop-Setup-$UPD_VER
 runs=$(upd_curl_runs)
 upd_start
 upd_wait_curl_runs $((runs + 1)) 20 || e2e_fail "the check did not run after AutoUpdate 1"
-sleep 2
+sleep 2  # that nothing happens: no offer, notice or installer download
 upd_box_open && e2e_fail "a bad manifest opened the offer"
 upd_no_notice || e2e_fail "a bad manifest in an automatic check showed a notice"
 [ "$(upd_curl_runs)" -eq $((runs + 1)) ] || e2e_fail "an installer was asked for"

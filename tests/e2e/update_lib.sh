@@ -27,10 +27,10 @@ upd_init()
     mkdir -p "$UPD_EMPTY"
     # The program's work folder: Vessop under the user's temporary folder, as Windows names it.
     local temp
-    temp=$(wine cmd /c 'echo %TEMP%' 2>/dev/null </dev/null | tr -d '\r\n')
+    temp=$(e2e_wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r\n')
     [ -n "$temp" ] || e2e_fail "no temporary folder"
     UPD_WORK_WIN="${temp%\\}\\Vessop"
-    UPD_WORK=$(winepath -u "$UPD_WORK_WIN" 2>/dev/null)
+    UPD_WORK=$(timeout -k 5 "$E2E_STEP_SECONDS" winepath -u "$UPD_WORK_WIN" 2>/dev/null </dev/null)
     [ -n "$UPD_WORK" ] || e2e_fail "no Unix path for $UPD_WORK_WIN"
     UPD_INSTALLED=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Vessop/Vessop.exe
     UPD_KEY='HKCU\Software\Vessop'
