@@ -2,6 +2,8 @@
 
 #include "npki/scanner.h"
 
+#include "base/text.h"
+
 #include <algorithm>
 #include <numeric>
 #include <unordered_map>
@@ -16,7 +18,6 @@ constexpr uint32_t k_attribute_reparse_point = 0x400;
 constexpr uint32_t k_reparse_name_surrogate = 0x20000000;
 
 bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
-bool is_ascii_letter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 // Length of the part of a path that is no component: "D:" or "D:\", "\\server\share\",
 // the "\\?\" and "\\?\UNC\" forms of both, or a single leading separator.

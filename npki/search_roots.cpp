@@ -19,7 +19,6 @@ void add_joined(std::vector<Path>& roots, const std::optional<Path>& base, std::
     if (base) roots.push_back(join_path(*base, name));
 }
 
-bool is_ascii_letter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 bool starts_with_ignoring_ascii_case(std::wstring_view text, std::wstring_view prefix)
 {
