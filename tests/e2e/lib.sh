@@ -14,6 +14,7 @@ set -uo pipefail
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$E2E_ROOT/scripts/lib.sh"
+vessop_use_system_python
 # Wine without address-space randomisation (scripts/lib.sh says why): the test starts itself again so.
 vessop_can_turn_aslr_off && exec setarch "$(uname -m)" -R bash "$0" "$@"
 E2E_TMP=""
