@@ -6,6 +6,7 @@
 #include "fileops/questions.h"
 
 #include "tests/support/temp_folder.h"
+#include "tests/support/translations.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,6 @@
 #include <vector>
 
 namespace {
-
-std::string_view in_english(Text text) { return text.english; }
-std::string_view in_korean(Text text) { return text.korean; }
 
 constexpr int64_t k_now = 1'741'305'600;  // 2025-03-07 00:00:00 UTC, 09:00 in Seoul
 

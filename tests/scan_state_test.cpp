@@ -60,7 +60,7 @@ TEST(ScanMachine, PhaseFollowsTheTwoFlags)
     EXPECT_EQ(scan_phase(false, true), ScanPhase::Idle);  // nothing runs, so a request starts one
 }
 
-CertificateEntry entry(std::string issuer_dn, std::string serial_hex)
+CertificateEntry listed_entry(std::string issuer_dn, std::string serial_hex)
 {
     CertificateEntry e;
     e.info.issuer_dn = std::move(issuer_dn);
@@ -71,8 +71,8 @@ CertificateEntry entry(std::string issuer_dn, std::string serial_hex)
 TEST(KeepSelection, SameIssuerAndSerialBytesKeepThePaneOpen)
 {
     const std::vector<CertificateEntry> old_entries = {
-        entry("CN=yessignCA Class 2, O=yessign, C=kr", "01AB"),
-        entry("CN=CrossCertCA4, O=CrossCert, C=KR", "7F"),
+        listed_entry("CN=yessignCA Class 2, O=yessign, C=kr", "01AB"),
+        listed_entry("CN=CrossCertCA4, O=CrossCert, C=KR", "7F"),
     };
     const struct {
         const char* name;
@@ -84,14 +84,14 @@ TEST(KeepSelection, SameIssuerAndSerialBytesKeepThePaneOpen)
         {"same place", 1, old_entries, 1},
         {"moved in the list",
          1,
-         {entry("CN=A", "01"), entry("CN=A", "02"), entry("CN=CrossCertCA4, O=CrossCert, C=KR", "7F")},
+         {listed_entry("CN=A", "01"), listed_entry("CN=A", "02"), listed_entry("CN=CrossCertCA4, O=CrossCert, C=KR", "7F")},
          2},
         {"gone", 1, {old_entries[0]}, std::nullopt},
-        {"issuer differs only in case", 0, {entry("CN=YESSIGNCA Class 2, O=yessign, C=kr", "01AB")}, std::nullopt},
-        {"serial differs", 0, {entry("CN=yessignCA Class 2, O=yessign, C=kr", "01AC")}, std::nullopt},
+        {"issuer differs only in case", 0, {listed_entry("CN=YESSIGNCA Class 2, O=yessign, C=kr", "01AB")}, std::nullopt},
+        {"serial differs", 0, {listed_entry("CN=yessignCA Class 2, O=yessign, C=kr", "01AC")}, std::nullopt},
         {"first of two matches",
          0,
-         {entry("CN=x", "00"), old_entries[0], old_entries[0]},
+         {listed_entry("CN=x", "00"), old_entries[0], old_entries[0]},
          1},
         {"old index out of range", 5, old_entries, std::nullopt},
         {"empty new inventory", 0, {}, std::nullopt},
@@ -104,7 +104,7 @@ TEST(KeepSelection, SameIssuerAndSerialBytesKeepThePaneOpen)
 
 TEST(KeepSelection, NoOldInventoryKeepsNothing)
 {
-    const std::vector<CertificateEntry> fresh = {entry("CN=A", "01")};
+    const std::vector<CertificateEntry> fresh = {listed_entry("CN=A", "01")};
     EXPECT_EQ(keep_selection(0, nullptr, fresh), std::nullopt);
 }
 

@@ -27,7 +27,7 @@ namespace {
 std::string_view english_text(Text text) { return text.english; }
 std::string_view korean_text(Text text) { return text.korean; }
 
-constexpr int64_t k_day = 86'400;
+constexpr int64_t k_seconds_per_day = 86'400;
 
 TEST(ScanToolOptions, ArgumentsParseOrAreRefused)
 {
@@ -73,7 +73,7 @@ Inventory sample_inventory(int64_t now)
     entry.info.policy_oids = {"1.2.410.200005.1.1.5", "1.2.3"};
     entry.info.sha1_hex = std::string(40, 'A');
     entry.info.sha256_hex = std::string(64, 'B');
-    entry.info.not_before = now - 300 * k_day;
+    entry.info.not_before = now - 300 * k_seconds_per_day;
     entry.info.not_after = now - 10;
     entry.copies.push_back({L"C:\\Users\\kim\\AppData\\LocalLow\\NPKI\\yessign\\USER\\cert", "yessign", "C:", false,
                             true, false});
@@ -81,7 +81,7 @@ Inventory sample_inventory(int64_t now)
     CertificateEntry second;
     second.info.subject_cn = "Example";
     second.info.issuer_org = "Example Trust";
-    second.info.not_after = now + 40 * k_day;
+    second.info.not_after = now + 40 * k_seconds_per_day;
     second.copies.push_back({L"\\\\server\\share\\cert", "", "", false, true, false});
     return {{std::move(entry), std::move(second)}, 7};
 }
@@ -100,7 +100,7 @@ TEST(InventoryJson, EveryFieldUnderItsOwnName)
     }
     EXPECT_EQ(e.at("subject_cn"), info.subject_cn);
     EXPECT_EQ(e.at("policy_oids"), json({"1.2.410.200005.1.1.5", "1.2.3"}));
-    EXPECT_EQ(e.at("not_before"), now - 300 * k_day);
+    EXPECT_EQ(e.at("not_before"), now - 300 * k_seconds_per_day);
     EXPECT_EQ(e.at("not_after"), now - 10);
     EXPECT_EQ(e.at("holder_name"), "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99");
     EXPECT_EQ(e.at("issuer_display_name"), "KFTC (yessign)");
@@ -213,7 +213,7 @@ TEST(InventoryTable, OneHugeNameDoesNotWidenEveryRow)
         CertificateEntry entry;
         entry.info.subject_cn = "User " + std::to_string(i) + "()12345678901";
         entry.info.issuer_org = "yessign";
-        entry.info.not_after = now + i * k_day;
+        entry.info.not_after = now + i * k_seconds_per_day;
         entry.copies.push_back({L"C:\\NPKI\\yessign\\USER\\cert" + std::to_wstring(i), "yessign", "C:", false, true, false});
         inventory.entries.push_back(std::move(entry));
     }

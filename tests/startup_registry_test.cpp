@@ -15,21 +15,21 @@
 
 namespace {
 
-constexpr wchar_t k_key[] = L"Software\\Vessop";
+constexpr wchar_t k_settings_key[] = L"Software\\Vessop";
 
-void put_value(const wchar_t* name, DWORD type, const void* data, DWORD size)
+void store_value(const wchar_t* name, DWORD type, const void* data, DWORD size)
 {
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, k_key, name, type, data, size), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, k_settings_key, name, type, data, size), ERROR_SUCCESS);
 }
 
-void put_text(const wchar_t* name, const std::wstring& text)
+void store_text(const wchar_t* name, const std::wstring& text)
 {
-    put_value(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    store_value(name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-void put_dword(const wchar_t* name, DWORD value)
+void store_dword(const wchar_t* name, DWORD value)
 {
-    put_value(name, REG_DWORD, &value, sizeof(value));
+    store_value(name, REG_DWORD, &value, sizeof(value));
 }
 
 std::optional<std::string> last_check_text()
@@ -39,8 +39,8 @@ std::optional<std::string> last_check_text()
 
 class StartupRegistry : public testing::Test {
 protected:
-    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, k_key); }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, k_key); }
+    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, k_settings_key); }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, k_settings_key); }
 };
 
 TEST_F(StartupRegistry, AutomaticCheckRecordsTheTimeOnlyWhenDue)
@@ -67,14 +67,14 @@ TEST_F(StartupRegistry, AutomaticCheckRecordsTheTimeOnlyWhenDue)
     };
     for (const auto& c : k_cases) {
         SCOPED_TRACE(c.name);
-        RegDeleteTreeW(HKEY_CURRENT_USER, k_key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, k_settings_key);
         switch (c.auto_update) {
         case AutoUpdate::Missing: break;
-        case AutoUpdate::Off: put_dword(L"AutoUpdate", 0); break;
-        case AutoUpdate::On: put_dword(L"AutoUpdate", 7); break;
-        case AutoUpdate::TextZero: put_text(L"AutoUpdate", L"0"); break;
+        case AutoUpdate::Off: store_dword(L"AutoUpdate", 0); break;
+        case AutoUpdate::On: store_dword(L"AutoUpdate", 7); break;
+        case AutoUpdate::TextZero: store_text(L"AutoUpdate", L"0"); break;
         }
-        if (c.last) put_text(L"LastUpdateCheck", *c.last);
+        if (c.last) store_text(L"LastUpdateCheck", *c.last);
         const std::optional<std::string> before = last_check_text();
 
         EXPECT_EQ(claim_automatic_update_check(now), c.due);

@@ -28,9 +28,11 @@
 
 using Microsoft::WRL::ComPtr;
 
-namespace {
+// A named namespace, not an anonymous one: the tests below derive from the fixture, and a base of
+// internal linkage in a file built together with others (a unity build) is a warning.
+namespace uia_provider_test {
 
-constexpr wchar_t k_test_class[] = L"Vessop.UiaProviderTest";
+constexpr wchar_t k_uia_test_class[] = L"Vessop.UiaProviderTest";
 
 void pump_for(double seconds, const std::function<bool()>& done = [] { return false; })
 {
@@ -42,7 +44,7 @@ void pump_for(double seconds, const std::function<bool()>& done = [] { return fa
     }
 }
 
-CertificateEntry entry(std::string name, std::string serial)
+CertificateEntry uia_entry(std::string name, std::string serial)
 {
     CertificateEntry e;
     e.info.subject_cn = std::move(name);
@@ -127,12 +129,12 @@ class UiaProvider : public testing::Test {
 protected:
     void SetUp() override
     {
-        hwnd_ = create_message_only_main_window(k_test_class);
+        hwnd_ = create_message_only_main_window(k_uia_test_class);
         ASSERT_NE(hwnd_, nullptr);
         WindowState state;
         state.hwnd = hwnd_;
         state.dpi = 96;
-        state.entries = std::vector<CertificateEntry>{entry("Alpha()0012345678901234", "01"), entry("Beta", "02")};
+        state.entries = std::vector<CertificateEntry>{uia_entry("Alpha()0012345678901234", "01"), uia_entry("Beta", "02")};
         state.folders_checked = 2;
         ASSERT_TRUE(window_state_slot().fill(std::move(state)));
         root_ = make_element_provider(hwnd_, ElementRef{});
@@ -156,7 +158,9 @@ protected:
     Node window_;
 };
 
-}  // namespace
+}  // namespace uia_provider_test
+
+using namespace uia_provider_test;
 
 TEST_F(UiaProvider, TreeNamesTheToolbarTheSummaryAndEachCardWithItsButtons)
 {
@@ -224,7 +228,7 @@ TEST_F(UiaProvider, ElementsKeepTheirIdentityAcrossAScanAndGoWithTheirCertificat
     // A new scan: Beta moves to the front, Alpha has gone.
     ScanOutcome outcome;
     outcome.completed = true;
-    outcome.inventory.entries = {entry("Beta", "02"), entry("Gamma", "03")};
+    outcome.inventory.entries = {uia_entry("Beta", "02"), uia_entry("Gamma", "03")};
     pending_scan_result().put(std::move(outcome));
     SendMessageW(hwnd_, WM_APP_SCAN_DONE, 0, 0);
 
@@ -353,7 +357,7 @@ TEST_F(UiaProvider, CallsFromOtherThreadsAreServedOnTheWindowThread)
     });
     pump_for(10, [&] { return done; });
     caller.join();
-    EXPECT_EQ(name, card_spoken_name(entry("Beta", "02"), now_seconds()));
+    EXPECT_EQ(name, card_spoken_name(uia_entry("Beta", "02"), now_seconds()));
     EXPECT_EQ(id.size(), 5u);
 
     // Once the window has gone, every element is gone.
@@ -362,7 +366,7 @@ TEST_F(UiaProvider, CallsFromOtherThreadsAreServedOnTheWindowThread)
     list.property(uia::k_name, &hr);
     EXPECT_EQ(hr, uia::k_element_not_available);
     // A stray WM_APP_UIA_CALL (any process can send one) is ignored.
-    const HWND other = create_message_only_main_window(k_test_class);
+    const HWND other = create_message_only_main_window(k_uia_test_class);
     SendMessageW(other, WM_APP_UIA_CALL, 0, 12345);
     DestroyWindow(other);
 }

@@ -22,13 +22,13 @@
 
 namespace {
 
-constexpr wchar_t k_test_class[] = L"Vessop.UpdateControlTest";
+constexpr wchar_t k_update_test_class[] = L"Vessop.UpdateControlTest";
 
 class UpdateShell : public testing::Test {
 protected:
     void SetUp() override
     {
-        hwnd_ = create_message_only_main_window(k_test_class);
+        hwnd_ = create_message_only_main_window(k_update_test_class);
         ASSERT_NE(hwnd_, nullptr);
         WindowState state;
         state.hwnd = hwnd_;
