@@ -76,6 +76,42 @@ std::wstring_view parent_path(std::wstring_view path)
     return path.substr(0, start);
 }
 
+namespace {
+
+// CON, PRN, AUX, NUL, COM0-9 and LPT0-9 (and the superscript digits ¹ ² ³ Windows also takes), in any
+// ASCII case. Windows 11 opens some of them as files again in some places; the walk stays on the safe side.
+bool is_device_name(std::wstring_view base)
+{
+    const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
+    const auto is = [&](std::wstring_view word) {
+        if (base.size() != word.size()) return false;
+        for (size_t i = 0; i < word.size(); ++i)
+            if (upper(base[i]) != word[i]) return false;
+        return true;
+    };
+    if (is(L"CON") || is(L"PRN") || is(L"AUX") || is(L"NUL")) return true;
+    if (base.size() != 4 || !(is_folder_named(base.substr(0, 3), "COM") || is_folder_named(base.substr(0, 3), "LPT")))
+        return false;
+    const wchar_t digit = base[3];
+    return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+}
+
+}  // namespace
+
+bool is_win32_plain_name(std::wstring_view name)
+{
+    if (name.empty()) return false;
+    if (name.back() == L'.' || name.back() == L' ') return false;  // also every name of dots only
+    for (const wchar_t c : name) {
+        if (c < 0x20) return false;
+        if (std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos) return false;
+    }
+    // A device name is its part before the first dot, without the spaces that end it.
+    std::wstring_view base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
+    return !is_device_name(base);
+}
+
 bool is_folder_named(std::wstring_view name, std::string_view ascii_upper)
 {
     if (name.size() != ascii_upper.size()) return false;

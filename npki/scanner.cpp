@@ -60,7 +60,7 @@ std::vector<Path> list_subfolders(const Path& folder)
         // dwReserved0 holds the reparse tag whenever the reparse-point attribute is set.
         if (!is_walkable_folder(data.dwFileAttributes, data.dwReserved0)) continue;
         const std::wstring_view name(data.cFileName, wcsnlen(data.cFileName, MAX_PATH));
-        if (name.empty() || name == L"." || name == L"..") continue;
+        if (!is_win32_plain_name(name)) continue;  // also "." and "..": a name of dots only
         paths.push_back(join_path(folder, name));
         names.push_back(utf8_from_utf16(name));
     } while (FindNextFileW(find.get(), &data));

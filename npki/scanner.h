@@ -49,8 +49,8 @@ void scan_ca_folder(const Path& ca_folder, std::vector<CertificateFolder>& found
 // Decodes the folders the walk found, keeping walk order; folders that do not decode are left out.
 // Decoding runs on a few threads: it is most of a scan's time and each folder is independent.
 FoundList decode_folders(const std::vector<CertificateFolder>& folders);
-// The sub-folders of a folder (links left out), joined to it, sorted by the UTF-8 bytes of their
-// names. Empty when the folder cannot be listed.
+// The sub-folders of a folder (links and names Win32 would rewrite left out), joined to it, sorted by
+// the UTF-8 bytes of their names. Empty when the folder cannot be listed.
 std::vector<Path> list_subfolders(const Path& folder);
 
 // --- Pure rules -------------------------------------------------------------------------------
@@ -75,6 +75,14 @@ bool is_walkable_folder(uint32_t attributes, uint32_t reparse_tag);
 // A symbolic link or junction (a name surrogate): its target may lie anywhere, another disk or a loop
 // back up the tree.
 bool is_link(uint32_t attributes, uint32_t reparse_tag);
+
+// Whether Win32 reaches a folder of this name by that name. Other systems (and "\\?\" paths) create
+// names that every Win32 file call without "\\?\" rewrites: a trailing dot or space is dropped ("kim."
+// opens "kim"), a name of dots only means this folder or the one above ("..." opens the parent), a
+// device name with any extension ("CON", "nul.der", "COM1 .txt", "COM¹") opens the device, and some
+// characters cannot be named at all (control characters, < > : " / \ | ? *). The walk never lists such
+// a folder: every later step (decode, recycle, copy, open) would act on another one.
+bool is_win32_plain_name(std::wstring_view name);
 
 // "NPKI" or "USER" in any mix of ASCII letter case; nothing else (no trimming, no other letters).
 bool is_folder_named(std::wstring_view name, std::string_view ascii_upper);

@@ -92,6 +92,29 @@ TEST(ScanRules, FolderNamesMatchAsciiCaseOnly)
     for (const Case& c : k_cases) EXPECT_EQ(is_folder_named(c.name, c.wanted), c.matches) << u8(c.name);
 }
 
+TEST(ScanRules, OnlyNamesWin32ReachesAsTheyStandAreWalked)
+{
+    const struct {
+        const wchar_t* name;
+        bool plain;
+    } k_cases[] = {
+        // What Win32 rewrites: trailing dots and spaces go, dots only mean here or above.
+        {L"kim.", false}, {L"kim ", false}, {L"kim. .", false}, {L".", false}, {L"..", false}, {L"...", false},
+        // Devices, in any case, with any extension, with spaces before the extension.
+        {L"CON", false}, {L"con", false}, {L"nul.der", false}, {L"Aux.tar.gz", false}, {L"PRN", false},
+        {L"COM1", false}, {L"com9.txt", false}, {L"LPT0", false}, {L"COM1 .txt", false}, {L"COM\u00B9", false},
+        {L"lpt\u00B3.x", false},
+        // Characters Win32 cannot name.
+        {L"a:b", false}, {L"a*b", false}, {L"a?b", false}, {L"a|b", false}, {L"a<b", false}, {L"a\"b", false},
+        {L"tab\there", false}, {L"", false},
+        // Ordinary names, inner dots and spaces included, and names that only begin like a device.
+        {L"kim", true}, {L"cn=\uD64D\uAE38\uB3D9()0012345678901234", true}, {L"a.b", true}, {L"a b", true},
+        {L".hidden", true}, {L" lead", true}, {L"CONSOLE", true}, {L"COM10", true}, {L"LPT", true},
+        {L"nul_", true}, {L"COMx", true}, {L"AUX-1.der", true}, {L"yessign", true}, {L"USER", true},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(is_win32_plain_name(c.name), c.plain) << u8(c.name);
+}
+
 TEST(ScanRules, LastComponentAndParentFollowTheSeparators)
 {
     struct Case {
@@ -287,6 +310,24 @@ TEST(ScanRoot, UndecodableCertificatesAreSkippedAndTheRestFound)
     add_certificate(temp.path(), L"yessign", L"d-good", certificate("good", "\x02"));
     const Inventory inventory = run_scan({temp.path()});
     EXPECT_EQ(common_names_of(inventory), std::vector<std::string>{"good"});
+}
+
+TEST(ScanRoot, FoldersWin32WouldRenameAreNotListed)
+{
+    // Made through "\\?\" paths, as another system writing a USB stick would: Win32 without that prefix
+    // opens "kim" for "kim." and the USER folder for "...".
+    TempFolder temp;
+    const std::wstring kim = add_certificate(temp.path(), L"yessign", L"kim", certificate("kim", "\x01"));
+    ASSERT_FALSE(kim.empty());
+    const std::wstring user = std::wstring(L"\\\\?\\") + (temp / L"NPKI\\yessign\\USER");
+    for (const wchar_t* odd : {L"kim.", L"...", L"lee ", L"CON", L"nul.der"}) {
+        const std::wstring folder = user + L"\\" + odd;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << u8(odd);
+        ASSERT_TRUE(write_file(folder + L"\\signCert.der", certificate("other", "\x02", 1'600'000'100))) << u8(odd);
+    }
+    const Inventory inventory = run_scan({temp.path()});
+    ASSERT_EQ(inventory.entries.size(), 1u);
+    EXPECT_EQ(folders_of(inventory), std::vector<std::string>{u8(kim)});
 }
 
 // A directory symbolic link; false where the system will not make one.
