@@ -49,17 +49,15 @@ if(NOT VESSOP_XVFB OR NOT VESSOP_XDOTOOL OR NOT VESSOP_TESSERACT OR NOT VESSOP_I
 endif()
 
 
-# Each end-to-end test has its own Xvfb display, Wine prefix and temporary folder, so two run at once:
-# the tests are dealt in turn to two lanes, and a lane runs one test at a time. They wait on the program
-# most of the time, and two keep a 2-core machine busy without starving either.
-set(VESSOP_E2E_LANE 0)
+# Each end-to-end test has its own Xvfb display, Wine prefix and temporary folder, so several run at once:
+# each takes one slot of the resource "e2e" (scripts/test gives CTest a resource file with two slots; a
+# test takes whichever comes free). They wait on the program most of the time, and two keep a 2-core
+# machine busy without starving either.
 function(vessop_e2e_test name script)
   add_test(NAME E2E.${name}
            COMMAND bash ${VESSOP_E2E_DIR}/${script} $<TARGET_FILE:Vessop> ${ARGN})
-  set_tests_properties(E2E.${name} PROPERTIES RESOURCE_LOCK e2e_lane_${VESSOP_E2E_LANE} TIMEOUT 240
+  set_tests_properties(E2E.${name} PROPERTIES RESOURCE_GROUPS e2e:1 TIMEOUT 240
                        FAIL_REGULAR_EXPRESSION "Unhandled page fault|Unhandled exception")
-  math(EXPR next "(${VESSOP_E2E_LANE} + 1) % 2")
-  set(VESSOP_E2E_LANE ${next} PARENT_SCOPE)
 endfunction()
 
 vessop_e2e_test(WindowOpensAtDefaultPlacement run_window.sh)
@@ -104,9 +102,9 @@ if(VESSOP_MAKENSIS AND VESSOP_OSSLSIGNCODE AND VESSOP_OPENSSL)
   add_test(NAME E2E.UpdateReleaseBuild
            COMMAND bash ${VESSOP_E2E_DIR}/build_update_release.sh ${VESSOP_UPDATE_RELEASE}
                    ${VESSOP_VERSION_MAJOR}.${next_minor}.0 ${VESSOP_MAKER_HOST})
-  # A build: it takes a lane like an end-to-end test, and starts first, as five tests wait for it.
+  # A build: it takes a slot like an end-to-end test, and starts first, as five tests wait for it.
   set_tests_properties(E2E.UpdateReleaseBuild PROPERTIES FIXTURES_SETUP update_release TIMEOUT 1200
-                       RESOURCE_LOCK e2e_lane_0 COST 1000)
+                       RESOURCE_GROUPS e2e:1 COST 1000)
   foreach(update_test UpdateInstallsSignedRelease:run_update_install.sh
                       UpdateRejectsBadInstallers:run_update_rejections.sh
                       UpdateAutomaticSchedule:run_update_schedule.sh
@@ -126,8 +124,8 @@ if(VESSOP_MAKENSIS AND VESSOP_OSSLSIGNCODE AND VESSOP_OPENSSL)
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/run_reproducible.sh ${VESSOP_UPDATE_RELEASE})
   set_tests_properties(Release.SignedTimestampedAndDescribed Release.Reproducible PROPERTIES
                        FIXTURES_REQUIRED update_release TIMEOUT 900 FAIL_REGULAR_EXPRESSION "FAIL:")
-  # Two more builds: the other lane, and early, so that they do not run last and alone.
-  set_tests_properties(Release.Reproducible PROPERTIES RESOURCE_LOCK e2e_lane_1 COST 900)
+  # Two more builds: a slot of their own, and early, so that they do not run last and alone.
+  set_tests_properties(Release.Reproducible PROPERTIES RESOURCE_GROUPS e2e:1 COST 900)
 else()
   message(STATUS "Updater end-to-end tests skipped: makensis, osslsigncode or openssl missing (scripts/setup)")
 endif()
