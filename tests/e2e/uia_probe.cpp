@@ -3,6 +3,9 @@
 // Usage: uia_probe tree            every element, depth first, one per line:
 //                                  DEPTH<TAB>CONTROL TYPE<TAB>NAME<TAB>LEFT,TOP,WIDTH,HEIGHT<TAB>FLAGS
 //                                  (FLAGS: "focus" for the keyboard focus, "live" for live text)
+//        uia_probe live            the window's live text elements only (its children marked "live"), as
+//                                  lines of the same form: far fewer calls than the whole tree, so a
+//                                  notice that lives 3 s is read in its time also on a busy machine
 //        uia_probe invoke NAME     the Invoke pattern of the first element so named
 // Exit status 2 when there is no "Vessop.Main" window, 3 when the element or its pattern is missing.
 
@@ -120,13 +123,28 @@ int g_nodes = 0;
 // returns: the program's RPC thread and this probe hang. A process that simply ends releases nothing.
 void keep(HUIANODE) {}
 
-void print_tree(HUIANODE node, int depth)
+void print_node(HUIANODE node, int depth)
 {
     std::string flags;
     if (long_of(node, k_has_keyboard_focus) == 1) flags += "focus ";
     if (long_of(node, k_live_setting) > 0) flags += "live ";
     std::printf("%d\t%ld\t%s\t%s\t%s\n", depth, long_of(node, k_control_type), name_of(node).c_str(), rect_of(node).c_str(),
                 flags.c_str());
+}
+
+void print_live_children(HUIANODE root)
+{
+    for (HUIANODE child = go(root, NavigateDirection_FirstChild); child && ++g_nodes < k_node_limit;) {
+        if (long_of(child, k_live_setting) > 0) print_node(child, 1);
+        HUIANODE next = go(child, NavigateDirection_NextSibling);
+        keep(child);
+        child = next;
+    }
+}
+
+void print_tree(HUIANODE node, int depth)
+{
+    print_node(node, depth);
     for (HUIANODE child = go(node, NavigateDirection_FirstChild); child && ++g_nodes < k_node_limit;) {
         print_tree(child, depth + 1);
         HUIANODE next = go(child, NavigateDirection_NextSibling);
@@ -164,6 +182,8 @@ int main(int argc, char** argv)
     const char* command = argc > 1 ? argv[1] : "tree";
     if (std::strcmp(command, "tree") == 0) {
         print_tree(root, 0);
+    } else if (std::strcmp(command, "live") == 0) {
+        print_live_children(root);
     } else if (std::strcmp(command, "invoke") == 0 && argc > 2) {
         status = 3;
         if (HUIANODE node = find(root, argv[2])) {
