@@ -8,18 +8,34 @@
 
 namespace {
 
+// A number as a spreadsheet reads it ("-12"): it stays a number, and a prefix would make it text.
+bool is_plain_integer(std::string_view text)
+{
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Whether a spreadsheet would take the cell for a formula: its first character other than a space is a
+// sign that starts one, in its ASCII or its full-width form (Excel and LibreOffice take ＝ for =), or
+// it begins with a tab, a carriage return or a line feed.
 bool starts_formula(std::string_view text)
 {
-    if (text.empty()) return false;
+    if (is_plain_integer(text)) return false;
+    if (!text.empty() && (text.front() == '\t' || text.front() == '\r' || text.front() == '\n')) return true;
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return false;
+    text.remove_prefix(first);
     switch (text.front()) {
     case '=':
     case '+':
     case '-':
-    case '@':
-    case '\t':
-    case '\r': return true;
-    default: return false;
+    case '@': return true;
+    default: break;
     }
+    // U+FF1D ＝, U+FF0B ＋, U+FF0D －, U+FF20 ＠ in UTF-8.
+    for (const std::string_view wide : {"\xEF\xBC\x9D", "\xEF\xBC\x8B", "\xEF\xBC\x8D", "\xEF\xBC\xA0"})
+        if (text.starts_with(wide)) return true;
+    return false;
 }
 
 std::string date_of(int64_t seconds)

@@ -5,9 +5,10 @@
 // ends and RFC 4180 quoting. One row per certificate in list order, headed by the column names in
 // the program's language; the places of a certificate share one cell, one per line.
 //
-// A cell that begins with "=", "+", "-", "@", a tab or a carriage return is prefixed with "'": a
-// spreadsheet would otherwise run it as a formula, and a certificate's name comes from whoever made
-// the certificate folder on a USB stick.
+// A cell whose first character other than a space is "=", "+", "-" or "@" (or their full-width forms
+// "＝", "＋", "－", "＠"), or that begins with a tab, a carriage return or a line feed, is prefixed with "'":
+// a spreadsheet would otherwise run it as a formula, and a certificate's name comes from whoever made
+// the certificate or the folder on a USB stick. A plain integer ("-3" days left) stays a number.
 
 #include "npki/inventory.h"
 #include "x509/translate.h"

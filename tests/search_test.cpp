@@ -176,10 +176,21 @@ TEST(Csv, CellsAreQuotedAndGuardedAgainstFormulas)
         {"line\nfeed", "\"line\nfeed\""},
         {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
         {"+1", "'+1"},
-        {"-1", "'-1"},
+        {"-1+2", "'-1+2"},
         {"@SUM(A1)", "'@SUM(A1)"},
         {"\tx", "'\tx"},
         {"\rx", "\"'\rx\""},
+        {"\n=1", "\"'\n=1\""},
+        {"  =1", "'  =1"},  // the first character other than a space counts
+        {" -x", "' -x"},
+        {"\xEF\xBC\x9D" "1", "'\xEF\xBC\x9D" "1"},  // full-width ＝ ＋ － ＠
+        {"\xEF\xBC\x8B" "1", "'\xEF\xBC\x8B" "1"},
+        {" \xEF\xBC\x8D" "1", "' \xEF\xBC\x8D" "1"},
+        {"\xEF\xBC\xA0" "x", "'\xEF\xBC\xA0" "x"},
+        {"-5", "-5"},  // a plain integer stays a number: days left after the end
+        {"-", "'-"},
+        {"12", "12"},
+        {"   ", "   "},
         {"a=b", "a=b"},  // only a leading sign starts a formula
         {"홍길동", "홍길동"},
     };
