@@ -3,6 +3,7 @@
 
 #include "app/updater/manifest.h"
 #include "app/updater/platform.h"
+#include "app/updater/signature.h"
 #include "app/updater/transfer.h"
 #include "app/updater/version_order.h"
 #include "base/handle.h"
@@ -272,3 +273,19 @@ TEST(Transfer, CommandLinesSplitBackIntoExactlyTheirArguments)
 }
 
 }  // namespace
+
+TEST(SignerName, ANameWithANulInsideIsNoName)
+{
+    using namespace std::string_view_literals;
+    const struct {
+        std::wstring_view name;
+        std::optional<std::string> read;
+    } k_cases[] = {
+        {L"Tamsel Works Co., Ltd.", "Tamsel Works Co., Ltd."},
+        {L"Tamsel Works Co., Ltd.\0x"sv, std::nullopt},  // as C text it would read as the maker
+        {L"\0"sv, std::nullopt},
+        {L"", ""},
+        {L"\uD0D0\uC140", "\xED\x83\x90\xEC\x85\x80"},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(signer_name_of(c.name), c.read) << utf8_from_utf16(c.name);
+}

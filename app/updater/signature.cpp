@@ -7,11 +7,11 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
-namespace {
-
-constexpr DWORD k_signer_name_units = 256;
-
-}  // namespace
+std::optional<std::string> signer_name_of(std::wstring_view name)
+{
+    if (name.find(L'\0') != std::wstring_view::npos) return std::nullopt;
+    return utf8_from_utf16(name);
+}
 
 std::optional<std::string> trusted_signer_name(const Path& file)
 {
@@ -35,10 +35,15 @@ std::optional<std::string> trusted_signer_name(const Path& file)
         CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
         CRYPT_PROVIDER_SGNR* signer = provider ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
         if (signer && signer->csCertChain > 0 && signer->pasCertChain && signer->pasCertChain[0].pCert) {
-            wchar_t buffer[k_signer_name_units]{};
-            CertGetNameStringW(signer->pasCertChain[0].pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, buffer,
-                               k_signer_name_units);
-            name = utf8_from_utf16_until_nul(buffer, k_signer_name_units);
+            // Asked for its size first: the count returned covers the whole name, NULs inside included.
+            const PCCERT_CONTEXT certificate = signer->pasCertChain[0].pCert;
+            const DWORD size = CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, nullptr, 0);
+            if (size > 1) {
+                std::wstring buffer(size, L'\0');
+                const DWORD written = CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr,
+                                                         buffer.data(), size);
+                if (written > 1 && written <= size) name = signer_name_of(std::wstring_view(buffer.data(), written - 1));
+            }
         }
     }
     // Whatever the verdict: the state the first call made is released by a second one.

@@ -19,5 +19,9 @@ inline constexpr std::string_view k_required_signer = k_company;
 // state is always released.
 std::optional<std::string> trusted_signer_name(const Path& file);
 
+// A certificate's name as CertGetNameStringW gave it (without its terminating NUL), in UTF-8; empty when
+// it holds a NUL: compared as C text, "Tamsel Works Co., Ltd.\0x" would pass for the maker.
+std::optional<std::string> signer_name_of(std::wstring_view name);
+
 // Trusted, and signed by exactly k_required_signer.
 bool signed_by_maker(const Path& file);
