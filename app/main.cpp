@@ -8,6 +8,7 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    load_libraries_from_system32_only();  // before anything loads a DLL
     fail_critical_errors_quietly();  // before anything can touch a drive
     try {
         // The full argument vector with the program's path first, which takes part in the option

@@ -84,6 +84,7 @@ int run()
 
 int main()
 {
+    load_libraries_from_system32_only();  // before anything loads a DLL
     fail_critical_errors_quietly();  // before anything can touch a drive
     try {
         return run();
