@@ -62,7 +62,7 @@ void run_card_button(HWND hwnd, const HitTarget& target, float x, float y)
     }
     switch (target.action) {
     case CardAction::Copy: apply_file_outcome(hwnd, copy_entry(hwnd, x, y, entry->copies, command_line_roots)); break;
-    case CardAction::OpenFolder: open_entry_folder(hwnd, x, y, entry->copies); break;
+    case CardAction::OpenFolder: apply_file_outcome(hwnd, open_entry_folder(hwnd, x, y, entry->copies)); break;
     case CardAction::Recycle: apply_file_outcome(hwnd, recycle_entry(hwnd, x, y, *entry)); break;
     }
 }

@@ -3,6 +3,7 @@
 #include "base/handle.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include <windows.h>
@@ -17,6 +18,36 @@ bool is_folder(const Path& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<FileIdentity> file_identity(const Path& path)
+{
+    // Attributes only, shared in every way (the folder may be in use), folders too (backup
+    // semantics), and the link itself (a junction planted meanwhile is not followed).
+    UniqueFile handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+    if (!handle) return std::nullopt;
+    FileIdentity identity;
+    FILE_ID_INFO id{};
+    if (GetFileInformationByHandleEx(handle.get(), FileIdInfo, &id, sizeof(id))) {
+        identity.volume_serial = id.VolumeSerialNumber;
+        static_assert(sizeof(id.FileId.Identifier) == 16);
+        std::memcpy(identity.file_id.data(), id.FileId.Identifier, 16);
+        return identity;
+    }
+    // File systems without 128-bit IDs (FAT, older servers): the 32-bit serial and 64-bit index.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+    identity.volume_serial = info.dwVolumeSerialNumber;
+    const uint64_t index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    std::memcpy(identity.file_id.data(), &index, sizeof(index));
+    return identity;
+}
+
+bool still_the_same(const Path& path, const std::optional<FileIdentity>& identity)
+{
+    return !identity || file_identity(path) == identity;
 }
 
 uint32_t write_file_replacing(const Path& target, std::string_view bytes)

@@ -6,12 +6,32 @@
 
 #include "base/path.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // A file, not a folder.
 bool is_file(const Path& path);
 bool is_folder(const Path& path);
+
+// Which file or folder a path led to, as the file system tells it apart from every other: the
+// volume's serial number and the 128-bit file ID (ReFS and Dev Drives need all 128 bits; other file
+// systems fill the low 64). A path that names another folder later, one deleted and made anew, one
+// replaced by a link, or the same name rewritten to another folder, gives another identity.
+struct FileIdentity {
+    uint64_t volume_serial = 0;
+    std::array<uint8_t, 16> file_id{};
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of what `path` names, the link itself when it is one (never its target); empty when it
+// cannot be opened or the file system tells no identity.
+std::optional<FileIdentity> file_identity(const Path& path);
+
+// Whether `path` still names what had `identity` when it was recorded. A copy recorded without an
+// identity (its file system gave none) cannot be checked and counts as the same.
+bool still_the_same(const Path& path, const std::optional<FileIdentity>& identity);
 
 // Writes `bytes` to a temporary file beside `target` and moves it over `target` only once it is
 // complete and flushed, so a failure (a full disk, a locked file, a read-only folder) leaves any

@@ -44,6 +44,7 @@ FileOpOutcome copy_entry(HWND owner, float x, float y, const std::vector<Certifi
         !confirm_box(owner, overwrite_question(destination)))
         return {};
 
+    if (!still_as_scanned(copies.front().folder, copies)) return {folder_changed_notice(), Rescan::None, false};
     if (const uint32_t error = copy_certificate_folder(own.front().folder, destination)) {
         info_box(owner, copy_failed_text(system_error_text(error)));
         return {};

@@ -29,6 +29,15 @@ struct FileOpOutcome {
     bool close_detail = false;  // the open detail pane closes
 };
 
+// Whether `folder` is still the folder the scan found there: the copy among `copies` whose folder it
+// is, and the file system's identity of it then and now. Between the scan and a command, a folder can
+// be deleted and made anew, replaced by a junction, or another folder can take its name: the command
+// must not act on that one. A folder with no copy among `copies` counts as changed.
+bool still_as_scanned(const Path& folder, const std::vector<CertificateCopy>& copies);
+
+// "The folder changed since the last scan. Refresh and try again."
+std::string folder_changed_notice();
+
 // Sends one folder to the Recycle Bin (SHFileOperationW with undo allowed, no question of its own,
 // Windows' warning when the folder would be destroyed instead). True only when the shell reports it
 // done and nothing aborted.
@@ -50,7 +59,7 @@ FileOpOutcome copy_entry(HWND owner, float x, float y, const std::vector<Certifi
                          const std::vector<Path>& command_line_roots);
 
 // The card's "Open folder" button: shows the chosen copy's folder in File Explorer.
-void open_entry_folder(HWND owner, float x, float y, const std::vector<CertificateCopy>& copies);
+FileOpOutcome open_entry_folder(HWND owner, float x, float y, const std::vector<CertificateCopy>& copies);
 
 // The toolbar's "Add folder": the folder picker, then the folder joins the added folders unless it
 // is there already; a scan follows either way (not when the picker was cancelled).

@@ -12,15 +12,21 @@
 
 #include <shellapi.h>
 
-void open_entry_folder(HWND owner, float x, float y, const std::vector<CertificateCopy>& copies)
+FileOpOutcome open_entry_folder(HWND owner, float x, float y, const std::vector<CertificateCopy>& copies)
 {
+    FileOpOutcome outcome;
     for (size_t index : choose_places(owner, x, y, copies, false)) {
         const Path& folder = copies[index].folder;
         // "open" on a path runs whatever is there: only a folder is shown, and a vanished one is
         // simply not (nothing to report, the rescan will tell).
         if (!is_folder(folder)) continue;
+        if (!still_as_scanned(folder, copies)) {
+            outcome.notice = folder_changed_notice();
+            continue;
+        }
         ShellExecuteW(nullptr, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
+    return outcome;
 }
 
 FileOpOutcome add_picked_folder(const Path& folder)

@@ -4,15 +4,30 @@
 
 #include "fileops/file_ops.h"
 
+#include "base/files.h"
 #include "fileops/dialogs.h"
 #include "fileops/questions.h"
 #include "gfx/menus.h"
 #include "i18n/catalogue.h"
 #include "npki/search_roots.h"
 
+#include <algorithm>
 #include <string>
 
 #include <shellapi.h>
+
+bool still_as_scanned(const Path& folder, const std::vector<CertificateCopy>& copies)
+{
+    for (const CertificateCopy& copy : copies)
+        if (copy.folder == folder) return still_the_same(full_search_root(folder), copy.identity);
+    return false;
+}
+
+std::string folder_changed_notice()
+{
+    return std::string(tr({"마지막으로 살펴본 뒤에 폴더가 바뀌었습니다. 새로 고친 뒤 다시 해 보세요.",
+                           "The folder changed since the last scan. Refresh and try again."}));
+}
 
 bool recycle_folder(HWND owner, const Path& folder)
 {
@@ -56,6 +71,8 @@ FileOpOutcome recycle_entry(HWND owner, float x, float y, const CertificateEntry
         return {};
     }
     if (!confirm_box(owner, recycle_question(entry, selection))) return {};
+    for (const Path& folder : selection.folders)
+        if (!still_as_scanned(folder, entry.copies)) return {folder_changed_notice(), Rescan::None, false};
     const size_t recycled = recycle_folders(owner, selection.folders);
     return {recycled_notice(recycled, selection.folders.size()), Rescan::Soon, true};
 }
@@ -71,6 +88,12 @@ FileOpOutcome clean_up_expired(HWND owner, const std::vector<CertificateEntry>& 
         return {};
     }
     if (!confirm_box(owner, clean_up_question(entries, plan))) return {};
+    // All or none: the question named these folders, and one that changed means the list is stale.
+    for (const Path& folder : plan.folders) {
+        const bool known = std::any_of(plan.expired.begin(), plan.expired.end(),
+                                       [&](size_t i) { return still_as_scanned(folder, entries[i].copies); });
+        if (!known) return {folder_changed_notice(), Rescan::None, false};
+    }
     const size_t recycled = recycle_folders(owner, plan.folders);
     return {cleaned_up_notice(recycled), Rescan::Soon, false};
 }

@@ -138,6 +138,7 @@ inline constexpr CataloguePair k_catalogue[] = {
     {"상태", "Status"},
     {"예", "Yes"},
     {"아니요", "No"},
+    {"마지막으로 살펴본 뒤에 폴더가 바뀌었습니다. 새로 고친 뒤 다시 해 보세요.", "The folder changed since the last scan. Refresh and try again."},
 };
 
 inline constexpr size_t k_catalogue_size = std::size(k_catalogue);

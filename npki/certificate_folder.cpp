@@ -4,6 +4,7 @@
 #include "base/handle.h"
 #include "base/text.h"
 #include "npki/inventory.h"
+#include "npki/scanner.h"
 #include "x509/decoder.h"
 
 #include <algorithm>
@@ -25,10 +26,23 @@ constexpr size_t k_read_chunk_bytes = 64 * 1024;
 std::optional<std::vector<uint8_t>> read_certificate_file(const Path& path)
 {
     // Share everything: a scan must never stop another program from writing, renaming or recycling
-    // a certificate folder while we read it.
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // a certificate folder while we read it. The link itself is opened, never its target: a
+    // signCert.der on a USB stick that links to \\host\share would have the scan connect out (and hand
+    // the user's NTLM hash to that host) as soon as the stick is plugged in.
+    constexpr DWORD k_share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, k_share_all, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return std::nullopt;  // missing or unreadable: the folder is skipped
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof(tag))) return std::nullopt;
+    if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // A link (symbolic link, junction, mount point) is no certificate. Any other reparse point (a
+        // cloud file's placeholder) is the file itself, read through its filter as usual.
+        if (is_link(tag.FileAttributes, tag.ReparseTag)) return std::nullopt;
+        file = UniqueFile(CreateFileW(path.c_str(), GENERIC_READ, k_share_all, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) return std::nullopt;
+    }
 
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) return std::nullopt;
@@ -87,5 +101,6 @@ std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_certificate_fo
     }
     copy.has_private_key = is_file(join_path(folder, L"signPri.key"));
     copy.has_km_cert = is_file(join_path(folder, L"kmCert.der"));
+    copy.identity = file_identity(folder);
     return std::pair{std::move(*info), std::move(copy)};
 }

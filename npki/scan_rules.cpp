@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -110,6 +111,46 @@ bool is_win32_plain_name(std::wstring_view name)
     std::wstring_view base = name.substr(0, name.find(L'.'));
     while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
     return !is_device_name(base);
+}
+
+LinkReach link_reach(std::span<const uint8_t> data, bool (*is_network_drive)(wchar_t letter))
+{
+    // The reparse data: tag (4 bytes), data length (2), reserved (2), then for symbolic links and
+    // junctions the substitute name's offset and length and the print name's (2 bytes each, counted
+    // from the path buffer), for symbolic links a flags word (4), then the path buffer.
+    constexpr uint32_t k_tag_mount_point = 0xA0000003;
+    constexpr uint32_t k_tag_symlink = 0xA000000C;
+    constexpr uint32_t k_symlink_relative = 1;
+    const auto u16 = [&](size_t at) { return static_cast<uint32_t>(data[at] | (data[at + 1] << 8)); };
+    const auto u32 = [&](size_t at) { return u16(at) | (u16(at + 2) << 16); };
+    if (data.size() < 16) return LinkReach::Unknown;
+    const uint32_t tag = u32(0);
+    if (tag != k_tag_mount_point && tag != k_tag_symlink) return LinkReach::Unknown;
+    const size_t buffer = tag == k_tag_symlink ? 20 : 16;
+    if (data.size() < buffer) return LinkReach::Unknown;
+    if (tag == k_tag_symlink && (u32(16) & k_symlink_relative)) return LinkReach::ThisPc;  // beside the link
+    const size_t offset = u16(8), length = u16(10);
+    if (length % 2 != 0 || buffer + offset + length > data.size()) return LinkReach::Unknown;
+    std::wstring name(length / 2, L'\0');
+    for (size_t i = 0; i < name.size(); ++i) name[i] = static_cast<wchar_t>(u16(buffer + offset + 2 * i));
+
+    const std::wstring_view target(name);
+    const auto starts = [&](std::wstring_view prefix) {
+        if (target.size() < prefix.size()) return false;
+        for (size_t i = 0; i < prefix.size(); ++i) {
+            wchar_t c = target[i];
+            if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+            if (c != prefix[i]) return false;
+        }
+        return true;
+    };
+    if (starts(L"\\??\\UNC\\") || starts(L"\\\\") || starts(L"\\DEVICE\\MUP")) return LinkReach::Network;
+    if (starts(L"\\??\\VOLUME{")) return LinkReach::ThisPc;  // a local volume, by its GUID
+    if (starts(L"\\??\\") && target.size() >= 6 && is_ascii_letter(target[4]) && target[5] == L':') {
+        const wchar_t letter = target[4] >= L'a' ? static_cast<wchar_t>(target[4] - L'a' + L'A') : target[4];
+        return is_network_drive(letter) ? LinkReach::Network : LinkReach::ThisPc;
+    }
+    return LinkReach::Unknown;
 }
 
 bool is_folder_named(std::wstring_view name, std::string_view ascii_upper)

@@ -8,6 +8,7 @@
 #include "base/handle.h"
 #include "base/text.h"
 #include "npki/certificate_folder.h"
+#include "npki/search_roots.h"
 #include "x509/dates.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <unordered_set>
 
 #include <windows.h>
+#include <winioctl.h>
 
 namespace {
 
@@ -30,6 +32,49 @@ constexpr size_t k_folders_per_thread = 32;
 constexpr unsigned k_max_decode_threads = 4;
 
 bool is_named(const Path& path, std::string_view ascii_upper) { return is_folder_named(last_component(path), ascii_upper); }
+
+bool is_network_drive(wchar_t letter)
+{
+    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
+// Whether the walk may enter a folder that was not named by the user (a default place, a drive's
+// NPKI folder, the NPKI folder below any root): anything that is no link; a link only when it does not
+// lie on a removable drive and leads to a place on this PC. Following a link that leads to \\host\share
+// connects to that host with the user's credentials: a USB stick (or a process that may write
+// LocalLow) could plant one to learn the user's NTLM hash at every scan. Only what the file system
+// says of the link itself is read; its target is never opened.
+bool may_enter(const Path& folder)
+{
+    UniqueFile handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+    if (!handle) return false;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof(tag))) return false;
+    if (!is_link(tag.FileAttributes, tag.ReparseTag)) return true;
+    const std::string drive = drive_of_path(folder);
+    if (drive.empty()) return false;  // a link on a share, or a path of another shape: not followed
+    RemovableDrives drives;
+    if (drives.is_removable(drive)) return false;
+    std::vector<uint8_t> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+    DWORD got = 0;
+    if (!DeviceIoControl(handle.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(), static_cast<DWORD>(data.size()),
+                         &got, nullptr))
+        return false;
+    data.resize(got);
+    return link_reach(data, &is_network_drive) == LinkReach::ThisPc;
+}
+
+// The path keys of the places searched without the user naming them: the default places and every
+// drive's NPKI folder.
+std::unordered_set<std::string> default_place_keys()
+{
+    std::unordered_set<std::string> keys;
+    for (const Path& root : search_roots_from({}, read_search_environment(), list_drives(), {})) keys.insert(path_key(root));
+    return keys;
+}
 
 // The certificate folders of every USER folder among a CA folder's sub-folders.
 void scan_ca_subfolders(const std::string& ca_folder_name, const std::vector<Path>& subfolders,
@@ -86,7 +131,7 @@ void scan_root(const Path& folder, std::vector<CertificateFolder>& found)
     if (!is_named(folder, "NPKI")) {
         const Path npki = join_path(folder, L"NPKI");
         if (is_folder(npki)) {
-            scan_root(npki, found);
+            if (may_enter(npki)) scan_root(npki, found);
             return;
         }
         subfolders = list_subfolders(folder);
@@ -141,11 +186,14 @@ WalkResult walk_search_roots(const std::vector<Path>& search_roots)
     WalkResult walk;
     std::vector<CertificateFolder> folders;
     std::unordered_set<std::string> scanned_roots;
+    const std::unordered_set<std::string> default_places = default_place_keys();
     for (const Path& root : search_roots) {
         std::string key = path_key(root);
         if (scanned_roots.count(key)) continue;  // reached already: not counted again
         const DWORD attributes = GetFileAttributesW(root.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) continue;  // gone, denied or no medium: not counted
+        // A folder the user named is followed as given; a default place only as may_enter allows.
+        if (default_places.count(key) && !may_enter(root)) continue;
         scanned_roots.insert(std::move(key));
         // A root that is a file exists, so it counts; it simply holds no folders.
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) scan_root(root, folders);

@@ -12,6 +12,7 @@
 #include "x509/certificate.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -83,6 +84,13 @@ bool is_link(uint32_t attributes, uint32_t reparse_tag);
 // characters cannot be named at all (control characters, < > : " / \ | ? *). The walk never lists such
 // a folder: every later step (decode, recycle, copy, open) would act on another one.
 bool is_win32_plain_name(std::wstring_view name);
+
+// Where a link leads, as its reparse data tells (FSCTL_GET_REPARSE_POINT's output): to this PC (a
+// relative symbolic link, a path on a local drive or volume), to the network (a UNC path, a mapped
+// network drive), or somewhere it cannot tell (another kind of link, data too short).
+enum class LinkReach : uint8_t { ThisPc, Network, Unknown };
+// `is_network_drive` says for an upper-case drive letter whether it is a network drive.
+LinkReach link_reach(std::span<const uint8_t> reparse_data, bool (*is_network_drive)(wchar_t letter));
 
 // "NPKI" or "USER" in any mix of ASCII letter case; nothing else (no trimming, no other letters).
 bool is_folder_named(std::wstring_view name, std::string_view ascii_upper);

@@ -2,6 +2,7 @@
 
 #include "fileops/file_ops.h"
 
+#include "base/files.h"
 #include "base/handle.h"
 #include "base/text.h"
 #include "tests/support/temp_folder.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -93,4 +95,42 @@ TEST(RecycleFolder, CountsOnlyWhatMoved)
     ASSERT_TRUE(write_file(temp / (name + L"\\f"), "x"));
     EXPECT_EQ(recycle_folders(nullptr, {temp / L"missing", temp / name, temp / name}), 1u);
     empty_from_trash(trash, name);
+}
+
+// What a file command checks before it acts: the folder is still the one the scan found.
+TEST(ScannedFolder, OnlyTheFolderTheScanFoundCountsAsIt)
+{
+    TempFolder temp;
+    const std::wstring kept = temp / L"kept", replaced = temp / L"replaced", gone = temp / L"gone";
+    for (const std::wstring& folder : {kept, replaced, gone}) ASSERT_TRUE(make_folders(folder));
+    std::vector<CertificateCopy> copies;
+    for (const std::wstring& folder : {kept, replaced, gone}) {
+        CertificateCopy copy;
+        copy.folder = folder;
+        copy.identity = file_identity(folder);
+        ASSERT_TRUE(copy.identity) << utf8_from_utf16(folder);
+        copies.push_back(copy);
+    }
+    // Another folder takes the name (made before the old one goes, so it cannot reuse its number).
+    ASSERT_TRUE(MoveFileW(replaced.c_str(), (temp / L"old").c_str()));
+    ASSERT_TRUE(make_folders(replaced));
+    ASSERT_TRUE(RemoveDirectoryW((temp / L"old").c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(gone.c_str()));
+    CertificateCopy unchecked;  // a file system that gave no identity: nothing to compare
+    unchecked.folder = temp / L"unchecked";
+    copies.push_back(unchecked);
+
+    const struct {
+        std::wstring folder;
+        bool same;
+    } k_cases[] = {
+        {kept, true},
+        {replaced, false},
+        {gone, false},
+        {unchecked.folder, true},
+        {temp / L"not-a-copy", false},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(still_as_scanned(c.folder, copies), c.same) << utf8_from_utf16(c.folder);
+    EXPECT_EQ(file_identity(kept), file_identity(kept));
+    EXPECT_NE(file_identity(kept), file_identity(replaced));
 }

@@ -145,4 +145,22 @@ assert len(inventory["entries"]) == 3
 assert all(len(e["copies"]) == 1 and e["copies"][0]["removable"] for e in inventory["entries"])
 PY
 
+# Names that Win32 rewrites, made on the Unix side as a stick written by another system carries them:
+# "kim." and "kim " would be opened as "kim", "..." as the USER folder itself. Only kim is listed, once.
+odd="$tmp/odd/NPKI/yessign/USER"
+mkdir -p "$odd"
+step "the fixture writer" wine "$fixture_exe" cert "Z:$(printf '%s' "$odd/kim" | tr '/' '\\')" 11 100 >/dev/null 2>&1 \
+    || fail "fixture for kim"
+step "the fixture writer" wine "$fixture_exe" cert "Z:$(printf '%s' "$tmp/expired" | tr '/' '\\')" 12 -30 >/dev/null 2>&1 \
+    || fail "fixture for the others"
+for name in 'kim.' 'kim ' '...' 'CON' 'nul.der'; do cp -r "$tmp/expired" "$odd/$name" || fail "cannot make $name"; done
+scan "$tmp/odd.json" --root "Z:$(printf '%s' "$tmp/odd" | tr '/' '\\')"
+python3 - "$tmp/odd.json" <<'PY' || fail "names Win32 rewrites were listed"
+import json, sys
+entries = json.load(open(sys.argv[1], encoding="utf-8"))["entries"]
+folders = [c["folder"] for e in entries for c in e["copies"]]
+assert [e["serial_hex"].upper() for e in entries] == ["010000000B"], [e["serial_hex"] for e in entries]
+assert len(folders) == 1 and folders[0].endswith("\\USER\\kim"), folders
+PY
+
 echo "PASS"

@@ -115,6 +115,55 @@ TEST(ScanRules, OnlyNamesWin32ReachesAsTheyStandAreWalked)
     for (const auto& c : k_cases) EXPECT_EQ(is_win32_plain_name(c.name), c.plain) << u8(c.name);
 }
 
+// Reparse data as FSCTL_GET_REPARSE_POINT gives it: a symbolic link (with its flags) or a junction,
+// the substitute name first in the path buffer, then the print name.
+std::vector<uint8_t> reparse_data(uint32_t tag, std::wstring_view substitute, uint32_t flags = 0)
+{
+    std::vector<uint8_t> out;
+    const auto put16 = [&](uint32_t v) { out.push_back(static_cast<uint8_t>(v)); out.push_back(static_cast<uint8_t>(v >> 8)); };
+    const auto put32 = [&](uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+    const uint32_t bytes = static_cast<uint32_t>(substitute.size() * 2);
+    put32(tag);
+    put16(0);  // data length: not read
+    put16(0);
+    put16(0), put16(bytes), put16(bytes), put16(0);  // substitute at 0, an empty print name after it
+    if (tag == 0xA000000C) put32(flags);
+    for (const wchar_t c : substitute) put16(c);
+    return out;
+}
+
+TEST(ScanRules, LinksLeadToThisPcOrToTheNetwork)
+{
+    constexpr uint32_t k_symlink = 0xA000000C, k_junction = 0xA0000003;
+    const auto network_drive = [](wchar_t letter) { return letter == L'N'; };
+    const struct {
+        const char* what;
+        std::vector<uint8_t> data;
+        LinkReach reach;
+    } k_cases[] = {
+        {"junction to a local folder", reparse_data(k_junction, L"\\??\\D:\\certs"), LinkReach::ThisPc},
+        {"symbolic link to a local folder", reparse_data(k_symlink, L"\\??\\c:\\NPKI"), LinkReach::ThisPc},
+        {"relative symbolic link", reparse_data(k_symlink, L"..\\\\host\\x", 1), LinkReach::ThisPc},
+        {"volume mount point", reparse_data(k_junction, L"\\??\\Volume{0f1e2d3c-aaaa-bbbb-cccc-000000000000}\\"), LinkReach::ThisPc},
+        {"symbolic link to a share", reparse_data(k_symlink, L"\\??\\UNC\\host\\share\\NPKI"), LinkReach::Network},
+        {"the same in lower case", reparse_data(k_symlink, L"\\??\\unc\\host\\share"), LinkReach::Network},
+        {"a mapped network drive", reparse_data(k_symlink, L"\\??\\N:\\NPKI"), LinkReach::Network},
+        {"the network's device", reparse_data(k_symlink, L"\\Device\\Mup\\host\\share"), LinkReach::Network},
+        {"a bare UNC path", reparse_data(k_symlink, L"\\\\host\\share"), LinkReach::Network},
+        {"another kind of link", reparse_data(0xA000001D, L"/mnt/x"), LinkReach::Unknown},
+        {"an object path", reparse_data(k_symlink, L"\\GLOBAL??\\X:"), LinkReach::Unknown},
+        {"cut short", std::vector<uint8_t>(12, 0), LinkReach::Unknown},
+    };
+    for (const auto& c : k_cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(link_reach(c.data, +network_drive), c.reach);
+    }
+    // A name that reaches past the data is not read.
+    std::vector<uint8_t> cut = reparse_data(k_symlink, L"\\??\\D:\\certs");
+    cut.resize(cut.size() - 2);
+    EXPECT_EQ(link_reach(cut, +network_drive), LinkReach::Unknown);
+}
+
 TEST(ScanRules, LastComponentAndParentFollowTheSeparators)
 {
     struct Case {

@@ -3,9 +3,11 @@
 // The two records the decoder and the scan produce for every certificate folder they read: what the
 // certificate says, and where that copy of it lies.
 
+#include "base/files.h"
 #include "base/path.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -33,6 +35,9 @@ struct CertificateCopy {
     bool removable = false;        // the drive reports DRIVE_REMOVABLE
     bool has_private_key = false;  // signPri.key is a file here (never opened)
     bool has_km_cert = false;      // kmCert.der is a file here
+    // The folder the scan read, told apart from any folder that takes its name later: a file
+    // operation acts on `folder` only while it still is this one. Empty when the file system gave none.
+    std::optional<FileIdentity> identity{};
 };
 
 // Each byte as two upper-case hex digits, no separators.

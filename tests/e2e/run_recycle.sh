@@ -6,7 +6,8 @@
 #   - copies on C: and on the removable E:: the chooser lists both places, a separator and
 #     "All places (2)"; only E: gives the USB notice and deletes nothing; All places recycles the C:
 #     copy alone, the question saying that USB copies stay;
-#   - a folder the system refuses to move: "Some couldn't be moved", and the folder stays whole.
+#   - a folder the system refuses to move: "Some couldn't be moved", and the folder stays whole;
+#   - a folder replaced after the scan: not touched, "The folder changed since the last scan".
 # Usage: run_recycle.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/fileops_lib.sh"
@@ -98,4 +99,18 @@ if fo_freeze "$three"; then
 else
     e2e_log "SKIP refused recycle: this file system cannot make a folder immutable (chattr +i)"
 fi
+
+# --- A folder replaced between the question and the answer (the same files in a new folder of the
+#     same name): left alone, and the notice says why.
+fo_wait_summary 'Certificates: 2' 20 || e2e_fail "unexpected list before the replaced folder"
+fo_client
+e2e_wait_settled "$FO_CX" "$FO_CY" "$FO_CW" "$FO_CH" 10 || e2e_fail "the list kept changing"
+in_bin=$(find "$FO_TRASH" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)
+fo_card_button 1 recycle
+fo_wait_box 10 || e2e_fail "no question for the folder to be replaced"
+{ mv "$three" "$three.old" && cp -a "$three.old" "$three" && rm -rf "$three.old"; } || e2e_fail "cannot replace $three"
+fo_answer y
+fo_wait_notice 'The folder changed since the last scan' 15 || e2e_fail "no notice for the replaced folder"
+[ "$(fo_hashes "$three")" = "$hash_three" ] || e2e_fail "the replaced folder was touched"
+[ "$(find "$FO_TRASH" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)" = "$in_bin" ] || e2e_fail "the replaced folder went to the bin"
 e2e_pass
