@@ -142,4 +142,4 @@ inline constexpr CataloguePair k_catalogue[] = {
 };
 
 inline constexpr size_t k_catalogue_size = std::size(k_catalogue);
-static_assert(k_catalogue_size == 120);
+static_assert(k_catalogue_size == 121);
