@@ -271,8 +271,14 @@ TEST(ErrorMode, BothProgramsSetItBeforeAnythingElse)
         ASSERT_NE(entry, std::string::npos);
         const size_t body = text.find('{', entry);
         ASSERT_NE(body, std::string::npos);
-        const size_t first = text.find_first_not_of(" \r\n\t", body + 1);
-        EXPECT_EQ(text.compare(first, 31, "fail_critical_errors_quietly();"), 0) << text.substr(first, 40);
+        // DLLs from System32 only before anything can load one; then no "no disk" box before a drive is touched.
+        size_t at = body + 1;
+        for (const std::string_view statement : {"load_libraries_from_system32_only();", "fail_critical_errors_quietly();"}) {
+            at = text.find_first_not_of(" \r\n\t", at);
+            ASSERT_NE(at, std::string::npos);
+            EXPECT_EQ(text.compare(at, statement.size(), statement), 0) << text.substr(at, 40);
+            at = text.find('\n', at);
+        }
     }
 }
 
