@@ -3,6 +3,7 @@
 
 #include "fileops/file_ops.h"
 
+#include "base/files.h"
 #include "base/system_error.h"
 #include "fileops/destinations.h"
 #include "fileops/dialogs.h"
@@ -44,7 +45,10 @@ FileOpOutcome copy_entry(HWND owner, float x, float y, const std::vector<Certifi
         !confirm_box(owner, overwrite_question(destination)))
         return {};
 
-    if (!still_as_scanned(copies.front().folder, copies)) return {folder_changed_notice(), Rescan::None, false};
+    // A source that is gone (its drive removed) fails below with the system's own words; one that is
+    // there but is another folder than the scan read is not copied.
+    if (is_folder(own.front().folder) && !still_as_scanned(copies.front().folder, copies))
+        return {folder_changed_notice(), Rescan::None, false};
     if (const uint32_t error = copy_certificate_folder(own.front().folder, destination)) {
         info_box(owner, copy_failed_text(system_error_text(error)));
         return {};
