@@ -9,15 +9,7 @@ build=${1:-$(cd "$(dirname "$0")/.." && pwd)/build/mingw}
 losses=${2:-7}
 . "$(dirname "$0")/../tests/e2e/lib.sh"
 e2e_init "$build/bin/Vessop.exe"
-E2E_EXE="$E2E_BIN/e2e_vessop_device_loss.exe"
-[ -f "$E2E_EXE" ] || e2e_fail "no $E2E_EXE"
-
-trigger=$E2E_TMP/lose-device
-export VESSOP_TEST_LOSE_DEVICE=$(e2e_winpath "$trigger")
-export VESSOP_TEST_GFX_LOG=$(e2e_winpath "$E2E_TMP/gfx.log")
-: >"$E2E_TMP/gfx.log"
-e2e_start_on_fixture 3
-e2e_card_column
+e2e_start_losing_device
 presented() { grep -c ' presented ' "$E2E_TMP/gfx.log"; }
 
 for i in $(seq 1 "$losses"); do

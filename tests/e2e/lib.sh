@@ -217,6 +217,22 @@ e2e_start_on_fixture()
     e2e_wait_window
 }
 
+# e2e_start_losing_device: starts the test build of Vessop whose Present loses the device once each
+# time the file $trigger appears (tests/e2e/device_loss_calls.cpp), on 3 certificates, logging its swap
+# chains to $E2E_TMP/gfx.log; then sets the card column (e2e_card_column).
+e2e_start_losing_device()
+{
+    E2E_EXE="$E2E_BIN/e2e_vessop_device_loss.exe"
+    [ -f "$E2E_EXE" ] || e2e_fail "no $E2E_EXE"
+    trigger=$E2E_TMP/lose-device
+    export VESSOP_TEST_LOSE_DEVICE VESSOP_TEST_GFX_LOG
+    VESSOP_TEST_LOSE_DEVICE=$(e2e_winpath "$trigger")
+    VESSOP_TEST_GFX_LOG=$(e2e_winpath "$E2E_TMP/gfx.log")
+    : >"$E2E_TMP/gfx.log"
+    e2e_start_on_fixture 3
+    e2e_card_column
+}
+
 # e2e_removable_drive LETTER FOLDER: maps a drive letter to a Unix folder as a removable (USB) drive.
 # Drive types are read when the Wine server starts, so the server is restarted (start Vessop after).
 e2e_removable_drive()

@@ -6,16 +6,7 @@
 # Usage: run_device_loss.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
 e2e_init "$1"
-E2E_EXE="$E2E_BIN/e2e_vessop_device_loss.exe"
-[ -f "$E2E_EXE" ] || e2e_fail "no $E2E_EXE"
-
-trigger=$E2E_TMP/lose-device
-export VESSOP_TEST_LOSE_DEVICE=$(e2e_winpath "$trigger")
-export VESSOP_TEST_GFX_LOG=$(e2e_winpath "$E2E_TMP/gfx.log")
-: >"$E2E_TMP/gfx.log"
-
-e2e_start_on_fixture 3
-e2e_card_column
+e2e_start_losing_device
 xdotool mousemove 0 0
 e2e_wait_pixel "$middle" $((cy + 152)) 227,230,234 20 || e2e_fail "no card before the loss"
 
