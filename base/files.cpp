@@ -34,9 +34,11 @@ std::optional<FileIdentity> file_identity(const Path& path)
         identity.volume_serial = id.VolumeSerialNumber;
         static_assert(sizeof(id.FileId.Identifier) == 16);
         std::memcpy(identity.file_id.data(), id.FileId.Identifier, 16);
-        return identity;
+        // A file system without 128-bit IDs answers with an ID of 0, which must be ignored: it would
+        // make every folder of that volume the same one.
+        if (identity.file_id != std::array<uint8_t, 16>{}) return identity;
     }
-    // File systems without 128-bit IDs (FAT, older servers): the 32-bit serial and 64-bit index.
+    // File systems without 128-bit IDs (FAT, exFAT, older servers): the 32-bit serial and 64-bit index.
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
     identity.volume_serial = info.dwVolumeSerialNumber;

@@ -198,3 +198,12 @@ std::string_view trim_unicode_space(std::string_view text)
     }
     return begin < end ? text.substr(begin, end - begin) : std::string_view{};
 }
+
+bool starts_with_ignoring_ascii_case(std::wstring_view text, std::wstring_view prefix)
+{
+    if (text.size() < prefix.size()) return false;
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (lower(text[i]) != lower(prefix[i])) return false;
+    return true;
+}

@@ -27,6 +27,9 @@ char32_t next_code_point(std::string_view text, size_t& at);
 // True for A-Z and a-z only (drive letters, scheme names): no locale, no other script.
 constexpr bool is_ascii_letter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
+// Whether `text` begins with `prefix`, A-Z and a-z matching either case (path prefixes such as "UNC\").
+bool starts_with_ignoring_ascii_case(std::wstring_view text, std::wstring_view prefix);
+
 // True for the Unicode white-space characters (White_Space property).
 bool is_unicode_space(char32_t c);
 // The UTF-8 text without Unicode white space at either end; a malformed sequence counts as text.

@@ -83,14 +83,8 @@ namespace {
 // ASCII case. Windows 11 opens some of them as files again in some places; the walk stays on the safe side.
 bool is_device_name(std::wstring_view base)
 {
-    const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
-    const auto is = [&](std::wstring_view word) {
-        if (base.size() != word.size()) return false;
-        for (size_t i = 0; i < word.size(); ++i)
-            if (upper(base[i]) != word[i]) return false;
-        return true;
-    };
-    if (is(L"CON") || is(L"PRN") || is(L"AUX") || is(L"NUL")) return true;
+    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL"})
+        if (is_folder_named(base, device)) return true;
     if (base.size() != 4 || !(is_folder_named(base.substr(0, 3), "COM") || is_folder_named(base.substr(0, 3), "LPT")))
         return false;
     const wchar_t digit = base[3];
@@ -135,15 +129,7 @@ LinkReach link_reach(std::span<const uint8_t> data, bool (*is_network_drive)(wch
     for (size_t i = 0; i < name.size(); ++i) name[i] = static_cast<wchar_t>(u16(buffer + offset + 2 * i));
 
     const std::wstring_view target(name);
-    const auto starts = [&](std::wstring_view prefix) {
-        if (target.size() < prefix.size()) return false;
-        for (size_t i = 0; i < prefix.size(); ++i) {
-            wchar_t c = target[i];
-            if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-            if (c != prefix[i]) return false;
-        }
-        return true;
-    };
+    const auto starts = [&](std::wstring_view prefix) { return starts_with_ignoring_ascii_case(target, prefix); };
     if (starts(L"\\??\\UNC\\") || starts(L"\\\\") || starts(L"\\DEVICE\\MUP")) return LinkReach::Network;
     if (starts(L"\\??\\VOLUME{")) return LinkReach::ThisPc;  // a local volume, by its GUID
     if (starts(L"\\??\\") && target.size() >= 6 && is_ascii_letter(target[4]) && target[5] == L':') {

@@ -39,14 +39,15 @@ bool is_network_drive(wchar_t letter)
     return GetDriveTypeW(root) == DRIVE_REMOTE;
 }
 
-// Whether the walk may enter a folder that was not named by the user (a default place, a drive's
+// Whether the walk may enter a folder that was not named by the user, given its attributes (a default place, a drive's
 // NPKI folder, the NPKI folder below any root): anything that is no link; a link only when it does not
 // lie on a removable drive and leads to a place on this PC. Following a link that leads to \\host\share
 // connects to that host with the user's credentials: a USB stick (or a process that may write
 // LocalLow) could plant one to learn the user's NTLM hash at every scan. Only what the file system
 // says of the link itself is read; its target is never opened.
-bool may_enter(const Path& folder)
+bool may_enter(const Path& folder, DWORD attributes)
 {
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;  // the usual case: no handle opened
     UniqueFile handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                   nullptr));
@@ -130,8 +131,9 @@ void scan_root(const Path& folder, std::vector<CertificateFolder>& found)
     std::vector<Path> subfolders;
     if (!is_named(folder, "NPKI")) {
         const Path npki = join_path(folder, L"NPKI");
-        if (is_folder(npki)) {
-            if (may_enter(npki)) scan_root(npki, found);
+        const DWORD npki_attributes = GetFileAttributesW(npki.c_str());
+        if (npki_attributes != INVALID_FILE_ATTRIBUTES && (npki_attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (may_enter(npki, npki_attributes)) scan_root(npki, found);
             return;
         }
         subfolders = list_subfolders(folder);
@@ -186,14 +188,17 @@ WalkResult walk_search_roots(const std::vector<Path>& search_roots)
     WalkResult walk;
     std::vector<CertificateFolder> folders;
     std::unordered_set<std::string> scanned_roots;
-    const std::unordered_set<std::string> default_places = default_place_keys();
+    std::optional<std::unordered_set<std::string>> default_places;  // read when a root is a reparse point
     for (const Path& root : search_roots) {
         std::string key = path_key(root);
         if (scanned_roots.count(key)) continue;  // reached already: not counted again
         const DWORD attributes = GetFileAttributesW(root.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) continue;  // gone, denied or no medium: not counted
         // A folder the user named is followed as given; a default place only as may_enter allows.
-        if (default_places.count(key) && !may_enter(root)) continue;
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            if (!default_places) default_places = default_place_keys();
+            if (default_places->count(key) && !may_enter(root, attributes)) continue;
+        }
         scanned_roots.insert(std::move(key));
         // A root that is a file exists, so it counts; it simply holds no folders.
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) scan_root(root, folders);

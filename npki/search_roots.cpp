@@ -20,16 +20,6 @@ void add_joined(std::vector<Path>& roots, const std::optional<Path>& base, std::
 }
 
 
-bool starts_with_ignoring_ascii_case(std::wstring_view text, std::wstring_view prefix)
-{
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-        if (lower(text[i]) != lower(prefix[i])) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 Path without_long_path_prefix(std::wstring_view root)
