@@ -402,11 +402,12 @@ private:
 using RaiseNotificationFunction = HRESULT(WINAPI*)(IRawElementProviderSimple*, int kind, int processing,
                                                    BSTR display_string, BSTR activity_id);
 
-// Windows 10 1709 and later; absent from older systems and from Wine 8.
+// Windows 10 1709 and later; absent from older systems and from Wine 8. The DLL is delay-loaded, so
+// it may not be loaded yet: it is loaded here, from System32, and stays loaded with the program.
 RaiseNotificationFunction raise_notification_function()
 {
-    static const auto function = reinterpret_cast<RaiseNotificationFunction>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"uiautomationcore.dll"), "UiaRaiseNotificationEvent")));
+    static const auto function = reinterpret_cast<RaiseNotificationFunction>(reinterpret_cast<void*>(GetProcAddress(
+        LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "UiaRaiseNotificationEvent")));
     return function;
 }
 

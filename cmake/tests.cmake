@@ -91,6 +91,15 @@ include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/tests/scanner_drives.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)
 
+# The programs bind at start-up no DLL that Windows would look for beside them.
+find_program(VESSOP_OBJDUMP NAMES ${CMAKE_OBJDUMP} x86_64-w64-mingw32-objdump objdump)
+if(MINGW AND Python3_Interpreter_FOUND AND VESSOP_OBJDUMP AND TARGET Vessop AND TARGET vessop-scan)
+  add_test(NAME ImportTables.OnlyKnownDlls
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/import_tables.py ${VESSOP_OBJDUMP}
+                   $<TARGET_FILE:Vessop> $<TARGET_FILE:vessop-scan>)
+  set_tests_properties(ImportTables.OnlyKnownDlls PROPERTIES TIMEOUT 60 FAIL_REGULAR_EXPRESSION "FAIL:")
+endif()
+
 # What CTest really applies to the tests above (their environment and time limits), read back.
 if(CMAKE_CROSSCOMPILING)
   if(Python3_Interpreter_FOUND)

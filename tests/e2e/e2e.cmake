@@ -38,6 +38,14 @@ add_executable(e2e_task_probe ${VESSOP_E2E_DIR}/task_probe.cpp)
 target_link_libraries(e2e_task_probe PRIVATE vessop_base taskschd ole32 oleaut32)
 add_executable(e2e_update_probe ${VESSOP_E2E_DIR}/update_probe.cpp)
 target_link_libraries(e2e_update_probe PRIVATE vessop_base user32 version)
+# A planted system DLL (its own folder, so that nothing in bin/ ever loads it) and a program that binds
+# crypt32.dll at start-up, the control showing that the plant runs when a program lets it.
+add_library(e2e_planted_dll SHARED ${VESSOP_E2E_DIR}/planted_dll.c)
+set_target_properties(e2e_planted_dll PROPERTIES PREFIX "" OUTPUT_NAME planted
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+target_link_options(e2e_planted_dll PRIVATE -static-libgcc)
+add_executable(e2e_static_import_probe ${VESSOP_E2E_DIR}/static_import_probe.c)
+target_link_libraries(e2e_static_import_probe PRIVATE crypt32)
 
 find_program(VESSOP_XVFB Xvfb)
 find_program(VESSOP_XDOTOOL xdotool)
@@ -90,6 +98,7 @@ vessop_e2e_test(ClicksNeedTheirOwnPress run_clicks.sh)
 vessop_e2e_test(HungHelperIsCaught run_hung_helper.sh)
 vessop_e2e_test(RemindersTellOnce run_remind.sh)
 vessop_e2e_test(ReminderTaskFollowsTheProgram run_reminder_task.sh)
+vessop_e2e_test(PlantedDllsAreNotLoaded run_planted_dll.sh $<TARGET_FILE:vessop-scan> $<TARGET_FILE:e2e_planted_dll>)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.

@@ -1,0 +1,26 @@
+# Makes a delay-import library for one DLL from the toolchain's ordinary import library: every function
+# that library names, bound at its first call instead of when the program starts.
+#   cmake -DNM=... -DDLLTOOL=... -DIMPORT_LIB=... -DOUT=... -P make_delay_import.cmake
+execute_process(COMMAND ${DLLTOOL} --identify ${IMPORT_LIB} OUTPUT_VARIABLE dll OUTPUT_STRIP_TRAILING_WHITESPACE
+                RESULT_VARIABLE failed)
+if(failed OR dll STREQUAL "")
+  message(FATAL_ERROR "${IMPORT_LIB} names no DLL")
+endif()
+execute_process(COMMAND ${NM} -g ${IMPORT_LIB} OUTPUT_VARIABLE symbols RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "nm could not read ${IMPORT_LIB}")
+endif()
+string(REGEX MATCHALL " I __imp_[A-Za-z0-9_@?$]+" imports "${symbols}")
+list(TRANSFORM imports REPLACE " I __imp_" "")
+list(REMOVE_DUPLICATES imports)
+list(SORT imports)
+if(imports STREQUAL "")
+  message(FATAL_ERROR "${IMPORT_LIB} imports nothing")
+endif()
+list(JOIN imports "\n" exports)
+set(def "${OUT}.def")
+file(WRITE ${def} "LIBRARY ${dll}\nEXPORTS\n${exports}\n")
+execute_process(COMMAND ${DLLTOOL} -d ${def} -y ${OUT} RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "dlltool could not make ${OUT}")
+endif()
