@@ -207,3 +207,25 @@ bool starts_with_ignoring_ascii_case(std::wstring_view text, std::wstring_view p
         if (lower(text[i]) != lower(prefix[i])) return false;
     return true;
 }
+
+bool is_format_control(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F || c == 0x2028 ||
+           c == 0x2029 || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+std::string with_controls_replaced(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        const size_t start = i;
+        const char32_t c = next_code_point(utf8, i);
+        if (is_format_control(c) || c == k_replacement) {
+            out += "\xEF\xBF\xBD";
+        } else {
+            out += utf8.substr(start, i - start);
+        }
+    }
+    return out;
+}

@@ -34,3 +34,11 @@ bool starts_with_ignoring_ascii_case(std::wstring_view text, std::wstring_view p
 bool is_unicode_space(char32_t c);
 // The UTF-8 text without Unicode white space at either end; a malformed sequence counts as text.
 std::string_view trim_unicode_space(std::string_view text);
+
+// Characters that text from a certificate or a folder name may not carry into a message as they are:
+// C0 and C1 controls (line breaks, escape sequences), DEL, the line and paragraph separators, and the
+// bidirectional marks, embeddings, overrides and isolates that would reorder the text around them.
+bool is_format_control(char32_t c);
+// The text with each such character, and each malformed UTF-8 sequence, as U+FFFD: a name can then
+// neither break a message's lines nor make a confirmation read otherwise than it acts.
+std::string with_controls_replaced(std::string_view utf8);

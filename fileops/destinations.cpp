@@ -24,13 +24,13 @@ std::vector<Destination> destination_choices(const std::vector<DriveInfo>& drive
         std::wstring_view name = drive.root;
         while (name.ends_with(L'\\')) name.remove_suffix(1);
         destinations.push_back({fill_placeholders(translate({"USB 드라이브 ({0}) 로", "To USB drive ({0})"}),
-                                                  {utf8_from_utf16(name)}),
+                                                  {with_controls_replaced(utf8_from_utf16(name))}),
                                 drive.root});
     }
     if (!command_line_roots.empty()) {
         for (const Path& root : command_line_roots) {
             destinations.push_back({std::string(translate({"시험용 폴더로", "To the test folder"})) + " (" +
-                                        utf8_from_utf16(root) + ")",
+                                        with_controls_replaced(utf8_from_utf16(root)) + ")",
                                     root});
         }
     } else if (user_profile) {
@@ -78,7 +78,7 @@ std::string overwrite_question(const Path& destination, Translate translate)
 {
     return std::string(translate({"복사할 곳에 같은 이름의 인증서 폴더가 이미 있습니다.",
                                   "A certificate folder with the same name is already there."})) +
-           "\n\n" + utf8_from_utf16(destination) + "\n\n" + std::string(translate({"덮어쓸까요?", "Overwrite it?"}));
+           "\n\n" + with_controls_replaced(utf8_from_utf16(destination)) + "\n\n" + std::string(translate({"덮어쓸까요?", "Overwrite it?"}));
 }
 
 std::string copy_failed_text(std::string_view system_text, Translate translate)
@@ -88,5 +88,5 @@ std::string copy_failed_text(std::string_view system_text, Translate translate)
 
 std::string copied_notice(const Path& destination, Translate translate)
 {
-    return std::string(translate({"복사했습니다:", "Copied to"})) + " " + utf8_from_utf16(destination);
+    return std::string(translate({"복사했습니다:", "Copied to"})) + " " + with_controls_replaced(utf8_from_utf16(destination));
 }

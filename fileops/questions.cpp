@@ -13,9 +13,12 @@ Text usb_left_alone() { return {"USB 드라이브에 있는 것은 그대로 둡
 
 std::string entry_label(const CertificateEntry& entry, Translate translate, std::string_view language)
 {
+    // The name and the issuer come from the certificate or its folder's name: no control in them may
+    // reach the question as such.
     const CertificateCopy* first_copy = first_copy_of(entry);
-    return holder_name(entry.info.subject_cn) + " (" + issuer_display_name(entry.info, first_copy, language) + ", " +
-           until_text(entry.info, translate) + ")";
+    return with_controls_replaced(holder_name(entry.info.subject_cn) + " (" +
+                                  issuer_display_name(entry.info, first_copy, language) + ", " +
+                                  until_text(entry.info, translate) + ")");
 }
 
 RecycleSelection select_for_recycling(const std::vector<CertificateCopy>& copies, const std::vector<size_t>& chosen)
@@ -42,7 +45,7 @@ std::string recycle_question(const CertificateEntry& entry, const RecycleSelecti
     text += "\n";
     for (size_t i = 0; i < selection.folders.size(); ++i) {
         if (i > 0) text += "\n";
-        text += utf8_from_utf16(selection.folders[i]);
+        text += with_controls_replaced(utf8_from_utf16(selection.folders[i]));
     }
     text += "\n\n";
     text += translate(restore_hint());

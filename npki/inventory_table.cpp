@@ -23,8 +23,6 @@ bool is_wide(char32_t c)
            (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
-bool is_control(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
-
 size_t width_of(char32_t c) { return is_wide(c) ? 2 : 1; }
 
 void pad_to(std::string& line, std::string_view cell, size_t width)
@@ -60,7 +58,7 @@ std::string table_cell(std::string_view utf8, size_t max_width)
         if (width > keep) break;
         // Control characters would break the table's lines or reach the terminal as commands; bad
         // bytes (read as U+FFFD) never pass on.
-        out += is_control(c) || c == 0xFFFD ? k_replacement : utf8.substr(start, i - start);
+        out += is_format_control(c) || c == 0xFFFD ? k_replacement : utf8.substr(start, i - start);
     }
     if (cut && max_width > 0) out += k_ellipsis;
     return out;

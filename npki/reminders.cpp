@@ -1,5 +1,6 @@
 #include "npki/reminders.h"
 
+#include "base/text.h"
 #include "x509/dates.h"
 #include "x509/policy.h"
 
@@ -152,8 +153,9 @@ std::vector<ReminderStanding> reminder_standings(const std::vector<CertificateEn
                               days_from_civil(today.year, today.month, today.day);
         // The window's own rule for days left; after the end, calendar days since it.
         standing.days = standing.ended ? std::max<int64_t>(-apart, 0) : expiry_of(info.not_after, now).days_left;
-        standing.holder = holder_name(info.subject_cn);
-        standing.issuer = issuer_display_name(info, first_copy_of(entry));
+        // Shown in a notification: a control in a name may neither break its lines nor reorder them.
+        standing.holder = with_controls_replaced(holder_name(info.subject_cn));
+        standing.issuer = with_controls_replaced(issuer_display_name(info, first_copy_of(entry)));
         standing.end_date = date_text(end);
         standings.push_back(std::move(standing));
     }

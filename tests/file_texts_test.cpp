@@ -91,6 +91,18 @@ TEST(RecycleQuestion, LinesAsAskedWithUsbNoteLast)
               "휴지통에서 되살릴 수 있습니다.");
 }
 
+TEST(RecycleQuestion, NamesFromTheDiskCannotReorderOrAddLines)
+{
+    // A right-to-left override in the holder's name and in the folder's, a line feed in the name.
+    const CertificateEntry crafted = entry("\xE2\x80\xAEkim\nOK()0012345678901234", k_now,
+                                           {copy_at(L"C:\\NPKI\\yessign\\USER\\cn=\u202Egnp.exe")});
+    EXPECT_EQ(recycle_question(crafted, select_for_recycling(crafted.copies, {0}), in_english, "en"),
+              "Send this certificate folder to the Recycle Bin?\n\n"
+              "\xEF\xBF\xBDkim\xEF\xBF\xBDOK (KFTC (yessign), until 2025-03-07)\n"
+              "C:\\NPKI\\yessign\\USER\\cn=\xEF\xBF\xBDgnp.exe\n\n"
+              "You can restore it from the Recycle Bin.");
+}
+
 TEST(RecycleNotice, AllOrSome)
 {
     EXPECT_EQ(recycled_notice(2, 2, in_english), "Sent to the Recycle Bin");

@@ -94,3 +94,24 @@ TEST(TrimUnicodeSpace, TrimsBothEndsAndKeepsMalformedBytes)
 }
 
 }  // namespace
+
+TEST(ControlsReplaced, NoNameCanBreakOrReorderAMessage)
+{
+    const struct {
+        const char* text;
+        const char* shown;
+    } k_cases[] = {
+        {"홍길동 kim.backup", "홍길동 kim.backup"},  // inner dots, spaces, Hangul stay
+        {"a\nb\r\tc", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD" "c"},
+        {"\x1B[31m", "\xEF\xBF\xBD[31m"},
+        {"x\x7F\xC2\x85y", "x\xEF\xBF\xBD\xEF\xBF\xBDy"},                        // DEL, NEL
+        {"\xE2\x80\xAE" "exe.txt", "\xEF\xBF\xBD" "exe.txt"},                        // U+202E right-to-left override
+        {"\xE2\x80\xAA\xE2\x80\xAB\xE2\x80\xAC\xE2\x80\xAD", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"\xE2\x81\xA6\xE2\x81\xA9", "\xEF\xBF\xBD\xEF\xBF\xBD"},                 // isolates U+2066, U+2069
+        {"\xE2\x80\x8E\xE2\x80\x8F\xD8\x9C", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // LRM, RLM, ALM
+        {"\xE2\x80\xA8\xE2\x80\xA9", "\xEF\xBF\xBD\xEF\xBF\xBD"},                 // line, paragraph separator
+        {"\xE2\x80\x8D\xE2\x81\xA0", "\xE2\x80\x8D\xE2\x81\xA0"},                 // joiners are text
+        {"bad \xC3(", "bad \xEF\xBF\xBD("},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(with_controls_replaced(c.text), c.shown) << c.text;
+}
