@@ -290,6 +290,7 @@ private:
 
 // --- the predicate: what the rules say a manifest yields -----------------------------------------
 
+// The size when it is a plain positive integer that fits 64 bits; 0 (no manifest) otherwise.
 uint64_t expected_size(const JsonObject& o)
 {
     const auto it = o.find("size");
@@ -307,6 +308,7 @@ uint64_t expected_size(const JsonObject& o)
 
 std::optional<UpdateInfo> expected_verdict(std::string_view text)
 {
+    if (text.size() > 64 * 1024) return std::nullopt;
     const std::optional<Json> document = Reader(text).document();
     if (!document || document->kind != Json::Kind::Object) return std::nullopt;
     const JsonObject& o = document->object;
@@ -322,7 +324,9 @@ std::optional<UpdateInfo> expected_verdict(std::string_view text)
     for (char c : *version)
         if (!(c == '.' || (c >= '0' && c <= '9'))) return std::nullopt;
     if (url->size() < 8 || url->compare(0, 8, "https://") != 0) return std::nullopt;
-    UpdateInfo info{*version, *url, *sha, expected_size(o)};
+    const uint64_t size = expected_size(o);
+    if (size == 0) return std::nullopt;
+    UpdateInfo info{*version, *url, *sha, size};
     for (char& c : info.sha256)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
     return info;

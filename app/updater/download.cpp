@@ -51,7 +51,7 @@ DownloadOutcome download_and_verify(const UpdateInfo& info)
     const Path path = join_path(*folder, installer_file_name(info.version));
     // Likewise a link planted under the installer's name: curl would write wherever it points.
     if (names_reparse_point(path)) return DownloadFailed{signature_failure_text()};
-    if (std::optional<std::string> error = run_curl(info.url, path)) return DownloadFailed{std::move(*error)};
+    if (std::optional<std::string> error = run_curl(info.url, path, info.size)) return DownloadFailed{std::move(*error)};
 
     // Readers (the loader among them) may share it; writers, renamers and deleters may not.
     DWORD open_error = 0;
@@ -65,7 +65,7 @@ DownloadOutcome download_and_verify(const UpdateInfo& info)
         DWORD error = 0;
         const std::optional<std::vector<uint8_t>> bytes = read_whole_file(file.get(), error);
         if (!bytes) return DownloadFailed{system_error_text(error)};
-        if (info.size != 0 && bytes->size() != info.size)
+        if (bytes->size() != info.size)
             return reject(file, path, std::string(tr({"받은 파일 크기가 다릅니다", "Downloaded size mismatch"})));
         const std::optional<std::array<uint8_t, 32>> digest = sha256(*bytes);
         if (!digest || to_hex_lower(*digest) != info.sha256) {
@@ -74,10 +74,10 @@ DownloadOutcome download_and_verify(const UpdateInfo& info)
                                           "Downloaded file is corrupt (hash mismatch)"})));
         }
     }  // the in-memory copy goes; the file stays held
-    // The signature is checked by path: the path must lead to the bytes just measured and hashed.
-    // If it does not, the file it leads to is not ours to delete.
+    // The signature is checked on the held file; the installer is started by its path, which must
+    // therefore still lead to it. If it does not, the file it leads to is not ours to delete.
     if (!path_names_held_file(path, file.get())) return DownloadFailed{signature_failure_text()};
-    if (!signed_by_maker(path)) return reject(file, path, signature_failure_text());
+    if (!signed_by_maker(path, file.get())) return reject(file, path, signature_failure_text());
     return VerifiedInstaller{path, std::move(file), std::move(*held_folder)};
 }
 

@@ -99,13 +99,14 @@ std::string with_unusable_numbers_tamed(std::string_view text)
     return out;
 }
 
-// Only a plain non-negative integer counts; the parser keeps a too large integer as a float.
-uint64_t size_of(const nlohmann::json& manifest)
+// Only a plain positive integer counts; the parser keeps a too large integer as a float.
+std::optional<uint64_t> size_of(const nlohmann::json& manifest)
 {
     const auto found = manifest.find("size");
-    if (found == manifest.end()) return 0;
-    if (found->is_number_unsigned()) return found->get<uint64_t>();
-    return 0;  // negative, fractional, with an exponent, or not a number
+    if (found == manifest.end() || !found->is_number_unsigned()) return std::nullopt;
+    const uint64_t size = found->get<uint64_t>();
+    if (size == 0) return std::nullopt;  // no installer is empty
+    return size;
 }
 
 const std::string* string_member(const nlohmann::json& manifest, const char* key)
@@ -119,6 +120,7 @@ const std::string* string_member(const nlohmann::json& manifest, const char* key
 
 std::optional<UpdateInfo> validate_manifest(std::string_view text)
 {
+    if (text.size() > k_manifest_max_bytes) return std::nullopt;
     // The parser would take a byte-order mark as white space and a NUL byte as the end of the
     // input ("{}\0anything" would pass); neither is white space, so both are refused here.
     if (text.starts_with("\xEF\xBB\xBF")) return std::nullopt;
@@ -131,11 +133,12 @@ std::optional<UpdateInfo> validate_manifest(std::string_view text)
     const std::string* version = string_member(manifest, "version");
     const std::string* url = string_member(manifest, "url");
     const std::string* sha256 = string_member(manifest, "sha256");
-    if (!version || !url || !sha256) return std::nullopt;
+    const std::optional<uint64_t> size = size_of(manifest);
+    if (!version || !url || !sha256 || !size) return std::nullopt;
 
     UpdateInfo info;
     info.sha256 = ascii_lower(*sha256);
-    info.size = size_of(manifest);
+    info.size = *size;
     if (!is_version_text(*version)) return std::nullopt;
     if (url->size() < k_required_scheme.size() || !url->starts_with(k_required_scheme)) return std::nullopt;
     info.version = *version;

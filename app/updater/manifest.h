@@ -3,16 +3,16 @@
 // The update manifest the maker's server publishes as "/Vessop/update.json", and what a check
 // concludes from it. Pure: the text comes in, a verdict goes out.
 //
-// Format: one JSON object (UTF-8; space, tab, line feed and carriage return around it, nothing else
-// after it). Keys are looked up exactly and case-sensitively; other keys are ignored; when a key
+// Format: one JSON object of at most 64 KiB (UTF-8; space, tab, line feed and carriage return around
+// it, nothing else after it). Keys are looked up exactly and case-sensitively; other keys are ignored; when a key
 // occurs twice the last one counts.
 //   "version"  string, required: 1 to 32 bytes of "0"-"9" and "."
 //   "url"      string, required: begins with exactly "https://" (lower case)
 //   "sha256"   string, required: the installer's digest in hex, either case (kept in lower case;
 //              not otherwise checked here: a malformed digest simply never matches)
-//   "size"     number, optional: the installer's length in bytes when it is a plain non-negative
-//              integer that fits 64 bits; anything else (absent, negative, fractional, exponent,
-//              too large, a string) means "not given" (0)
+//   "size"     number, required: the installer's length in bytes, a plain positive integer that fits
+//              64 bits; anything else (absent, zero, negative, fractional, exponent, too large, a
+//              string) breaks the manifest. The download stops at that length.
 
 #include <cstdint>
 #include <optional>
@@ -20,12 +20,15 @@
 #include <string_view>
 #include <variant>
 
+// The longest manifest read: a longer one breaks the rules (and is not downloaded or read whole).
+inline constexpr uint64_t k_manifest_max_bytes = 64 * 1024;
+
 // A newer version the server offers.
 struct UpdateInfo {
     std::string version;
     std::string url;
     std::string sha256;  // ASCII lower case
-    uint64_t size = 0;   // 0: not given
+    uint64_t size = 0;   // at least 1
 
     friend bool operator==(const UpdateInfo&, const UpdateInfo&) = default;
 };

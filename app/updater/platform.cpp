@@ -163,16 +163,16 @@ std::variant<DWORD, std::string> run_curl_once(const Path& program, const std::v
 
 }  // namespace
 
-std::optional<std::string> run_curl(const std::string& url, const Path& output)
+std::optional<std::string> run_curl(const std::string& url, const Path& output, uint64_t max_bytes)
 {
     const Path program = curl_program(environment_variable(L"SystemRoot"));
     const std::wstring wide_url = utf16_from_utf8(url);
     CurlRoute route;
     route.proxy = user_proxy_for(wide_url);
-    std::variant<DWORD, std::string> ran = run_curl_once(program, curl_arguments(wide_url, output, route));
+    std::variant<DWORD, std::string> ran = run_curl_once(program, curl_arguments(wide_url, output, max_bytes, route));
     if (const DWORD* code = std::get_if<DWORD>(&ran); code && *code == k_curl_unknown_option_exit) {
         route.revoke_best_effort = false;  // an older curl: the same request without the option
-        ran = run_curl_once(program, curl_arguments(wide_url, output, route));
+        ran = run_curl_once(program, curl_arguments(wide_url, output, max_bytes, route));
     }
     if (std::string* error = std::get_if<std::string>(&ran)) return std::move(*error);
     if (std::get<DWORD>(ran) != 0) return std::string(tr({"다운로드하지 못했습니다", "Download failed"}));

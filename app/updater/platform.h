@@ -30,9 +30,9 @@ std::optional<std::wstring> user_proxy_for(const std::wstring& url);
 // Runs System32\curl.exe (under SystemRoot) without a window to fetch `url` into `output` and waits
 // for it, through the user's proxy; an older curl that does not know --ssl-revoke-best-effort is
 // asked once more without it. Empty on success; otherwise the text to show: "Download failed" for any
-// non-zero exit code (no network, HTTP error, time-out, refused redirect), the system's error text
-// when curl cannot be started or waited for.
-std::optional<std::string> run_curl(const std::string& url, const Path& output);
+// non-zero exit code (no network, HTTP error, time-out, refused redirect, a body longer than
+// `max_bytes`), the system's error text when curl cannot be started or waited for.
+std::optional<std::string> run_curl(const std::string& url, const Path& output, uint64_t max_bytes);
 
 // Runs `body` on a detached thread of its own. False when no thread could be started.
 bool start_detached_thread(std::function<void()> body);

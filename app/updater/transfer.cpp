@@ -62,12 +62,15 @@ Path curl_program(const std::optional<std::wstring>& system_root)
     return join_path(root, k_curl_below_root);
 }
 
-std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output, const CurlRoute& route)
+std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output, uint64_t max_bytes,
+                                         const CurlRoute& route)
 {
     std::vector<std::wstring> arguments = {L"-q", L"-g"};
     if (route.revoke_best_effort) arguments.push_back(L"--ssl-revoke-best-effort");
     for (const wchar_t* argument : {L"-fsSL", L"--proto", L"=https", L"--max-time"}) arguments.push_back(argument);
     arguments.emplace_back(k_curl_max_time_s);
+    arguments.push_back(L"--max-filesize");
+    arguments.push_back(std::to_wstring(max_bytes));
     if (route.proxy) {
         arguments.push_back(L"--proxy");
         arguments.push_back(*route.proxy);

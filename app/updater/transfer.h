@@ -7,6 +7,7 @@
 #include "base/path.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,9 +44,11 @@ inline constexpr unsigned long k_curl_unknown_option_exit = 2;
 
 // No .curlrc (-q, which must come first), no URL globbing (-g: brackets and braces are literal),
 // revocation checked as far as possible, fail on HTTP errors, quiet but for errors, follow redirects,
-// HTTPS only (after redirects too), ten minutes at most, the proxy when there is one, the body into
+// HTTPS only (after redirects too), ten minutes at most, no body longer than `max_bytes` (a server
+// that announces a longer one is not read from at all), the proxy when there is one, the body into
 // `output`.
-std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output, const CurlRoute& route = {});
+std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output, uint64_t max_bytes,
+                                         const CurlRoute& route = {});
 
 // The host name of an http or https URL, lower-cased ASCII, without user, port or path; empty when
 // there is none.

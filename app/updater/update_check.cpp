@@ -55,6 +55,11 @@ std::variant<std::string, CheckFailed> read_manifest(const Path& path)
     const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return CheckFailed{system_error_text(GetLastError())};
+    // curl stops at the limit only when the server announces the length (or, from 8.4 on, while it
+    // writes): a longer file is refused here before it is read into memory.
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(file.get(), &length)) return CheckFailed{system_error_text(GetLastError())};
+    if (static_cast<uint64_t>(length.QuadPart) > k_manifest_max_bytes) return CheckFailed{std::string(k_manifest_failure)};
     DWORD error = 0;
     const std::optional<std::vector<uint8_t>> bytes = read_whole_file(file.get(), error);
     if (!bytes) return CheckFailed{system_error_text(error)};
@@ -81,7 +86,7 @@ UpdateCheckOutcome run_update_check()
     const Path manifest_path = join_path(*folder, k_manifest_file_name);
     if (names_reparse_point(manifest_path)) return CheckFailed{system_error_text(ERROR_REPARSE_TAG_INVALID)};
     const std::string url = update_request_url(VESSOP_MAKER_HOST, k_version, current_language());
-    if (std::optional<std::string> error = run_curl(url, manifest_path)) return CheckFailed{std::move(*error)};
+    if (std::optional<std::string> error = run_curl(url, manifest_path, k_manifest_max_bytes)) return CheckFailed{std::move(*error)};
     std::variant<std::string, CheckFailed> text = read_manifest(manifest_path);
     if (CheckFailed* failed = std::get_if<CheckFailed>(&text)) return std::move(*failed);
     DeleteFileW(manifest_path.c_str());  // read: the copy is of no further use; a failure is ignored

@@ -18,7 +18,8 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/key.pem" -out "$keys/ce
   || { cat "$keys/openssl.log"; exit 1; }
 tsa_start "$keys/tsa" || { echo "the local timestamp authority did not start"; cat "$keys/tsa/"*.log; exit 1; }
 start=$SECONDS
-"$root/scripts/release" --key "$keys/key.pem" --cert "$keys/cert.pem" --timestamp-url "$TSA_URL" \
+key_sha256=$(openssl x509 -in "$keys/cert.pem" -noout -pubkey | openssl pkey -pubin -outform DER | sha256sum | cut -d" " -f1)
+"$root/scripts/release" --key "$keys/key.pem" --cert "$keys/cert.pem" --timestamp-url "$TSA_URL" --signer-keys "$key_sha256" \
   --version "$version" --host "$host" --build "$out/build" --out "$out/dist"
 echo "release $version built, signed and timestamped in $((SECONDS - start)) s"
 mkdir -p "$out/verify"

@@ -8,6 +8,7 @@
 //   FILE.redirect  a URL the server redirects to; with "--proto =https" a non-https target is
 //                  refused (exit 1, unsupported protocol), an https one is followed (with -L)
 //   FILE.delay-ms  milliseconds to wait before answering
+//   FILE.hold      while it exists (a minute at most), no answer: the test says when the server answers
 // A missing file is an HTTP 404: exit 22 under -f. VESSOP_CURL_EXIT answers every request with that
 // exit code. VESSOP_CURL_OLD=1 plays the curl of Windows 10 1803 to 1909, which knows no
 // --ssl-revoke-best-effort and ends with exit code 2 when it is given. "--proxy" is taken with its
@@ -79,11 +80,14 @@ int serve(const std::vector<std::wstring>& args)
 {
     std::wstring output, url;
     bool https_only = false, follow = false;
+    unsigned long long max_bytes = ~0ull;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::wstring& a = args[i];
         if (a == L"--ssl-revoke-best-effort" && env(L"VESSOP_CURL_OLD") == L"1") return 2;
-        if ((a == L"-o" || a == L"--max-time" || a == L"--proto" || a == L"--proxy") && i + 1 < args.size()) {
+        if ((a == L"-o" || a == L"--max-time" || a == L"--proto" || a == L"--proxy" || a == L"--max-filesize") &&
+            i + 1 < args.size()) {
             if (a == L"-o") output = args[i + 1];
+            if (a == L"--max-filesize") max_bytes = _wcstoui64(args[i + 1].c_str(), nullptr, 10);
             if (a == L"--proto") https_only = args[i + 1] == L"=https";
             ++i;
         } else if (!a.empty() && a[0] == L'-') {
@@ -100,6 +104,10 @@ int serve(const std::vector<std::wstring>& args)
         if (file.empty()) return https_only ? 1 : 6;
         std::wstring value;
         if (read_small(file + L".delay-ms", value)) Sleep(static_cast<DWORD>(_wtoi(value.c_str())));
+        const std::wstring hold = file + L".hold";
+        for (const ULONGLONG until = GetTickCount64() + 60'000;
+             GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES && GetTickCount64() < until;)
+            Sleep(50);
         if (read_small(file + L".exit", value)) return _wtoi(value.c_str());
         if (read_small(file + L".redirect", value)) {
             if (!follow) return 0;
@@ -107,7 +115,10 @@ int serve(const std::vector<std::wstring>& args)
             url = value;
             continue;
         }
-        if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return 22;  // 404 under -f
+        WIN32_FILE_ATTRIBUTE_DATA served{};
+        if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &served)) return 22;  // 404 under -f
+        if ((static_cast<unsigned long long>(served.nFileSizeHigh) << 32 | served.nFileSizeLow) > max_bytes)
+            return 63;  // the announced length is over --max-filesize: nothing is written
         if (output.empty()) return 2;
         return CopyFileW(file.c_str(), output.c_str(), FALSE) ? 0 : 23;  // 23: write error
     }

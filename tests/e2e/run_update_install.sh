@@ -59,8 +59,8 @@ e2e_reg_query "$UPD_KEY" Placement >/dev/null && e2e_fail "the placement was sav
 # curl ran twice, each time with exactly its arguments.
 tab=$'\t'
 common="-q$tab-g$tab--ssl-revoke-best-effort$tab"
-manifest_args="$common-fsSL$tab--proto$tab=https$tab--max-time${tab}600$tab-o$tab$UPD_WORK_WIN\\update.json${tab}https://$UPD_HOST/Vessop/update.json?v=$UPD_CURRENT&lang=en"
-installer_args="$common-fsSL$tab--proto$tab=https$tab--max-time${tab}600$tab-o$tab$installer_win${tab}https://$UPD_HOST/Vessop/Vessop-Setup-$UPD_VERSION.exe"
+manifest_args="$common-fsSL$tab--proto$tab=https$tab--max-time${tab}600$tab--max-filesize${tab}65536$tab-o$tab$UPD_WORK_WIN\\update.json${tab}https://$UPD_HOST/Vessop/update.json?v=$UPD_CURRENT&lang=en"
+installer_args="$common-fsSL$tab--proto$tab=https$tab--max-time${tab}600$tab--max-filesize$tab$(upd_size "$UPD_RELEASE")$tab-o$tab$installer_win${tab}https://$UPD_HOST/Vessop/Vessop-Setup-$UPD_VERSION.exe"
 [ "$(sed -n 1p "$UPD_CURL_LOG")" = "$manifest_args" ] || e2e_fail "manifest request: $(sed -n 1p "$UPD_CURL_LOG")"
 [ "$(sed -n 2p "$UPD_CURL_LOG")" = "$installer_args" ] || e2e_fail "installer request: $(sed -n 2p "$UPD_CURL_LOG")"
 [ "$(upd_curl_runs)" -eq 2 ] || e2e_fail "curl ran $(upd_curl_runs) times"

@@ -28,19 +28,28 @@ expect_notice() # REGEX WHAT
 upd_start
 sha=$(upd_sha256 "$UPD_RELEASE")
 
-# Up to date; the slow server leaves time to read the first notice.
+# Up to date; the server answers only once the first notice has been read.
 upd_serve_manifest "$UPD_CURRENT" "https://$UPD_HOST/Vessop/Vessop-Setup-$UPD_CURRENT.exe" "$sha"
-echo 2500 >"$UPD_SITE/update.json.delay-ms"
+: >"$UPD_SITE/update.json.hold"
 check_now
 upd_wait_notice 'Checking for updates' 20 || e2e_fail "'Checking for updates…' not shown"
+rm -f "$UPD_SITE/update.json.hold"
 expect_notice "up to date \\($(printf '%s' "$UPD_CURRENT" | sed 's/\./\\./g')\\)" "up to date"
-rm -f "$UPD_SITE/update.json.delay-ms"
 
 for url in "http://$UPD_HOST/x.exe" "HTTPS://$UPD_HOST/x.exe"; do
     upd_serve_manifest "$UPD_VERSION" "$url" "$sha"
     check_now
     expect_notice '^manifest' "url $url"
 done
+upd_serve_manifest "$UPD_VERSION" "$(upd_serve_installer "$UPD_RELEASE")" "$sha" none
+check_now
+expect_notice '^manifest' "no size"
+# Longer than 64 KiB: curl is told to stop at that length.
+upd_serve_manifest "$UPD_VERSION" "$(upd_serve_installer "$UPD_RELEASE")" "$sha"
+head -c 65536 /dev/zero | tr '\0' ' ' >>"$UPD_SITE/update.json"
+check_now
+expect_notice 'Download failed' "a manifest over 64 KiB"
+grep -qP -- '--max-filesize\t65536\t' "$UPD_CURL_LOG" || e2e_fail "curl was not limited to 64 KiB: $(tail -n 1 "$UPD_CURL_LOG")"
 upd_box_open && e2e_fail "a bad manifest opened the offer"
 
 for code in 22 28; do
@@ -54,9 +63,9 @@ check_now
 expect_notice 'Download failed' "redirect to http"
 rm -f "$UPD_SITE/update.json.redirect"
 
-# Two accepted offers: the first download is slow; the second Yes starts nothing new.
+# Two accepted offers: the first download lasts until the second Yes; that one starts nothing new.
 upd_serve_manifest "$UPD_VERSION" "$(upd_serve_installer "$UPD_RELEASE")" "$sha" "$(upd_size "$UPD_RELEASE")"
-echo 6000 >"$UPD_SITE/Vessop-Setup-$UPD_VERSION.exe.delay-ms"
+: >"$UPD_SITE/Vessop-Setup-$UPD_VERSION.exe.hold"
 check_now
 upd_wait_box 20 >/dev/null || e2e_fail "no first offer"
 upd_answer yes
@@ -65,6 +74,7 @@ check_now
 upd_wait_box 20 >/dev/null || e2e_fail "no second offer"
 upd_answer yes
 upd_wait_notice 'Downloading update' 10 || e2e_fail "'Downloading update…' not shown for the second offer"
+rm -f "$UPD_SITE/Vessop-Setup-$UPD_VERSION.exe.hold"
 e2e_wait_exit 60 || e2e_fail "the program did not close for the installer"
 installer_runs=$(grep -c "Vessop-Setup-$UPD_VERSION.exe\$" "$UPD_CURL_LOG")
 [ "$installer_runs" -eq 1 ] || e2e_fail "the installer was downloaded $installer_runs times"

@@ -68,7 +68,7 @@ check "changed after signing" "$f" "$(upd_sha256 "$f")" "$(upd_size "$f")" "$sig
 check "wrong size" "$good" "$(upd_sha256 "$good")" "$(($(upd_size "$good") + 1))" "Downloaded size mismatch"
 check "wrong hash" "$good" "$(upd_sha256 "$unsigned")" "$(upd_size "$good")" \
     'Downloaded file is corrupt \(hash mismatch\)'
-check "hash with a trailing space" "$good" "$(upd_sha256 "$good") " "" 'Downloaded file is corrupt \(hash mismatch\)'
+check "hash with a trailing space" "$good" "$(upd_sha256 "$good") " "$(upd_size "$good")" 'Downloaded file is corrupt \(hash mismatch\)'
 # The work folder becomes a link to another folder while the offer waits (a planted junction): the
 # download refuses it with the signature notice, curl never writes through it, nothing is deleted.
 e2e_log "case: work folder replaced by a link"
@@ -101,7 +101,7 @@ upd_wait_notice 'Download failed' 30 || e2e_fail "HTTP error: notice not shown"
 upd_close
 rm -f "$UPD_SITE"/*.exit
 
-# The digest in upper case, no size: accepted, installed, and the program closes for it.
+# The digest in upper case: accepted, installed, and the program closes for it.
 e2e_log "case: upper-case digest"
 e2e_reg_delete_value "$UPD_KEY" LastUpdateCheck
 upd_serve_manifest "$UPD_VERSION" "$(upd_serve_installer "$good")" "$(upd_sha256 "$good" | tr a-f A-F)"

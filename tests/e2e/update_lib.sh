@@ -41,11 +41,12 @@ upd_init()
 upd_sha256() { sha256sum "$1" | cut -d' ' -f1; }
 upd_size() { stat -c %s "$1"; }
 
-# upd_serve_manifest VERSION URL SHA256 [SIZE]: update.json as the server would give it.
+# upd_serve_manifest VERSION URL SHA256 [SIZE]: update.json as the server would give it. SIZE is the
+# release installer's unless given; "none" leaves it out.
 upd_serve_manifest()
 {
-    local size=""
-    [ -n "${4:-}" ] && size=", \"size\": $4"
+    local size=", \"size\": ${4:-$(upd_size "$UPD_RELEASE")}"
+    [ "${4:-}" = none ] && size=""
     printf '{"version": "%s", "url": "%s", "sha256": "%s"%s}\n' "$1" "$2" "$3" "$size" >"$UPD_SITE/update.json"
 }
 

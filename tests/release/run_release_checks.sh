@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # What scripts/release made for the updater's tests (tests/e2e/build_update_release.sh), checked as
 # someone verifying a release would: the installer's signature and its RFC 3161 timestamp, SHA256SUMS,
-# the SPDX 2.3 SBOM and the winget manifests with the installer's real hash. Then the refusals, each
-# before anything is built or signed: no timestamp authority, a certificate named otherwise, a key of
-# another certificate.
+# the SPDX 2.3 SBOM and the winget manifests with the installer's real hash; the programs are built to
+# accept the signing key. Then the refusals, each before anything is built or signed: no timestamp
+# authority, a certificate the updater would read another name from, a key the build does not accept,
+# a key of another certificate.
 # Usage: run_release_checks.sh RELEASE_DIR   (the fixture's OUT: dist/, build/, verify/)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -67,6 +68,13 @@ for m in kinds["defaultLocale"] + kinds["locale"]:
 assert {m["PackageLocale"] for m in kinds["locale"]} == {"ko-KR"}
 PY
 
+# The build accepts installers signed with this key, and with no other.
+pinned=$(sed -n 's/^VESSOP_SIGNER_KEY_SHA256:[A-Z]*=//p' "$release/build/CMakeCache.txt")
+signer_key=$(openssl x509 -in "$release/verify/signer.pem" -noout -pubkey | openssl pkey -pubin -outform DER \
+             | sha256sum | cut -d' ' -f1)
+[ "$pinned" = "$signer_key" ] || fail "the release build pins \"$pinned\", not the signing key $signer_key"
+grep -q "\"$signer_key\"" "$release/build/generated/signer_keys.h" || fail "the pinned key did not reach the program"
+
 # Refusals, each before a build folder is even made.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$tmp/key.pem" -out "$tmp/cert.pem" -days 2 -subj "/CN=$company" \
     >/dev/null 2>&1 || fail "openssl"
@@ -85,7 +93,18 @@ refused() # WHAT MESSAGE-REGEX ARGS...
     [ ! -e "$tmp/never" ] && [ ! -e "$tmp/never-dist" ] || fail "$what: built before refusing"
     echo "refused ($what): $(head -n 1 "$tmp/out.txt")"
 }
+# The company as organisation under another common name: the updater reads the common name.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$tmp/org.pem" -out "$tmp/org-cert.pem" -days 2 \
+    -subj "/O=$company/CN=Build Server" >/dev/null 2>&1 || fail "openssl"
+key_of() { openssl x509 -in "$1" -noout -pubkey | openssl pkey -pubin -outform DER | sha256sum | cut -d' ' -f1; }
 refused "no timestamp authority" 'no timestamp authority' --key "$tmp/key.pem" --cert "$tmp/cert.pem"
-refused "another name" 'names neither' --key "$tmp/near.pem" --cert "$tmp/near-cert.pem" --no-timestamp
-refused "another certificate's key" 'does not belong' --key "$tmp/other.pem" --cert "$tmp/cert.pem" --no-timestamp
+refused "another name" 'would read the signer' --key "$tmp/near.pem" --cert "$tmp/near-cert.pem" --no-timestamp \
+    --signer-keys "$(key_of "$tmp/near-cert.pem")"
+refused "the company only as organisation" 'read the signer.s name as "Build Server"' --key "$tmp/org.pem" \
+    --cert "$tmp/org-cert.pem" --no-timestamp --signer-keys "$(key_of "$tmp/org-cert.pem")"
+refused "no key pinned" 'not among the keys' --key "$tmp/key.pem" --cert "$tmp/cert.pem" --no-timestamp
+refused "a key not pinned" 'not among the keys' --key "$tmp/key.pem" --cert "$tmp/cert.pem" --no-timestamp \
+    --signer-keys "$(key_of "$tmp/other-cert.pem")"
+refused "another certificate's key" 'does not belong' --key "$tmp/other.pem" --cert "$tmp/cert.pem" --no-timestamp \
+    --signer-keys "$(key_of "$tmp/other-cert.pem");$(key_of "$tmp/cert.pem")"
 echo PASS
