@@ -35,6 +35,25 @@ DWORD list_files(const Path& folder, std::vector<std::wstring>& names)
     return error == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : error;
 }
 
+// Whether a folder is a symbolic link or junction; a cloud placeholder (OneDrive) is no link.
+bool is_linked_folder(const Path& folder)
+{
+    WIN32_FIND_DATAW data;
+    const UniqueFind find(FindFirstFileExW(folder.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    return find && is_link(data.dwFileAttributes, data.dwReserved0);
+}
+
+// The certificate folder, its USER folder and its CA folder, where they exist, may not be links: a
+// junction planted at LocalLow\NPKI\‹CA› (a low-integrity process may write there) would take the copy,
+// and the staging files beside it, wherever it points.
+DWORD refuse_links(const Path& destination)
+{
+    Path at = destination;
+    for (int level = 0; level < 3 && !at.empty(); ++level, at = Path(parent_path(at)))
+        if (is_linked_folder(at)) return ERROR_CANT_ACCESS_FILE;
+    return ERROR_SUCCESS;
+}
+
 // Creates `folder` and every missing parent, top down, noting what it created.
 DWORD create_folders(const Path& folder, std::vector<Path>& created)
 {
@@ -164,6 +183,7 @@ uint32_t copy_certificate_folder(const Path& source, const Path& destination)
     std::vector<Path> created;
     const Path parent(parent_path(destination));
     if (parent.empty()) return ERROR_BAD_PATHNAME;  // a drive root is no certificate folder
+    if (const DWORD error = refuse_links(destination)) return error;
     if (const DWORD error = create_folders(parent, created)) {
         remove_created(created);
         return error;

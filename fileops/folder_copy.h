@@ -22,7 +22,8 @@
 // Copies the files of `source` into `destination`, creating it and its missing parents. Returns
 // ERROR_SUCCESS, or the Win32 error of the step that failed; then the destination and its parents
 // are as they were (folders this call created are removed again) and the staging folder is gone.
-// Both paths should be full paths.
+// A destination whose certificate, USER or CA folder is a symbolic link or junction fails with
+// ERROR_CANT_ACCESS_FILE before anything is written. Both paths should be full paths.
 uint32_t copy_certificate_folder(const Path& source, const Path& destination);
 
 // Whether a listing entry is copied: a file, not a folder and not a link (a reparse point whose tag
