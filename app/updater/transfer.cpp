@@ -72,8 +72,11 @@ std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_vie
     arguments.push_back(L"--max-filesize");
     arguments.push_back(std::to_wstring(max_bytes));
     if (route.proxy) {
+        // A proxy that asks for Windows sign-in (NTLM, Negotiate) gets the logged-on user's
+        // credentials: the curl of Windows uses SSPI, and ":" means "the current user".
         arguments.push_back(L"--proxy");
         arguments.push_back(*route.proxy);
+        for (const wchar_t* argument : {L"--proxy-anyauth", L"--proxy-user", L":"}) arguments.push_back(argument);
     }
     arguments.push_back(L"-o");
     arguments.emplace_back(output);

@@ -45,8 +45,8 @@ inline constexpr unsigned long k_curl_unknown_option_exit = 2;
 // No .curlrc (-q, which must come first), no URL globbing (-g: brackets and braces are literal),
 // revocation checked as far as possible, fail on HTTP errors, quiet but for errors, follow redirects,
 // HTTPS only (after redirects too), ten minutes at most, no body longer than `max_bytes` (a server
-// that announces a longer one is not read from at all), the proxy when there is one, the body into
-// `output`.
+// that announces a longer one is not read from at all), the proxy when there is one (signed in to as
+// the logged-on user when it asks), the body into `output`.
 std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output, uint64_t max_bytes,
                                          const CurlRoute& route = {});
 

@@ -11,8 +11,8 @@
 //   FILE.hold      while it exists (a minute at most), no answer: the test says when the server answers
 // A missing file is an HTTP 404: exit 22 under -f. VESSOP_CURL_EXIT answers every request with that
 // exit code. VESSOP_CURL_OLD=1 plays the curl of Windows 10 1803 to 1909, which knows no
-// --ssl-revoke-best-effort and ends with exit code 2 when it is given. "--proxy" is taken with its
-// value and only logged: nothing here goes through a proxy.
+// --ssl-revoke-best-effort and ends with exit code 2 when it is given. "--proxy" and "--proxy-user" are
+// taken with their values and only logged: nothing here goes through a proxy.
 
 #include "base/text.h"
 
@@ -84,7 +84,8 @@ int serve(const std::vector<std::wstring>& args)
     for (size_t i = 1; i < args.size(); ++i) {
         const std::wstring& a = args[i];
         if (a == L"--ssl-revoke-best-effort" && env(L"VESSOP_CURL_OLD") == L"1") return 2;
-        if ((a == L"-o" || a == L"--max-time" || a == L"--proto" || a == L"--proxy" || a == L"--max-filesize") &&
+        if ((a == L"-o" || a == L"--max-time" || a == L"--proto" || a == L"--proxy" || a == L"--proxy-user" ||
+             a == L"--max-filesize") &&
             i + 1 < args.size()) {
             if (a == L"-o") output = args[i + 1];
             if (a == L"--max-filesize") max_bytes = _wcstoui64(args[i + 1].c_str(), nullptr, 10);

@@ -2,8 +2,9 @@
 # How the updater reaches the network behind real networks, through the automatic check at start-up:
 # curl gets -q first, -g and --ssl-revoke-best-effort; an older curl that refuses that option (exit 2)
 # is asked once more without it and the check goes on to its offer; the user's proxy from the Internet
-# settings reaches curl as --proxy, both a fixed one and one from an automatic-configuration script
-# (served here on 127.0.0.1); with none set, no --proxy.
+# settings reaches curl as --proxy, signed in to as the logged-on user (--proxy-anyauth --proxy-user :),
+# both a fixed one and one from an automatic-configuration script (served here on 127.0.0.1); with none
+# set, no --proxy.
 # Usage: run_update_network.sh VESSOP_EXE RELEASE_DIR
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/update_lib.sh"
@@ -51,11 +52,15 @@ first=$(arguments_of "$run" | head -n 1)
 arguments_of "$run" | grep -qx -- '-g' || e2e_fail "no -g: $run"
 arguments_of "$run" | grep -qx -- '--ssl-revoke-best-effort' || e2e_fail "no --ssl-revoke-best-effort: $run"
 arguments_of "$run" | grep -qx -- '--proxy' && e2e_fail "a proxy without one set: $run"
+arguments_of "$run" | grep -qx -- '--proxy-user' && e2e_fail "proxy credentials without a proxy: $run"
 
 # 2. A fixed proxy, with a bypass list that does not name the maker's host.
 internet_settings 3 "proxy.corp.example:8080" "<local>;*.intranet.example" ""
 run=$(check_once "fixed proxy")
 [ "$(proxy_of "$run")" = "proxy.corp.example:8080" ] || e2e_fail "the fixed proxy did not reach curl: $run"
+# Signed in to as the logged-on user when it asks (NTLM, Negotiate).
+arguments_of "$run" | grep -A3 -x -- '--proxy' | tail -n 3 | paste -sd' ' | grep -qx -- '--proxy-anyauth --proxy-user :' \
+    || e2e_fail "the proxy is not signed in to as the user: $run"
 #    ... and one that does: direct.
 internet_settings 3 "proxy.corp.example:8080" "*.${UPD_HOST#*.}" ""
 run=$(check_once "bypassed host")
