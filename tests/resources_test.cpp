@@ -163,7 +163,9 @@ TEST(ExeResources, ManifestAsksForPerMonitorDpiAndUtf8)
         ">PerMonitorV2</dpiAwareness>",
         ">UTF-8</activeCodePage>",
         ">true</longPathAware>",
-        R"(<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>)",
+        R"(<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>)",  // Windows 10 and 11
+        R"(<supportedOS Id="{1f676c76-80e1-4239-95bb-83d0f6d0da78}"/>)",  // 8.1
+        R"(<supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>)",  // 8: layered child windows
         R"(level="asInvoker")",
     };
     for (const char* part : k_required) EXPECT_NE(manifest.find(part), std::string::npos) << part;
