@@ -19,6 +19,22 @@ void add_joined(std::vector<Path>& roots, const std::optional<Path>& base, std::
     if (base) roots.push_back(join_path(*base, name));
 }
 
+// Where UAC virtualisation put what an old 32-bit program without a manifest (much banking software)
+// wrote to ‹Program Files›\NPKI: LOCALAPPDATA\VirtualStore\‹that folder without its drive›\NPKI. Such
+// programs still read their certificates there; a program that declares asInvoker, as this one does,
+// sees only the real folder.
+void add_virtual_store(std::vector<Path>& roots, const std::optional<Path>& local_app_data,
+                       const std::optional<Path>& program_files)
+{
+    if (!local_app_data || !program_files) return;
+    std::wstring_view folder(*program_files);
+    if (folder.size() < 3 || !is_ascii_letter(folder[0]) || folder[1] != L':' || folder[2] != L'\\') return;
+    folder.remove_prefix(3);
+    while (!folder.empty() && folder.back() == L'\\') folder.remove_suffix(1);
+    if (folder.empty()) return;
+    roots.push_back(join_path(join_path(join_path(*local_app_data, L"VirtualStore"), folder), L"NPKI"));
+}
+
 
 }  // namespace
 
@@ -41,13 +57,15 @@ std::vector<Path> search_roots_from(const std::vector<Path>& command_line_roots,
     if (!command_line_roots.empty()) return command_line_roots;
 
     std::vector<Path> roots;
-    roots.reserve(5 + drives.size() + added_folders.size());
+    roots.reserve(7 + drives.size() + added_folders.size());
     // The PC's default place comes first: its copies lead every entry they belong to.
     add_joined(roots, environment.user_profile, L"AppData\\LocalLow\\NPKI");
     add_joined(roots, environment.app_data, L"NPKI");
     add_joined(roots, environment.local_app_data, L"NPKI");
     add_joined(roots, environment.program_files, L"NPKI");
     add_joined(roots, environment.program_files_x86, L"NPKI");
+    add_virtual_store(roots, environment.local_app_data, environment.program_files);
+    add_virtual_store(roots, environment.local_app_data, environment.program_files_x86);
     for (const DriveInfo& drive : drives) roots.push_back(join_path(drive.root, L"NPKI"));
     // An added folder may be an NPKI folder, a folder above one, a CA folder or a certificate
     // folder: the scanner recognises each, so nothing is appended here.

@@ -50,7 +50,8 @@ std::vector<DriveInfo> drives_from_mask(uint32_t mask, DriveTypeOf&& drive_type_
 
 // The search roots in scan order: the command-line roots alone when there are any; otherwise the
 // default place (USERPROFILE\AppData\LocalLow\NPKI), the NPKI folders under APPDATA, LOCALAPPDATA,
-// ProgramFiles and ProgramFiles(x86), every drive's NPKI folder, then the added folders as stored.
+// ProgramFiles and ProgramFiles(x86), their UAC-virtualised copies (LOCALAPPDATA\VirtualStore\Program
+// Files\NPKI and …\Program Files (x86)\NPKI), every drive's NPKI folder, then the added folders as stored.
 std::vector<Path> search_roots_from(const std::vector<Path>& command_line_roots, const SearchEnvironment& environment,
                                     const std::vector<DriveInfo>& drives, const std::vector<Path>& added_folders);
 

@@ -163,4 +163,17 @@ assert [e["serial_hex"].upper() for e in entries] == ["010000000B"], [e["serial_
 assert len(folders) == 1 and folders[0].endswith("\\USER\\kim"), folders
 PY
 
+# UAC virtualisation's copy of Program Files (x86)\NPKI is a default place: listed without --root.
+local_app_data=$(step "cmd /c echo %LOCALAPPDATA%" wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+[ -n "$local_app_data" ] || fail "no LOCALAPPDATA"
+virtual="$local_app_data\\VirtualStore\\Program Files (x86)\\NPKI\\yessign\\USER\\cn=virtual"
+step "the fixture writer" wine "$fixture_exe" cert "$virtual" 13 100 >/dev/null 2>&1 || fail "fixture in the VirtualStore"
+scan "$tmp/virtual.json"
+python3 - "$tmp/virtual.json" <<'PY' || fail "the VirtualStore copy was not listed"
+import json, sys
+entries = json.load(open(sys.argv[1], encoding="utf-8"))["entries"]
+found = [c["folder"] for e in entries if e["serial_hex"].upper() == "010000000D" for c in e["copies"]]
+assert len(found) == 1 and found[0].endswith("\\VirtualStore\\Program Files (x86)\\NPKI\\yessign\\USER\\cn=virtual"), found
+PY
+
 echo "PASS"
