@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/reminder_task.h"
+#include "app/settings.h"
 #include "app/window_logic.h"
 #include "base/settings_store.h"
 #include "base/text.h"
@@ -144,6 +145,8 @@ void notify(const std::string& message, ULONGLONG started)
 
 int run_remind_mode(const std::vector<Path>& command_line_roots)
 {
+    // A task left behind by someone who turned reminders off tells nothing, and costs no scan.
+    if (!read_reminders()) return 0;
     const ULONGLONG started = GetTickCount64();
     std::optional<Inventory> inventory;
     try {

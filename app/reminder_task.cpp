@@ -1,9 +1,12 @@
 #include "app/reminder_task.h"
 
+#include "base/handle.h"
+
 #include <optional>
 #include <vector>
 
 #include <windows.h>
+#include <sddl.h>
 #include <taskschd.h>
 #include <wrl/client.h>
 
@@ -70,7 +73,7 @@ std::wstring quoted(const std::wstring& path)
     return L"\"" + path + L"\"";
 }
 
-// The current user as "DOMAIN\user", for a logon trigger of this user alone.
+// The current user as "DOMAIN\user".
 std::wstring current_user()
 {
     wchar_t name[256]{};
@@ -87,10 +90,10 @@ std::wstring current_user()
 }
 
 // Whether a registered task already runs this program with our arguments.
-bool task_is_current(ITaskFolder& folder, const std::wstring& program_path)
+bool task_is_current(ITaskFolder& folder, const std::wstring& task_name, const std::wstring& program_path)
 {
     ComPtr<IRegisteredTask> task;
-    const Bstr name(k_reminder_task_name);
+    const Bstr name(task_name.c_str());
     if (FAILED(folder.GetTask(name.get(), &task)) || !task) return false;
     ComPtr<ITaskDefinition> definition;
     if (FAILED(task->get_Definition(&definition)) || !definition) return false;
@@ -129,8 +132,11 @@ bool add_triggers(ITaskDefinition& definition)
     if (FAILED(triggers->Create(TASK_TRIGGER_LOGON, &logon_trigger))) return true;
     ComPtr<ILogonTrigger> logon;
     if (FAILED(logon_trigger.As(&logon))) return false;
+    // The SID rather than "DOMAIN\user": a Microsoft or Entra ID account's name may not resolve the
+    // same way at logon.
     const Bstr delay(L"PT5M");
-    const std::wstring user = current_user();
+    std::wstring user = current_user_sid();
+    if (user.empty()) user = current_user();
     const Bstr user_id(user.c_str());
     if (FAILED(logon->put_Delay(delay.get()))) return false;
     return user.empty() || SUCCEEDED(logon->put_UserId(user_id.get()));
@@ -148,10 +154,14 @@ bool describe(ITaskDefinition& definition, const std::wstring& program_path)
 
     // Said again by the registration below (an interactive token: only while the user is logged on)
     // and the schema's default (least privilege), so a principal that cannot take them is no failure.
+    // The principal names the user, so that the task says whose it is.
     ComPtr<IPrincipal> principal;
     if (SUCCEEDED(definition.get_Principal(&principal))) {
         principal->put_LogonType(TASK_LOGON_INTERACTIVE_TOKEN);
         principal->put_RunLevel(TASK_RUNLEVEL_LUA);
+        const std::wstring sid = current_user_sid();
+        const Bstr user_id(sid.c_str());
+        if (!sid.empty()) principal->put_UserId(user_id.get());
     }
 
     ComPtr<ITaskSettings> settings;
@@ -177,7 +187,82 @@ bool describe(ITaskDefinition& definition, const std::wstring& program_path)
     return SUCCEEDED(exec->put_Path(path_text.get())) && SUCCEEDED(exec->put_Arguments(arguments.get()));
 }
 
+bool equal_ignoring_case(std::wstring_view a, std::wstring_view b)
+{
+    return !a.empty() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                              TRUE) == CSTR_EQUAL;
+}
+
+// Removes the shared-name task of earlier versions when its principal is this user.
+void remove_own_shared_task(ITaskFolder& folder)
+{
+    const std::wstring shared(k_reminder_task_prefix);
+    const Bstr name(shared.c_str());
+    ComPtr<IRegisteredTask> task;
+    if (FAILED(folder.GetTask(name.get(), &task)) || !task) return;
+    Bstr xml(nullptr);
+    if (FAILED(task->get_Xml(xml.out()))) return;
+    if (is_own_principal(principal_user_of_task_xml(xml.text()), current_user_sid(), current_user()))
+        folder.DeleteTask(name.get(), 0);
+}
+
+std::wstring_view trimmed(std::wstring_view text)
+{
+    constexpr std::wstring_view k_space = L" \t\r\n";
+    const size_t first = text.find_first_not_of(k_space);
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(k_space) - first + 1);
+}
+
 }  // namespace
+
+std::wstring current_user_sid()
+{
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+    const UniqueKernelHandle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    if (size == 0) return {};
+    std::vector<BYTE> buffer(size);
+    if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
+    const UniqueLocalMem owner(text);
+    return text;
+}
+
+std::wstring reminder_task_name(std::wstring_view user_sid)
+{
+    std::wstring name(k_reminder_task_prefix);
+    if (!user_sid.empty()) name.append(L" ").append(user_sid);
+    return name;
+}
+
+std::wstring principal_user_of_task_xml(std::wstring_view xml)
+{
+    // "<Principal id=…>" or "<Principal>"; "<Principals>" is the list around it.
+    size_t principal = xml.find(L"<Principal ");
+    if (principal == std::wstring_view::npos) principal = xml.find(L"<Principal>");
+    if (principal == std::wstring_view::npos) return {};
+    const size_t end = xml.find(L"</Principal>", principal);
+    const std::wstring_view section = xml.substr(principal, end == std::wstring_view::npos ? xml.npos : end - principal);
+    constexpr std::wstring_view k_open = L"<UserId>";
+    const size_t open = section.find(k_open);
+    if (open == std::wstring_view::npos) return {};
+    const size_t close = section.find(L"</UserId>", open);
+    if (close == std::wstring_view::npos) return {};
+    return std::wstring(trimmed(section.substr(open + k_open.size(), close - open - k_open.size())));
+}
+
+bool is_own_principal(std::wstring_view principal, std::wstring_view sid, std::wstring_view domain_user)
+{
+    if (principal.empty()) return false;
+    if (equal_ignoring_case(principal, sid) || equal_ignoring_case(principal, domain_user)) return true;
+    // "user" alone: the part of "DOMAIN\user" after the backslash.
+    const size_t slash = domain_user.rfind(L'\\');
+    return slash != std::wstring_view::npos && equal_ignoring_case(principal, domain_user.substr(slash + 1));
+}
 
 std::wstring this_program_path()
 {
@@ -204,12 +289,16 @@ void keep_reminder_task(const std::wstring& program_path)
 {
     if (!may_register_reminder_task(program_path)) return;
     const std::optional<Scheduler> scheduler = connect_scheduler();
-    if (!scheduler || task_is_current(*scheduler->folder.Get(), program_path)) return;
+    if (!scheduler) return;
+    const std::wstring sid = current_user_sid();
+    if (!sid.empty()) remove_own_shared_task(*scheduler->folder.Get());
+    const std::wstring task_name = reminder_task_name(sid);
+    if (task_is_current(*scheduler->folder.Get(), task_name, program_path)) return;
     ComPtr<ITaskDefinition> definition;
     if (FAILED(scheduler->service->NewTask(0, &definition)) || !describe(*definition.Get(), program_path)) return;
     // Replaces a task of the same name that runs another program (a moved or reinstalled copy).
     ComPtr<IRegisteredTask> registered;
-    const Bstr name(k_reminder_task_name);
+    const Bstr name(task_name.c_str());
     const VARIANT none = empty_variant();
     scheduler->folder->RegisterTaskDefinition(name.get(), definition.Get(), TASK_CREATE_OR_UPDATE, none, none,
                                               TASK_LOGON_INTERACTIVE_TOKEN, none, &registered);
@@ -219,6 +308,9 @@ void remove_reminder_task()
 {
     const std::optional<Scheduler> scheduler = connect_scheduler();
     if (!scheduler) return;
-    const Bstr name(k_reminder_task_name);
+    const std::wstring sid = current_user_sid();
+    if (!sid.empty()) remove_own_shared_task(*scheduler->folder.Get());
+    const std::wstring task_name = reminder_task_name(sid);
+    const Bstr name(task_name.c_str());
     scheduler->folder->DeleteTask(name.get(), 0);
 }

@@ -113,8 +113,14 @@ int run_vessop(std::span<const std::wstring> args)
 
     ShowWindow(hwnd, maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     run_automatic_update_check(hwnd);
-    // Created, or corrected after the program moved; a failure is tried again at the next start.
-    if (read_reminders()) keep_reminder_task(this_program_path());
+    // Created, or corrected after the program moved; a failure is tried again at the next start. With
+    // reminders off, a task left over (one that could not be removed, or an administrator's value)
+    // goes: nobody who turned reminders off is reminded.
+    if (read_reminders()) {
+        keep_reminder_task(this_program_path());
+    } else {
+        remove_reminder_task();
+    }
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,4 +1,6 @@
+#include "app/reminder_task.h"
 #include "base/settings_store.h"
+#include "base/text.h"
 #include "npki/reminders.h"
 
 #include <gtest/gtest.h>
@@ -120,3 +122,36 @@ TEST(MultiString, LinesRoundTripAndToleratesMissingNuls)
 }
 
 }  // namespace
+
+TEST(ReminderTask, OneTaskPerUserAndOnlyOwnSharedTaskRemoved)
+{
+    EXPECT_EQ(reminder_task_name(L"S-1-5-21-1-2-3-1001"), L"Vessop reminder S-1-5-21-1-2-3-1001");
+    EXPECT_EQ(reminder_task_name(L""), L"Vessop reminder");  // the SID unknown: the shared name as before
+
+    const struct {
+        const wchar_t* xml;
+        const wchar_t* user;
+    } k_xml[] = {
+        {L"<Task><Triggers><LogonTrigger><UserId>S-1-5-21-9</UserId></LogonTrigger></Triggers>"
+         L"<Principals><Principal id=\"Author\"><UserId>\n  S-1-5-21-1-2-3-1001 </UserId><LogonType>InteractiveToken"
+         L"</LogonType></Principal></Principals></Task>",
+         L"S-1-5-21-1-2-3-1001"},
+        {L"<Principals><Principal><UserId>PC\\kim</UserId></Principal></Principals>", L"PC\\kim"},
+        {L"<Principals><Principal id=\"Author\"><LogonType>InteractiveToken</LogonType></Principal></Principals>"
+         L"<Triggers><LogonTrigger><UserId>S-1-5-21-9</UserId></LogonTrigger></Triggers>",
+         L""},  // only the trigger names a user: no principal's
+        {L"<Task/>", L""},
+        {L"<Principals><Principal id=\"Author\"><UserId>S-1-5-21", L""},
+    };
+    for (const auto& c : k_xml) EXPECT_EQ(principal_user_of_task_xml(c.xml), c.user) << utf8_from_utf16(c.xml);
+
+    const struct {
+        const wchar_t* principal;
+        bool own;
+    } k_principals[] = {
+        {L"S-1-5-21-1-2-3-1001", true}, {L"s-1-5-21-1-2-3-1001", true}, {L"PC\\Kim", true}, {L"kim", true},
+        {L"S-1-5-21-1-2-3-1002", false}, {L"OTHER\\kim", false},        {L"lee", false},   {L"", false},
+    };
+    for (const auto& c : k_principals)
+        EXPECT_EQ(is_own_principal(c.principal, L"S-1-5-21-1-2-3-1001", L"PC\\kim"), c.own) << utf8_from_utf16(c.principal);
+}

@@ -35,7 +35,7 @@ target_link_libraries(e2e_curl_double PRIVATE vessop_base)
 target_link_options(e2e_curl_double PRIVATE -municode)
 # The reminder's scheduled task, read back through the Task Scheduler's COM interfaces.
 add_executable(e2e_task_probe ${VESSOP_E2E_DIR}/task_probe.cpp)
-target_link_libraries(e2e_task_probe PRIVATE vessop_base taskschd ole32 oleaut32)
+target_link_libraries(e2e_task_probe PRIVATE vessop_app taskschd ole32 oleaut32)
 add_executable(e2e_update_probe ${VESSOP_E2E_DIR}/update_probe.cpp)
 target_link_libraries(e2e_update_probe PRIVATE vessop_base user32 version)
 # A planted system DLL (its own folder, so that nothing in bin/ ever loads it) and a program that binds

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # "Vessop.exe --remind" shows no window: with a certificate 7 days from its end it tells about it once
 # (its notification names it, "Reminded" keeps the threshold, a click on its icon opens Vessop), a second run
-# the same day tells nothing and ends by itself, and so does a run with nothing due. (Each wait has a
+# the same day tells nothing and ends by itself, and so do a run with nothing due and one with reminders
+# turned off. (Each wait has a
 # deadline that only catches a run that never ends: how long a run takes is not this test's business.)
 # Usage: run_remind.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
@@ -71,4 +72,12 @@ remind_end "$E2E_STEP_SECONDS"
 [ "$status" = 0 ] || e2e_fail "the run with nothing due ended with $status"
 e2e_log "Reminded after the empty run: '$(e2e_reg_query "$key" Reminded)'"
 [ -z "$(e2e_reg_query "$key" Reminded)" ] || e2e_fail "Reminded kept a certificate no longer found"
+
+# Reminders turned off, with the certificate due again: a run the task still starts tells nothing,
+# writes nothing and ends by itself.
+e2e_reg_add "$key" Reminders REG_DWORD 0
+remind "$wtree"
+remind_end "$E2E_STEP_SECONDS"
+[ "$status" = 0 ] || e2e_fail "the run with reminders off ended with $status"
+[ -z "$(e2e_reg_query "$key" Reminded)" ] || e2e_fail "the run with reminders off wrote Reminded"
 e2e_pass

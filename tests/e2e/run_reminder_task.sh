@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The scheduled task "Vessop reminder", read back through the Task Scheduler's COM interfaces: made
-# at start-up with the exact command line and the daily 10:00 trigger, corrected when the program
-# has moved, removed when the menu turns reminders off and by --unregister, and never made by a copy
-# on a removable drive. (Wine 8's Task Scheduler makes no logon triggers and stores neither actions
+# The scheduled task "Vessop reminder <SID>" (one per Windows user), read back through the Task
+# Scheduler's COM interfaces: made at start-up with the exact command line and the daily 10:00 trigger,
+# corrected when the program has moved, removed when the menu turns reminders off, by a start with
+# reminders off and by --unregister, and never made by a copy on a removable drive. The one name earlier
+# versions gave every user goes when it is this user's task, and stays when it is another's. (Wine 8's Task Scheduler makes no logon triggers and stores neither actions
 # nor triggers: there only the task itself, its settings and its removal can be seen.)
 # Usage: run_reminder_task.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
@@ -64,6 +65,24 @@ else
 fi
 close_program
 
+# 1b. The shared name of earlier versions: another user's task under it is not touched; this user's goes.
+shared_task() { local status=0; e2e_helper e2e_task_probe shared >/dev/null || status=$?; return "$status"; }
+shared_task_gone() { ! shared_task; }
+e2e_helper e2e_task_probe plant-shared S-1-5-21-0-0-0-1234 >/dev/null || e2e_fail "cannot plant another user's task"
+start_program "$E2E_EXE"
+wait_task "$(e2e_winpath "$E2E_EXE")" "beside another user's task"
+shared_task || e2e_fail "another user's task under the shared name was removed"
+close_program
+e2e_helper e2e_task_probe plant-shared me >/dev/null || e2e_fail "cannot plant this user's old task"
+if e2e_helper e2e_task_probe shared | grep -q '<UserId>S-1-'; then
+    start_program "$E2E_EXE"
+    e2e_until "this user's task under the shared name to go" 20 shared_task_gone
+    close_program
+else
+    # Wine 8's scheduler keeps no principal: whose the old task is cannot be told, so it stays.
+    e2e_log "this Task Scheduler keeps no task's user (Wine 8): the removal of this user's old task not shown"
+fi
+
 # 2. The program moved: the next start points the task at the new place.
 cp "$E2E_EXE" "$E2E_TMP/moved/Vessop.exe"
 moved=$(e2e_winpath "$E2E_TMP/moved/Vessop.exe")
@@ -77,6 +96,17 @@ wait_task "" "after turning reminders off"
 toggle_reminders
 wait_task "$moved" "after turning reminders on"
 [ "$(e2e_reg_query "$key" Reminders)" = 0x1 ] || e2e_fail "Reminders is not 1"
+close_program
+
+# 3b. Reminders turned off while the program was closed (as an administrator's value would): the next
+# start removes the task, and a start with them on makes it again.
+e2e_reg_add "$key" Reminders REG_DWORD 0
+start_program "$E2E_TMP/moved/Vessop.exe"
+wait_task "" "after a start with reminders off"
+close_program
+e2e_reg_add "$key" Reminders REG_DWORD 1
+start_program "$E2E_TMP/moved/Vessop.exe"
+wait_task "$moved" "after a start with reminders on"
 close_program
 
 # 4. --unregister removes it.

@@ -1,9 +1,13 @@
-// Test helper: reads the task "Vessop reminder" back through the Task Scheduler's COM interfaces,
-// as Windows' own tools would. Prints the task's XML, then, where the scheduler gives the definition,
-// key=value lines: path, arguments, one "trigger=" line per trigger (daily START INTERVAL, or the
-// type number), time_limit and start_when_available. Exit status 2 when there is no such task, 1
-// when the scheduler cannot be read.
+// Test helper: reads the reminder task back through the Task Scheduler's COM interfaces, as Windows'
+// own tools would: this user's "Vessop reminder <SID>", or with "shared" the one name earlier versions
+// gave every user. Prints the task's XML, then, where the scheduler gives the definition, key=value
+// lines: path, arguments, one "trigger=" line per trigger (daily START INTERVAL, or the type number),
+// time_limit and start_when_available. Exit status 2 when there is no such task, 1 when the scheduler
+// cannot be read.
+//   task_probe plant-shared USER   registers the shared-name task as an earlier version left it, its
+//                                  principal USER ("me" for the current user's SID)
 
+#include "app/reminder_task.h"
 #include "base/text.h"
 
 #include <cstdio>
@@ -26,8 +30,9 @@ std::string text(BSTR value)
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const std::string command = argc > 1 ? argv[1] : "";
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     ComPtr<ITaskService> service;
     VARIANT none;
@@ -39,8 +44,27 @@ int main()
         SUCCEEDED(service->Connect(none, none, none, none)) && SUCCEEDED(service->GetFolder(root, &folder));
     SysFreeString(root);
     if (!connected) return 1;
+    if (command == "plant-shared" && argc > 2) {
+        const std::wstring user = std::string(argv[2]) == "me" ? current_user_sid() : utf16_from_utf8(argv[2]);
+        const std::wstring xml =
+            L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><Task version=\"1.2\" "
+            L"xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><Principals><Principal id=\"Author\">"
+            L"<UserId>" + user + L"</UserId><LogonType>InteractiveToken</LogonType></Principal></Principals>"
+            L"<Actions Context=\"Author\"><Exec><Command>C:\\old\\Vessop.exe</Command><Arguments>--remind</Arguments>"
+            L"</Exec></Actions></Task>";
+        BSTR shared = SysAllocString(std::wstring(k_reminder_task_prefix).c_str());
+        BSTR text = SysAllocString(xml.c_str());
+        ComPtr<IRegisteredTask> registered;
+        const HRESULT made = folder->RegisterTask(shared, text, TASK_CREATE_OR_UPDATE, none, none,
+                                                  TASK_LOGON_INTERACTIVE_TOKEN, none, &registered);
+        SysFreeString(text);
+        SysFreeString(shared);
+        return SUCCEEDED(made) ? 0 : 1;
+    }
     ComPtr<IRegisteredTask> task;
-    BSTR name = SysAllocString(L"Vessop reminder");
+    const std::wstring wanted =
+        command == "shared" ? std::wstring(k_reminder_task_prefix) : reminder_task_name(current_user_sid());
+    BSTR name = SysAllocString(wanted.c_str());
     const HRESULT found = folder->GetTask(name, &task);
     SysFreeString(name);
     if (FAILED(found) || !task) {
