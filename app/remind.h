@@ -10,5 +10,6 @@
 #include <vector>
 
 // Exit status 0 after a run, told or not; 1 when the scan could not run. Never shows a message box,
-// never stays longer than a minute.
+// never stays longer than four and a half minutes (the task's limit is five). What it tells is
+// remembered only once the notification was shown or clicked.
 int run_remind_mode(const std::vector<Path>& command_line_roots);

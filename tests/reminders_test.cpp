@@ -1,3 +1,4 @@
+#include "app/reminder_delivery.h"
 #include "app/reminder_task.h"
 #include "base/settings_store.h"
 #include "base/text.h"
@@ -154,4 +155,45 @@ TEST(ReminderTask, OneTaskPerUserAndOnlyOwnSharedTaskRemoved)
     };
     for (const auto& c : k_principals)
         EXPECT_EQ(is_own_principal(c.principal, L"S-1-5-21-1-2-3-1001", L"PC\\kim"), c.own) << utf8_from_utf16(c.principal);
+}
+
+TEST(ReminderDelivery, RecordedOnlyOnceTheNotificationWasSeen)
+{
+    using enum TrayEvent;
+    using enum TrayStep;
+    struct Case {
+        const char* what;
+        bool locked_at_start;
+        TrayStep first;
+        std::vector<std::pair<TrayEvent, TrayStep>> events;
+        bool seen;
+    };
+    std::vector<std::pair<TrayEvent, TrayStep>> six_failures;
+    for (int i = 1; i < k_add_attempts; ++i) six_failures.push_back({AddFailed, RetryLater});
+    std::vector<std::pair<TrayEvent, TrayStep>> never_added = six_failures;
+    never_added.push_back({AddFailed, End});
+    std::vector<std::pair<TrayEvent, TrayStep>> late_taskbar = six_failures;
+    late_taskbar.insert(late_taskbar.end(), {{Added, Wait}, {Shown, Wait}, {TimedOut, End}});
+    const Case k_cases[] = {
+        {"shown, then gone unclicked", false, AddIcon, {{Added, Wait}, {Shown, Wait}, {TimedOut, End}}, true},
+        {"clicked", false, AddIcon, {{Added, Wait}, {Shown, Wait}, {Clicked, End}}, true},
+        {"clicked in the notification centre, never shown", false, AddIcon, {{Added, Wait}, {Clicked, End}}, true},
+        {"dropped by Windows (Focus Assist)", false, AddIcon, {{Added, Wait}, {TimedOut, End}}, false},
+        {"never shown before the time was up", false, AddIcon, {{Added, Wait}, {TimeUp, End}}, false},
+        {"no notification area, ever", false, AddIcon, never_added, false},
+        {"the taskbar comes late", false, AddIcon, late_taskbar, true},
+        {"locked at start, then unlocked", true, Wait, {{Unlocked, AddIcon}, {Added, Wait}, {Shown, Wait}}, true},
+        {"locked all the time", true, Wait, {{TimeUp, End}}, false},
+        {"locked after the icon came", false, AddIcon, {{Added, Wait}, {Locked, Wait}, {Unlocked, Wait}, {Shown, Wait}}, true},
+        {"an add fails while locked: tried again at the unlock", false, AddIcon,
+         {{Locked, Wait}, {AddFailed, Wait}, {Unlocked, AddIcon}, {Added, Wait}}, false},
+    };
+    for (const Case& c : k_cases) {
+        SCOPED_TRACE(c.what);
+        ReminderDelivery delivery(c.locked_at_start);
+        EXPECT_EQ(delivery.start(), c.first);
+        for (size_t i = 0; i < c.events.size(); ++i)
+            EXPECT_EQ(delivery.on(c.events[i].first), c.events[i].second) << "event " << i;
+        EXPECT_EQ(delivery.seen(), c.seen);
+    }
 }

@@ -13,7 +13,7 @@ planted=$3
 
 folder="$E2E_TMP/Downloads"
 mkdir -p "$folder"
-names=(bcrypt crypt32 d2d1 d3d11 dwmapi dwrite dxgi uiautomationcore winhttp wintrust)
+names=(bcrypt crypt32 d2d1 d3d11 dwmapi dwrite dxgi uiautomationcore winhttp wintrust wtsapi32)
 for name in "${names[@]}"; do cp "$planted" "$folder/$name.dll" || e2e_fail "cannot plant $name.dll"; done
 cp "$E2E_EXE" "$scan_exe" "$E2E_BIN/e2e_static_import_probe.exe" "$folder/" || e2e_fail "cannot copy the programs"
 overrides=$(IFS=,; printf '%s=n,b' "${names[*]}")

@@ -35,8 +35,10 @@ e2e_find_window '^Wine System Tray$' 30 >/dev/null || e2e_fail "no notification 
 e2e_wait_text 0 45 400 55 'Tester.?7.s certificate \(KFTC.*ends in 7 d' 20 \
     || e2e_fail "the notification does not tell about Tester7"
 xdotool search --onlyvisible --name '^Vessop$' >/dev/null 2>&1 && e2e_fail "--remind showed a window"
-line=$(e2e_reg_query "$key" Reminded) || e2e_fail "Reminded not written"
-[[ "$line" =~ ^[0-9A-F]{64}\ 7$ ]] || e2e_fail "Reminded is '$line'"
+# Recorded once the notification was seen: shown (NIN_BALLOONSHOW) or clicked. Wine 8's notification
+# area does not report a balloon as shown, so there the click below records it.
+reminded_written() { line=$(e2e_reg_query "$key" Reminded 2>/dev/null) && [ -n "$line" ]; }
+reminded_written || e2e_log "Reminded not written while shown: this notification area reports no showing"
 # Peak memory of the run (it has scanned and shows its notification) against the window's.
 peak() { local pid; pid=$(pgrep -f "$1" | head -n 1); [ -n "$pid" ] && awk '/^VmHWM/{print $2}' "/proc/$pid/status"; }
 remind_peak=$(peak 'Vessop.exe --remind')
@@ -44,6 +46,8 @@ remind_peak=$(peak 'Vessop.exe --remind')
 read -r tx ty tw th <<<"$(e2e_x_geometry "$(e2e_find_window '^Wine System Tray$' 5)")"
 xdotool mousemove $((tx + 12)) $((ty + th - 13)) click 1
 e2e_wait_window
+e2e_until "Reminded to be written once the notification was seen" 10 reminded_written
+[[ "$line" =~ ^[0-9A-F]{64}\ 7$ ]] || e2e_fail "Reminded is '$line'"
 remind_end 65
 e2e_helper e2e_window_probe close >/dev/null
 e2e_wait_no_window 20 || e2e_fail "the window the click opened did not close"
