@@ -171,13 +171,34 @@ float largest_detail_offset(const WindowState& state)
     return largest_detail_scroll(state);
 }
 
+namespace {
+
+void announce_focus(WindowState& state)
+{
+    // Typing in the search field, or working in another program while a rescan moves the focus, is
+    // not interrupted by a screen reader jumping to a card.
+    if (!state.keyboard_focus || state.focus.kind == HitKind::None) return;
+    const ViewShape shape = view_shape(state);
+    state.uia_events.focus = element_ref(shape, state.listed_entries(), element_of(state.focus));
+}
+
+}  // namespace
+
 void focus_on(WindowState& state, const HitTarget& focus)
 {
     if (state.focus == focus) return;
     state.focus = focus;
-    if (focus.kind == HitKind::None) return;
-    const ViewShape shape = view_shape(state);
-    state.uia_events.focus = element_ref(shape, state.listed_entries(), element_of(focus));
+    announce_focus(state);
+}
+
+void on_keyboard_focus(WindowState& state, bool gained)
+{
+    state.keyboard_focus = gained;
+    if (gained) {
+        announce_focus(state);
+    } else {
+        state.uia_events.focus.reset();
+    }
 }
 
 void show_focus_on(WindowState& state, const HitTarget& focus)

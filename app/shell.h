@@ -62,8 +62,13 @@ void end_thumb_drag(WindowState& state);
 float largest_list_offset(const WindowState& state);
 float largest_detail_offset(const WindowState& state);
 
-// Moves the keyboard focus; a change is announced to screen readers once the message is handled.
+// Moves the keyboard focus; a change is announced to screen readers once the message is handled, when
+// the window holds the keyboard focus.
 void focus_on(WindowState& state, const HitTarget& focus);
+
+// The window gained (WM_SETFOCUS) or lost (WM_KILLFOCUS) the keyboard focus. Gaining it announces the
+// focused element again, so that a screen reader follows the user back into the window.
+void on_keyboard_focus(WindowState& state, bool gained);
 
 // Scrolls the list or the pane so that the focused card or row is wholly in view.
 void bring_focus_into_view(WindowState& state);

@@ -150,7 +150,7 @@ void property_value(const WindowState& state, const ViewShape& shape, const Elem
         if (const wchar_t* name = automation_id(key)) set_bstr(out, name);
         break;
     case uia::k_is_keyboard_focusable: set_bool(out, target.has_value()); break;
-    case uia::k_has_keyboard_focus: set_bool(out, target && *target == state.focus); break;
+    case uia::k_has_keyboard_focus: set_bool(out, state.keyboard_focus && target && *target == state.focus); break;
     case uia::k_is_enabled: set_bool(out, true); break;
     case uia::k_is_offscreen: set_bool(out, element_offscreen(state, shape, key)); break;
     case uia::k_live_setting:
@@ -311,6 +311,12 @@ public:
 
     HRESULT STDMETHODCALLTYPE SetFocus() override
     {
+        // The window takes the keyboard first (from its search field, say), so that the element then has
+        // the keyboard focus in every sense, and the screen reader hears of it.
+        on_window_thread(hwnd_, [&]() -> HRESULT {
+            if (::GetFocus() != hwnd_) ::SetFocus(hwnd_);
+            return S_OK;
+        });
         return with_element([&](WindowState& state, const ViewShape& shape, const ElementKey& key) {
             const std::optional<HitTarget> target = target_of(key);
             if (!target || !focusable(shape, *target)) return S_OK;  // nothing to focus

@@ -312,6 +312,34 @@ LRESULT on_control_colour(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
+LRESULT on_keyboard_focus_message(bool gained)
+{
+    auto state = window_state_slot().take();
+    if (state) on_keyboard_focus(*state, gained);
+    return 0;
+}
+
+// Alt+Tab, a click on the taskbar or on the window: the keyboard focus goes back to what had it (the
+// search field, or the window with its focused element), so the user goes on where they left off.
+LRESULT on_activate(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    HWND field = nullptr;
+    bool to_field = false;
+    {
+        auto state = window_state_slot().take();
+        if (!state) return DefWindowProcW(hwnd, message, wparam, lparam);
+        field = state->search_field;
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            state->field_had_focus = field && GetFocus() == field;
+            return 0;
+        }
+        to_field = state->field_had_focus && field;
+    }
+    if (HIWORD(wparam) != 0) return 0;  // activated while minimised: the focus stays until it is restored
+    SetFocus(to_field ? field : hwnd);   // sends WM_KILLFOCUS and WM_SETFOCUS: the state is not held
+    return 0;
+}
+
 LRESULT on_scan_done_message()
 {
     auto state = window_state_slot().take();
@@ -323,6 +351,9 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
     case WM_DESTROY: return on_destroy(hwnd);
+    case WM_SETFOCUS: return on_keyboard_focus_message(true);
+    case WM_KILLFOCUS: return on_keyboard_focus_message(false);
+    case WM_ACTIVATE: return on_activate(hwnd, message, wparam, lparam);
     case WM_SIZE: return on_size(hwnd);
     case WM_PAINT: return on_paint(hwnd);
     case WM_CLOSE: return on_close(hwnd);

@@ -35,6 +35,10 @@ struct WindowState : ViewState {
     // no press of ours (a title-bar double-click that maximises, a dialog closed by a double-click).
     std::optional<HitTarget> pressed;
     UiaEventQueue uia_events;
+    // The window itself holds the keyboard focus (WM_SETFOCUS until WM_KILLFOCUS): not its search field,
+    // not another program. Screen readers hear of the focused element only then.
+    bool keyboard_focus = false;
+    bool field_had_focus = false;  // the search field had the focus when the window was last deactivated
     // The search field's font (made for `search_font_dpi`) and the brush of its background.
     UniqueGdiObject search_font;
     uint32_t search_font_dpi = 0;

@@ -383,7 +383,10 @@ TEST_F(MainWindow, ScanResultKeepsTheOpenCertificateByIdentity)
 
 TEST_F(MainWindow, ScreenReadersAreToldOfFocusNoticesAndReplacedListsOnceTheMessageIsHandled)
 {
-    fill_state([](WindowState& s) { s.entries = std::vector<CertificateEntry>{entry("CN=A", "01"), entry("CN=B", "02")}; });
+    fill_state([](WindowState& s) {
+        s.entries = std::vector<CertificateEntry>{entry("CN=A", "01"), entry("CN=B", "02")};
+        s.keyboard_focus = true;
+    });
     const auto queued = [&] { return with_state([](WindowState& s) { return s.uia_events; }); };
     with_state([](WindowState& s) {
         focus_on(s, HitTarget{HitKind::Card, CardAction::Copy, 1});
@@ -419,6 +422,38 @@ TEST_F(MainWindow, ScreenReadersAreToldOfFocusNoticesAndReplacedListsOnceTheMess
     ASSERT_TRUE(structure.has_value());
     EXPECT_EQ(structure->first.key.kind, ElementKind::Pane);
     EXPECT_EQ(structure->second, UiaEventQueue::Structure::ChildrenChanged);
+}
+
+TEST_F(MainWindow, ScreenReadersFollowTheFocusOnlyWhileTheWindowHoldsTheKeyboard)
+{
+    fill_state([](WindowState& s) { s.entries = std::vector<CertificateEntry>{entry("CN=A", "01"), entry("CN=B", "02")}; });
+    const HitTarget second{HitKind::Card, CardAction::Copy, 1};
+    const struct {
+        const char* what;
+        bool window_has_keyboard;  // false: the search field or another program has it
+        bool announced;
+    } k_cases[] = {
+        {"the window holds the keyboard", true, true},
+        {"the user types in the search field, or works in another program", false, false},
+    };
+    for (const auto& c : k_cases) {
+        const bool announced = with_state([&](WindowState& s) {
+            s.uia_events = {};
+            s.focus = {};
+            s.keyboard_focus = c.window_has_keyboard;
+            focus_on(s, second);
+            return s.uia_events.focus.has_value();
+        });
+        EXPECT_EQ(announced, c.announced) << c.what;
+    }
+    // Coming back (Alt+Tab, a click) announces the focused element again; leaving drops what was queued.
+    with_state([&](WindowState& s) {
+        on_keyboard_focus(s, true);
+        EXPECT_TRUE(s.uia_events.focus.has_value());
+        on_keyboard_focus(s, false);
+        EXPECT_FALSE(s.uia_events.focus.has_value());
+        return 0;
+    });
 }
 
 TEST_F(MainWindow, UnfinishedScanEndsTheWaitAndKeepsTheList)
