@@ -55,9 +55,13 @@ void watch_roots(WindowState& state, const std::vector<Path>& roots)
 
 void on_folder_changed(WindowState& state)
 {
-    // A burst of changes gives one rescan after its last; the program's own copy or recycle keeps its
-    // quicker one.
-    if (!state.quick_rescan_pending) SetTimer(state.hwnd, TIMER_RESCAN, k_device_rescan_delay_ms, nullptr);
+    // The program's own copy or recycle keeps its quicker rescan.
+    if (state.quick_rescan_pending) return;
+    const std::optional<uint32_t> delay =
+        folder_rescan_delay_ms(state.clock(), state.folder_rescan_due, state.last_scan_started, k_device_rescan_delay_ms);
+    if (!delay) return;
+    state.folder_rescan_due = true;
+    SetTimer(state.hwnd, TIMER_RESCAN, std::max<uint32_t>(*delay, USER_TIMER_MINIMUM), nullptr);
 }
 
 void start_scan(WindowState& state)
@@ -68,6 +72,7 @@ void start_scan(WindowState& state)
         return;
     }
     state.scan_started = state.clock();
+    state.last_scan_started = state.scan_started;
     bool started = false;
     try {
         // The roots are collected here, on the window thread, so the drives and added folders are

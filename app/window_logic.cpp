@@ -63,3 +63,15 @@ std::optional<uint32_t> apply_dark_title_bar(bool dark, const std::function<bool
         if (set_attribute(attribute, dark)) return attribute;
     return std::nullopt;
 }
+
+std::optional<uint32_t> folder_rescan_delay_ms(double now_s, bool rescan_due, std::optional<double> last_scan_started_s,
+                                               uint32_t quiet_ms)
+{
+    if (rescan_due) return std::nullopt;
+    double wait_s = quiet_ms / 1000.0;
+    if (last_scan_started_s) wait_s = std::max(wait_s, *last_scan_started_s + k_folder_rescan_gap_s - now_s);
+    // A clock that went wrong (NaN, far off) waits the gap at most.
+    if (!(wait_s >= 0)) wait_s = 0;
+    wait_s = std::min(wait_s, k_folder_rescan_gap_s + quiet_ms / 1000.0);
+    return static_cast<uint32_t>(wait_s * 1000.0 + 0.5);
+}

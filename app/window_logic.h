@@ -50,6 +50,14 @@ KeyAction key_action(uint32_t virtual_key, float client_height, uint32_t dpi, bo
 uint64_t invoke_wparam(const HitTarget& target);
 HitTarget invoke_target(uint64_t wparam);
 
+// A folder change asks for a rescan `quiet_ms` after it, but never sooner than k_folder_rescan_gap_s
+// after the last scan began: a busy folder (a whole profile added) costs at most one scan every two
+// seconds, however long its changes keep coming, and changes coming all the time never hold the rescan
+// off for good. None when a rescan is already due: it will see this change too.
+inline constexpr double k_folder_rescan_gap_s = 2.0;
+std::optional<uint32_t> folder_rescan_delay_ms(double now_s, bool rescan_due, std::optional<double> last_scan_started_s,
+                                               uint32_t quiet_ms);
+
 // One wheel notch (120) moves 120 design pixels; turning the wheel away from the user scrolls up.
 float wheel_scroll_delta(int16_t wheel_delta, uint32_t dpi);
 

@@ -17,6 +17,7 @@
 #include "gfx/direct2d.h"
 #include "gfx/hit_test.h"
 #include "gfx/main_view.h"
+#include "npki/folder_watch.h"
 
 #include <algorithm>
 #include <array>
@@ -207,6 +208,7 @@ LRESULT on_rescan_timer(HWND hwnd)
     auto state = window_state_slot().take();
     if (!state) return 0;
     state->quick_rescan_pending = false;
+    state->folder_rescan_due = false;
     start_scan(*state);
     return 0;
 }
@@ -245,8 +247,23 @@ LRESULT on_mouse_wheel(int16_t wheel_delta)
     return 0;
 }
 
-LRESULT on_device_change(HWND hwnd, WPARAM event)
+LRESULT on_device_change(HWND hwnd, WPARAM event, LPARAM data)
 {
+    // About a watched folder's handle: the user asks to remove its disk (let go of every watch now,
+    // or Windows answers "in use"), or the removal was refused (watch again, through a rescan).
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    if (header && header->dbch_devicetype == DBT_DEVTYP_HANDLE) {
+        switch (watched_device_action(event)) {
+        case WatchedDeviceAction::ReleaseWatches: {
+            auto state = window_state_slot().take();
+            if (state) state->folder_watcher.reset();
+            break;
+        }
+        case WatchedDeviceAction::WatchAgain: SetTimer(hwnd, TIMER_RESCAN, k_device_rescan_delay_ms, nullptr); break;
+        case WatchedDeviceAction::None: break;
+        }
+        return TRUE;
+    }
     // Plugging in one drive sends several events; restarting the one-shot timer turns the burst
     // into a single rescan after the last of them.
     if (event == DBT_DEVICEARRIVAL || event == DBT_DEVICEREMOVECOMPLETE)
@@ -371,7 +388,7 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_LBUTTONUP: return on_button_up(hwnd, lparam);
     case WM_CAPTURECHANGED: on_capture_lost(); return 0;
     case WM_MOUSEWHEEL: return on_mouse_wheel(static_cast<int16_t>(HIWORD(wparam)));
-    case WM_DEVICECHANGE: return on_device_change(hwnd, wparam);
+    case WM_DEVICECHANGE: return on_device_change(hwnd, wparam, lparam);
     case WM_MOUSELEAVE: return on_mouse_leave(hwnd);
     case WM_DPICHANGED: return on_dpi_changed(hwnd, LOWORD(wparam), reinterpret_cast<const RECT*>(lparam));
     case WM_APP_SCAN_DONE: return on_scan_done_message();

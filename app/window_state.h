@@ -38,6 +38,8 @@ struct WindowState : ViewState {
     // The window itself holds the keyboard focus (WM_SETFOCUS until WM_KILLFOCUS): not its search field,
     // not another program. Screen readers hear of the focused element only then.
     bool keyboard_focus = false;
+    bool folder_rescan_due = false;                 // a folder change set TIMER_RESCAN, which has not fired yet
+    std::optional<double> last_scan_started;       // when the latest scan began (clock())
     bool field_had_focus = false;  // the search field had the focus when the window was last deactivated
     // The search field's font (made for `search_font_dpi`) and the brush of its background.
     UniqueGdiObject search_font;

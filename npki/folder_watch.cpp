@@ -5,7 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
+
+#include <dbt.h>
+#include <winioctl.h>
 
 Path parent_folder(const Path& folder)
 {
@@ -26,16 +30,76 @@ bool inside_folder(const Path& folder, const Path& outer)
     return path_key(folder).starts_with(outer_key);
 }
 
+bool watchable_drive(unsigned drive_type, const std::optional<StorageFacts>& facts)
+{
+    if (drive_type != DRIVE_FIXED) return false;
+    if (!facts) return true;
+    if (facts->removable_media) return false;
+    switch (facts->bus_type) {
+    case BusType1394:
+    case BusTypeUsb:
+    case BusTypeSd:
+    case BusTypeMmc: return false;
+    default: return true;
+    }
+}
+
+WatchedDeviceAction watched_device_action(uintptr_t event)
+{
+    switch (event) {
+    case DBT_DEVICEQUERYREMOVE:
+    case DBT_DEVICEREMOVEPENDING:
+    case DBT_DEVICEREMOVECOMPLETE: return WatchedDeviceAction::ReleaseWatches;
+    case DBT_DEVICEQUERYREMOVEFAILED: return WatchedDeviceAction::WatchAgain;
+    default: return WatchedDeviceAction::None;
+    }
+}
+
+bool file_change_matters(std::wstring_view name)
+{
+    if (name.size() < 4) return false;
+    const std::wstring_view tail = name.substr(name.size() - 4);
+    return CompareStringOrdinal(tail.data(), 4, L".der", 4, TRUE) == CSTR_EQUAL ||
+           CompareStringOrdinal(tail.data(), 4, L".key", 4, TRUE) == CSTR_EQUAL;
+}
+
+std::vector<std::wstring> changed_names(const void* buffer, size_t bytes)
+{
+    std::vector<std::wstring> names;
+    const auto* base = static_cast<const BYTE*>(buffer);
+    constexpr size_t k_header = offsetof(FILE_NOTIFY_INFORMATION, FileName);
+    size_t at = 0;
+    while (at + k_header <= bytes) {
+        FILE_NOTIFY_INFORMATION record;
+        std::memcpy(&record, base + at, k_header);
+        if (record.FileNameLength % sizeof(wchar_t) != 0 || record.FileNameLength > bytes - at - k_header) break;
+        std::wstring name(record.FileNameLength / sizeof(wchar_t), L'\0');
+        std::memcpy(name.data(), base + at + k_header, record.FileNameLength);
+        names.push_back(std::move(name));
+        if (record.NextEntryOffset == 0 || record.NextEntryOffset % sizeof(DWORD) != 0) break;
+        at += record.NextEntryOffset;
+    }
+    return names;
+}
+
 namespace {
 
 constexpr DWORD k_buffer_bytes = 16 * 1024;
-constexpr DWORD k_notify_subtree = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
+
+// A watch asks either for folders made, removed or renamed, or for files: one handle each, since a
+// handle keeps the filter of its first request.
+enum class WatchKind : uint8_t { Folders, Files };
+
+// Device events about a handle, for as long as it is open.
+using UniqueDeviceNotify = UniqueHandle<NullHandleTraits<HDEVNOTIFY, &::UnregisterDeviceNotification>>;
 
 struct Watch {
     UniqueFile folder;
+    UniqueDeviceNotify device_events;  // declared after the handle: unregistered before it closes
     UniqueKernelHandle event;
     OVERLAPPED overlapped{};
     alignas(DWORD) std::array<BYTE, k_buffer_bytes> buffer{};
+    WatchKind kind = WatchKind::Folders;
     bool subtree = true;
     bool pending = false;
 };
@@ -44,10 +108,39 @@ bool arm(Watch& watch)
 {
     watch.overlapped = OVERLAPPED{};
     watch.overlapped.hEvent = watch.event.get();
-    watch.pending = ReadDirectoryChangesW(watch.folder.get(), watch.buffer.data(), k_buffer_bytes, watch.subtree,
-                                          watch.subtree ? k_notify_subtree : FILE_NOTIFY_CHANGE_DIR_NAME, nullptr,
-                                          &watch.overlapped, nullptr) != FALSE;
+    const DWORD filter = watch.kind == WatchKind::Folders ? FILE_NOTIFY_CHANGE_DIR_NAME
+                                                          : FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
+    watch.pending = ReadDirectoryChangesW(watch.folder.get(), watch.buffer.data(), k_buffer_bytes, watch.subtree, filter,
+                                          nullptr, &watch.overlapped, nullptr) != FALSE;
     return watch.pending;
+}
+
+// Whether what a completed watch read can change the list.
+bool change_matters(const Watch& watch, DWORD bytes)
+{
+    if (watch.kind == WatchKind::Folders || bytes == 0) return true;  // 0: more changed than the buffer held
+    const std::vector<std::wstring> names = changed_names(watch.buffer.data(), std::min<size_t>(bytes, k_buffer_bytes));
+    return std::any_of(names.begin(), names.end(), [](const std::wstring& name) { return file_change_matters(name); });
+}
+
+std::unique_ptr<Watch> open_watch(const WatchTarget& target, WatchKind kind, HWND hwnd)
+{
+    auto watch = std::make_unique<Watch>();
+    watch->kind = kind;
+    watch->subtree = target.subtree;
+    // FILE_SHARE_DELETE: a watched folder can still be renamed or deleted by anyone.
+    watch->folder.reset(CreateFileW(target.folder.c_str(), FILE_LIST_DIRECTORY,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+    watch->event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!watch->folder || !watch->event || !arm(*watch)) return nullptr;  // that folder goes unwatched
+    // So that the window hears when the user asks to remove the disk, and lets go of the handle.
+    DEV_BROADCAST_HANDLE filter{};
+    filter.dbch_size = sizeof(filter);
+    filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
+    filter.dbch_handle = watch->folder.get();
+    watch->device_events.reset(RegisterDeviceNotificationW(hwnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
+    return watch;
 }
 
 struct WatchJob {
@@ -66,16 +159,13 @@ DWORD WINAPI watch_thread_main(void* parameter)
     try {
         std::vector<std::unique_ptr<Watch>> watches;
         for (const WatchTarget& target : job->targets) {
-            if (watches.size() + 1 >= MAXIMUM_WAIT_OBJECTS) break;  // the stop event takes one slot
-            auto watch = std::make_unique<Watch>();
-            watch->subtree = target.subtree;
-            // FILE_SHARE_DELETE: a watched folder can still be renamed or deleted by anyone.
-            watch->folder.reset(CreateFileW(target.folder.c_str(), FILE_LIST_DIRECTORY,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
-            watch->event.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-            if (!watch->folder || !watch->event || !arm(*watch)) continue;  // that folder goes unwatched
-            watches.push_back(std::move(watch));
+            // Folders made, removed or renamed; and, below a root itself, its certificate files. A root
+            // still awaited is watched only for the folder that makes it.
+            for (const WatchKind kind : {WatchKind::Folders, WatchKind::Files}) {
+                if (kind == WatchKind::Files && !target.subtree) continue;
+                if (watches.size() + 1 >= MAXIMUM_WAIT_OBJECTS) break;  // the stop event takes one slot
+                if (std::unique_ptr<Watch> watch = open_watch(target, kind, job->hwnd)) watches.push_back(std::move(watch));
+            }
         }
         SetEvent(job->armed);
         std::vector<HANDLE> waits{job->stop};
@@ -88,8 +178,7 @@ DWORD WINAPI watch_thread_main(void* parameter)
             GetOverlappedResult(watch.folder.get(), &watch.overlapped, &bytes, FALSE);
             watch.pending = false;
             ResetEvent(watch.event.get());
-            // What changed does not matter, only that something did (0 bytes: more than the buffer held).
-            PostMessageW(job->hwnd, job->message, 0, 0);
+            if (change_matters(watch, bytes)) PostMessageW(job->hwnd, job->message, 0, 0);
             if (!arm(watch)) {
                 // A folder that went away stops being watched; the rescan it causes watches anew.
                 waits.erase(waits.begin() + static_cast<std::ptrdiff_t>(woke - WAIT_OBJECT_0));
@@ -143,12 +232,36 @@ FolderWatcher::~FolderWatcher()
     WaitForSingleObject(thread_.get(), INFINITE);  // it wakes on the stop event at once
 }
 
+namespace {
+
+// The bus and media of the device a drive letter's volume lies on; none when it cannot be asked.
+std::optional<StorageFacts> storage_facts(wchar_t letter)
+{
+    const wchar_t volume[] = {L'\\', L'\\', L'.', L'\\', letter, L':', L'\0'};
+    // No access rights are needed for the query; nothing on the volume is opened.
+    const UniqueFile device(CreateFileW(volume, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!device) return std::nullopt;
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    STORAGE_DEVICE_DESCRIPTOR descriptor{};
+    DWORD got = 0;
+    if (!DeviceIoControl(device.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), &descriptor,
+                         sizeof(descriptor), &got, nullptr) ||
+        got < offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof(descriptor.BusType))
+        return std::nullopt;
+    return StorageFacts{static_cast<uint32_t>(descriptor.BusType), descriptor.RemovableMedia != FALSE};
+}
+
+}  // namespace
+
 std::vector<WatchTarget> watch_targets_for(const std::vector<Path>& roots)
 {
     const auto on_fixed_drive = [](const Path& root) {
         if (root.size() < 2 || root[1] != L':') return false;  // shares and relative paths: not watched
         const wchar_t drive[] = {root[0], L':', L'\\', L'\0'};
-        return GetDriveTypeW(drive) == DRIVE_FIXED;
+        const UINT type = GetDriveTypeW(drive);
+        return watchable_drive(type, type == DRIVE_FIXED ? storage_facts(root[0]) : std::nullopt);
     };
     return watch_targets(roots, &is_folder, on_fixed_drive);
 }

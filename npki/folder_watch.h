@@ -1,10 +1,15 @@
 #pragma once
 
 // The list follows the disk by itself: the search roots on fixed drives are watched for new,
-// renamed, deleted and rewritten files and folders (a certificate a bank's web page saved, a folder
-// copied in by hand or deleted elsewhere), and each change posts one message, which the window turns
-// into its delayed rescan. Removable drives are left to WM_DEVICECHANGE: an open watch handle would
-// keep Windows from removing the drive safely.
+// renamed, deleted and rewritten certificate files (.der, .key) and for folders made, removed or
+// renamed (a certificate a bank's web page saved, a folder copied in by hand or deleted elsewhere), and
+// each such change posts one message, which the window turns into its delayed rescan; other files
+// changing in a busy added folder are let be. Drives that can be removed are left to WM_DEVICECHANGE:
+// an open watch handle would keep Windows from removing the drive safely. That is every removable
+// drive, and every "fixed" one on a bus that unplugs (USB and FireWire disks, SD and MMC cards) or
+// with removable media. Each watched folder's handle is registered for device events: when the user
+// asks to remove its disk the window lets go of every watch at once, and watches
+// again if the removal is refused.
 //
 // A root that does not exist yet (the first certificate creates LocalLow\NPKI) is awaited by
 // watching its nearest existing parent for new folders, without its sub-tree; the rescan that the
@@ -14,7 +19,11 @@
 #include "base/path.h"
 #include "npki/inventory.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include <windows.h>
@@ -32,6 +41,30 @@ struct WatchTarget {
 template <class Exists, class OnFixedDrive>
 std::vector<WatchTarget> watch_targets(const std::vector<Path>& roots, Exists&& exists, OnFixedDrive&& on_fixed_drive);
 
+// What a volume's device says of itself (IOCTL_STORAGE_QUERY_PROPERTY, StorageDeviceProperty).
+struct StorageFacts {
+    uint32_t bus_type = 0;        // STORAGE_BUS_TYPE
+    bool removable_media = false;
+};
+// Whether folders on a drive are watched: a fixed drive (GetDriveTypeW's number) whose device is on no
+// bus that unplugs and has no removable media; one whose device cannot be asked counts as fixed.
+bool watchable_drive(unsigned drive_type, const std::optional<StorageFacts>& facts);
+
+// What a WM_DEVICECHANGE event about a watched folder's handle (DBT_DEVTYP_HANDLE) asks of the window.
+enum class WatchedDeviceAction : uint8_t {
+    None,
+    ReleaseWatches,  // removal asked for, pending or done: every watch handle goes now
+    WatchAgain,      // the removal was refused: watch as before
+};
+WatchedDeviceAction watched_device_action(uintptr_t event);
+
+// Whether a changed file's name (relative to the watched folder) can change the list: a certificate
+// or key file (".der", ".key", any letter case).
+bool file_change_matters(std::wstring_view name);
+// The names of a ReadDirectoryChangesW buffer's records (FILE_NOTIFY_INFORMATION), read within
+// `bytes`; a record that would run past them ends the list.
+std::vector<std::wstring> changed_names(const void* buffer, size_t bytes);
+
 // The watching thread. It owns its handles, posts `message` to `hwnd` for each change and ends when
 // the watcher is destroyed (which waits for it; it never blocks on anything but its own events).
 class FolderWatcher {
@@ -39,6 +72,7 @@ public:
     // None when no thread could be started; an empty list starts none either. Returns once the
     // folders are watched (or after a short wait for a slow disk): a scan started after it cannot
     // miss a change made while it reads, since the system records changes only from the first watch.
+    // Device events about the watched handles go to `hwnd` as WM_DEVICECHANGE.
     static std::unique_ptr<FolderWatcher> start(std::vector<WatchTarget> targets, HWND hwnd, UINT message);
     struct Made {};  // only start() makes one
     explicit FolderWatcher(Made) {}

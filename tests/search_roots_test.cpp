@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -339,4 +340,71 @@ TEST(FolderWatch, RootsOnFixedDrivesOrTheirNearestExistingParent)
         {L"\\\\server\\share\\x", L"\\\\server\\share"}, {L"\\\\server\\share", L""}, {L"relative", L""},
     };
     for (const auto& c : k_parents) EXPECT_EQ(parent_folder(c.folder), c.parent) << utf8_from_utf16(c.folder);
+}
+
+TEST(FolderWatch, OnlyDrivesThatStayAreWatched)
+{
+    // GetDriveTypeW numbers: 2 removable, 3 fixed, 4 remote, 6 RAM disk. STORAGE_BUS_TYPE: 4 1394, 7 USB,
+    // 11 SATA, 12 SD, 13 MMC, 15 file-backed virtual (a mounted VHD), 17 NVMe.
+    const struct {
+        const char* what;
+        unsigned drive_type;
+        std::optional<StorageFacts> facts;
+        bool watched;
+    } k_cases[] = {
+        {"SATA disk", 3, StorageFacts{11, false}, true},
+        {"NVMe disk", 3, StorageFacts{17, false}, true},
+        {"a device that cannot be asked", 3, std::nullopt, true},
+        {"USB hard disk that reports fixed", 3, StorageFacts{7, false}, false},
+        {"USB stick that reports fixed", 3, StorageFacts{7, true}, false},
+        {"FireWire disk", 3, StorageFacts{4, false}, false},
+        {"SD card", 3, StorageFacts{12, false}, false},
+        {"MMC card", 3, StorageFacts{13, false}, false},
+        {"removable media on another bus", 3, StorageFacts{11, true}, false},
+        {"mounted VHD", 3, StorageFacts{15, false}, true},
+        {"removable drive", 2, StorageFacts{7, true}, false},
+        {"network drive", 4, std::nullopt, false},
+        {"RAM disk", 6, std::nullopt, false},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(watchable_drive(c.drive_type, c.facts), c.watched) << c.what;
+
+    // WM_DEVICECHANGE about a watched handle: DBT_DEVICEQUERYREMOVE 0x8001, DBT_DEVICEQUERYREMOVEFAILED
+    // 0x8002, DBT_DEVICEREMOVEPENDING 0x8003, DBT_DEVICEREMOVECOMPLETE 0x8004, DBT_DEVICEARRIVAL 0x8000.
+    EXPECT_EQ(watched_device_action(0x8001), WatchedDeviceAction::ReleaseWatches);
+    EXPECT_EQ(watched_device_action(0x8003), WatchedDeviceAction::ReleaseWatches);
+    EXPECT_EQ(watched_device_action(0x8004), WatchedDeviceAction::ReleaseWatches);
+    EXPECT_EQ(watched_device_action(0x8002), WatchedDeviceAction::WatchAgain);
+    EXPECT_EQ(watched_device_action(0x8000), WatchedDeviceAction::None);
+    EXPECT_EQ(watched_device_action(0x0007), WatchedDeviceAction::None);  // DBT_DEVNODES_CHANGED
+}
+
+TEST(FolderWatch, OnlyCertificateFilesInABusyFolderAskForARescan)
+{
+    const struct {
+        const wchar_t* name;
+        bool matters;
+    } k_names[] = {
+        {L"NPKI\\yessign\\USER\\cn=kim\\signCert.der", true}, {L"signPri.KEY", true}, {L"a.DER", true},
+        {L"Documents\\report.docx", false},                   {L"ntuser.dat.LOG1", false}, {L"der", false},
+        {L"cn=kim.der.tmp", false},                           {L"", false},
+    };
+    for (const auto& c : k_names) EXPECT_EQ(file_change_matters(c.name), c.matters) << utf8_from_utf16(c.name);
+
+    // Two records as ReadDirectoryChangesW writes them, then a third whose name runs past the bytes read.
+    std::vector<BYTE> buffer;
+    const auto record = [&](const std::wstring& name, DWORD next, DWORD claimed_length) {
+        const size_t at = buffer.size();
+        const DWORD fields[3] = {next, FILE_ACTION_ADDED, claimed_length};
+        buffer.resize(at + sizeof(fields));
+        std::memcpy(buffer.data() + at, fields, sizeof(fields));
+        const auto* bytes = reinterpret_cast<const BYTE*>(name.data());
+        buffer.insert(buffer.end(), bytes, bytes + name.size() * sizeof(wchar_t));
+        while (buffer.size() % sizeof(DWORD) != 0) buffer.push_back(0);
+    };
+    record(L"a\\signCert.der", 12 + 28, 28);
+    record(L"b.txt", 12 + 12, 10);
+    record(L"x", 0, 400);
+    EXPECT_EQ(changed_names(buffer.data(), buffer.size()), (std::vector<std::wstring>{L"a\\signCert.der", L"b.txt"}));
+    EXPECT_EQ(changed_names(buffer.data(), 13), std::vector<std::wstring>{});  // cut inside the first name
+    EXPECT_EQ(changed_names(buffer.data(), 0), std::vector<std::wstring>{});
 }

@@ -218,3 +218,23 @@ TEST(DarkTitleBar, TwentyFirstThenNineteenForOlderWindows10)
     }
 }
 }  // namespace
+
+TEST(FolderRescan, AtMostOneScanEveryTwoSecondsWhileChangesKeepComing)
+{
+    const struct {
+        const char* what;
+        double now;
+        bool due;
+        std::optional<double> last_scan;
+        std::optional<uint32_t> delay;
+    } k_cases[] = {
+        {"the first change: after the quiet time", 100.0, false, std::nullopt, 800u},
+        {"long after the last scan", 100.0, false, 50.0, 800u},
+        {"half a second after a scan began", 100.5, false, 100.0, 1500u},
+        {"right as a scan began", 100.0, false, 100.0, 2000u},
+        {"a rescan already due takes this change along", 100.0, true, 99.0, std::nullopt},
+        {"a clock that jumped back waits the gap at most", 10.0, false, 500.0, 2800u},
+        {"NaN", std::nan(""), false, 5.0, 800u},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(folder_rescan_delay_ms(c.now, c.due, c.last_scan, 800), c.delay) << c.what;
+}
