@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 
+#include <windows.h>
+
 // A file, not a folder.
 bool is_file(const Path& path);
 bool is_folder(const Path& path);
@@ -28,6 +30,9 @@ struct FileIdentity {
 // The identity of what `path` names, the link itself when it is one (never its target); empty when it
 // cannot be opened or the file system tells no identity.
 std::optional<FileIdentity> file_identity(const Path& path);
+// The identity of what an open handle is: the 128-bit ID where the file system has one (ReFS and Dev
+// Drives reuse 64-bit indexes), else the 64-bit index.
+std::optional<FileIdentity> file_identity_of(HANDLE handle);
 
 // Whether `path` still names what had `identity` when it was recorded. A copy recorded without an
 // identity (its file system gave none) cannot be checked and counts as the same.
@@ -38,3 +43,8 @@ bool still_the_same(const Path& path, const std::optional<FileIdentity>& identit
 // earlier file of that name as it was. 0 on success, else the Win32 error code; the temporary file
 // never stays behind.
 uint32_t write_file_replacing(const Path& target, std::string_view bytes);
+
+// The names write_file_replacing tries for its temporary file, in order: "~0" … "~9", "~a" … "~z",
+// "~10" …: as short as can be, so that a folder path near MAX_PATH (long paths off) that holds the
+// target also holds the temporary file.
+std::wstring temporary_name(size_t attempt);

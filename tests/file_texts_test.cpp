@@ -275,7 +275,7 @@ TEST(ExportList, FileNameAndReplacingWriteKeepTheEarlierFileOnFailure)
     const auto leftovers = [&] {
         size_t n = 0;
         for (const auto& item : std::filesystem::directory_iterator(std::filesystem::path(folder.path())))
-            n += item.path().extension() == ".tmp";
+            n += item.path().filename().wstring().starts_with(L"~");
         return n;
     };
     ASSERT_EQ(write_file_replacing(target, "first"), 0u);
@@ -293,4 +293,14 @@ TEST(ExportList, FileNameAndReplacingWriteKeepTheEarlierFileOnFailure)
     EXPECT_NE(write_file_replacing(folder.path() + L"\\missing\\list.csv", "x"), 0u);
     EXPECT_EQ(read(target), "second");
     EXPECT_EQ(leftovers(), 0u);
+    // Another program's file under the first temporary name is passed over, never overwritten.
+    { std::ofstream(std::filesystem::path(folder.path() + L"\\~0"), std::ios::binary) << "theirs"; }
+    ASSERT_EQ(write_file_replacing(target, "third"), 0u);
+    EXPECT_EQ(read(target), "third");
+    EXPECT_EQ(read(folder.path() + L"\\~0"), "theirs");
+    EXPECT_EQ(leftovers(), 1u);
+    // The temporary names are as short as can be: a path that holds "list.csv" holds them too.
+    const std::pair<size_t, const wchar_t*> k_names[] = {{0, L"~0"}, {9, L"~9"}, {10, L"~a"}, {35, L"~z"}, {36, L"~10"},
+                                                         {1295, L"~zz"}};
+    for (const auto& [attempt, name] : k_names) EXPECT_EQ(temporary_name(attempt), name) << attempt;
 }

@@ -1,5 +1,7 @@
 #include "app/updater/held_file.h"
 
+#include "base/files.h"
+
 namespace {
 
 std::optional<BY_HANDLE_FILE_INFORMATION> information_of(HANDLE handle)
@@ -59,14 +61,13 @@ std::optional<UniqueFile> hold_plain_file(const Path& path, DWORD& error)
 
 bool path_names_held_file(const Path& path, HANDLE held)
 {
-    const std::optional<BY_HANDLE_FILE_INFORMATION> expected = information_of(held);
+    // 128-bit IDs where the volume has them: on ReFS (a Dev Drive %TEMP%) a 64-bit index is not unique.
+    const std::optional<FileIdentity> expected = file_identity_of(held);
     if (!expected) return false;
     // Opened as CreateProcessW will open it: following whatever the name leads to.
     const UniqueFile now(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!now) return false;
-    const std::optional<BY_HANDLE_FILE_INFORMATION> found = information_of(now.get());
-    return found && found->dwVolumeSerialNumber == expected->dwVolumeSerialNumber &&
-           found->nFileIndexHigh == expected->nFileIndexHigh && found->nFileIndexLow == expected->nFileIndexLow;
+    return file_identity_of(now.get()) == expected;
 }
