@@ -2,7 +2,8 @@
 # The card's "Open folder" button: File Explorer (Wine's explorer.exe) opens exactly the chosen folder.
 #   - copies on C: and on the removable E:: a chooser of the two places without "All places";
 #     Escape opens nothing, the second item opens the E: folder and only it;
-#   - one copy: no chooser, its folder opens at once.
+#   - one copy: no chooser, its folder opens at once. That copy lies where UAC virtualisation put an old
+#     32-bit program's Program Files (x86)\NPKI (LOCALAPPDATA\VirtualStore), a default place of its own.
 # Usage: run_open_folder.sh VESSOP_EXE
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/fileops_lib.sh"
@@ -12,7 +13,10 @@ fo_usb_drive e
 fo_default_place
 fo_cert "$FO_DEFAULT\\yessign\\USER\\cn=Tester1" 1 100
 fo_cert 'E:\NPKI\yessign\USER\cn=Tester1' 1 100
-fo_cert "$FO_DEFAULT\\yessign\\USER\\cn=Tester2" 2 200
+local_app_data=$(e2e_wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+[ -n "$local_app_data" ] || e2e_fail "no LOCALAPPDATA"
+virtual_store="$local_app_data\\VirtualStore\\Program Files (x86)\\NPKI"
+fo_cert "$virtual_store\\yessign\\USER\\cn=Tester2" 2 200
 
 # The folders shown by explorer processes of this test's Wine prefix (other tests may run their own).
 explorers()
@@ -50,6 +54,6 @@ sleep 1  # that nothing more happens: no second folder opens beside the chosen o
 fo_press_card_button 1 open
 fo_wait_menu 2 && e2e_fail "a chooser was shown for one copy"
 deadline=$((SECONDS + 20))
-until explorers | grep -qxF "$FO_DEFAULT\\yessign\\USER\\cn=Tester2" || [ $SECONDS -ge $deadline ]; do sleep 0.3; done
-explorers | grep -qxF "$FO_DEFAULT\\yessign\\USER\\cn=Tester2" || e2e_fail "the single copy's folder did not open: $(explorers)"
+until explorers | grep -qxF "$virtual_store\\yessign\\USER\\cn=Tester2" || [ $SECONDS -ge $deadline ]; do sleep 0.3; done
+explorers | grep -qxF "$virtual_store\\yessign\\USER\\cn=Tester2" || e2e_fail "the single copy's folder did not open: $(explorers)"
 e2e_pass
