@@ -59,7 +59,7 @@ internet_settings 3 "proxy.corp.example:8080" "<local>;*.intranet.example" ""
 run=$(check_once "fixed proxy")
 [ "$(proxy_of "$run")" = "proxy.corp.example:8080" ] || e2e_fail "the fixed proxy did not reach curl: $run"
 # Signed in to as the logged-on user when it asks (NTLM, Negotiate).
-arguments_of "$run" | grep -A3 -x -- '--proxy' | tail -n 3 | paste -sd' ' | grep -qx -- '--proxy-anyauth --proxy-user :' \
+arguments_of "$run" | grep -A4 -x -- '--proxy' | tail -n 3 | paste -sd' ' | grep -qx -- '--proxy-anyauth --proxy-user :' \
     || e2e_fail "the proxy is not signed in to as the user: $run"
 #    ... and one that does: direct.
 internet_settings 3 "proxy.corp.example:8080" "*.${UPD_HOST#*.}" ""
