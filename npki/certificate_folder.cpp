@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "npki/inventory.h"
 #include "npki/scanner.h"
+#include "trust/issuer_check.h"
 #include "x509/decoder.h"
 
 #include <algorithm>
@@ -90,6 +91,7 @@ std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_certificate_fo
     if (!bytes) return std::nullopt;
     std::optional<CertificateInfo> info = decode_certificate(*bytes);
     if (!info) return std::nullopt;
+    info->trust = built_in_issuer_check().check(*bytes);
 
     CertificateCopy copy;
     copy.folder = folder;

@@ -1,6 +1,7 @@
 #include "npki/inventory_json.h"
 
 #include "base/text.h"
+#include "trust/issuer_check.h"
 #include "x509/policy.h"
 
 using nlohmann::json;
@@ -27,6 +28,7 @@ json copy_json(const CertificateCopy& copy, Translate translate)
         {"has_private_key", copy.has_private_key},
         {"has_km_cert", copy.has_km_cert},
         {"place_label", place_label(copy, translate)},
+        {"differs", copy.differs},
     };
 }
 
@@ -59,6 +61,7 @@ json entry_json(const CertificateEntry& entry, int64_t now, std::string_view lan
         {"holder_kind", holder_kind_name(policy_class.holder_kind)},
         {"expiry_state", expiry_state_name(expiry.state)},
         {"days_left", expiry.days_left},
+        {"trust", trust_state_name(info.trust)},
         {"copies", std::move(copies)},
     };
 }

@@ -198,7 +198,13 @@ std::vector<CertificateEntry> group_copies(FoundList found)
         }
         // The same folder reached through two roots is one copy, not two.
         if (!folders_of_entry[it->second].insert(std::move(folder_key)).second) continue;
-        entries[it->second].copies.push_back(std::move(copy));
+        CertificateEntry& entry = entries[it->second];
+        // One certificate (issuer and serial) in two sets of bytes: one of the copies is damaged.
+        if (info.sha256_hex != entry.info.sha256_hex) {
+            copy.differs = true;
+            entry.info.trust = TrustState::Damaged;
+        }
+        entry.copies.push_back(std::move(copy));
     }
     return entries;
 }

@@ -58,7 +58,7 @@ std::vector<Path> list_subfolders(const Path& folder);
 
 // Copies of one certificate (same_certificate) become one entry, in found order; a copy whose
 // folder has the path_key of a copy already in the entry is dropped. The entry keeps the data of
-// its first copy.
+// its first copy; a copy whose bytes differ from the first's is marked `differs`, and the entry Damaged.
 std::vector<CertificateEntry> group_copies(FoundList found);
 
 // List order at scan time T: current entries (T < not_after) first, soonest end first; then expired

@@ -1,5 +1,5 @@
 // The product folders form layers, each using only those below it:
-//   base -> i18n -> x509 -> npki -> gfx -> fileops, app/updater -> app
+//   base -> i18n -> x509 -> trust -> npki -> gfx -> fileops, app/updater -> app
 // fileops and app/updater stand side by side (neither uses the other). Reading every #include keeps
 // it so: an upward or sideways edge fails here, naming the file and the header.
 // Inside app/ the shell's own files form tiers too: the window procedure calls the handlers, the
@@ -31,8 +31,8 @@ struct Layer {
 };
 // Longer folders first, so that app/updater/ is not taken for app/.
 constexpr Layer k_layers[] = {
-    {"app/updater/", 5}, {"base/", 0}, {"i18n/", 1}, {"x509/", 2}, {"npki/", 3},
-    {"gfx/", 4},         {"fileops/", 5}, {"app/", 6},
+    {"app/updater/", 6}, {"base/", 0}, {"i18n/", 1}, {"x509/", 2}, {"trust/", 3}, {"npki/", 4},
+    {"gfx/", 5},         {"fileops/", 6}, {"app/", 7},
 };
 // Folders no product file may include from.
 constexpr std::string_view k_outside_product[] = {"tests/", "bench/"};
@@ -145,7 +145,7 @@ Scan check_layering(const std::filesystem::path& root)
     std::map<std::string, std::set<std::string>> shell_edges;
     // Only the product folders are walked: the build folder holds a Wine prefix whose drive links lead
     // back to the whole file system.
-    for (const char* top : {"base", "i18n", "x509", "npki", "gfx", "fileops", "app"}) {
+    for (const char* top : {"base", "i18n", "x509", "trust", "npki", "gfx", "fileops", "app"}) {
         std::error_code error;
         const std::filesystem::path folder = root / top;
         if (!std::filesystem::is_directory(folder, error)) continue;

@@ -218,6 +218,30 @@ TEST(GroupCopies, CopiesOfOneIdentityFormOneEntryInFoundOrderOncePerFolder)
     EXPECT_EQ(entries[2].copies[0].folder, L"E:\\a");
 }
 
+TEST(GroupCopies, CopiesInTwoSetsOfBytesMarkTheEntryDamaged)
+{
+    const auto with_bytes = [](FoundCopy copy, std::string sha256, TrustState trust) {
+        copy.first.sha256_hex = std::move(sha256);
+        copy.first.trust = trust;
+        return copy;
+    };
+    FoundList list;
+    list.push_back(with_bytes(found("CN=CA", "01", L"C:\\a"), "AA", TrustState::Licensed));
+    list.push_back(with_bytes(found("CN=CA", "01", L"D:\\a"), "AA", TrustState::Licensed));
+    list.push_back(with_bytes(found("CN=CA", "01", L"E:\\a"), "BB", TrustState::Damaged));
+    list.push_back(with_bytes(found("CN=CA", "02", L"C:\\b"), "CC", TrustState::Licensed));
+    list.push_back(with_bytes(found("CN=CA", "02", L"D:\\b"), "CC", TrustState::Licensed));
+    const std::vector<CertificateEntry> entries = group_copies(std::move(list));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].info.trust, TrustState::Damaged);
+    ASSERT_EQ(entries[0].copies.size(), 3u);
+    EXPECT_FALSE(entries[0].copies[0].differs);
+    EXPECT_FALSE(entries[0].copies[1].differs);
+    EXPECT_TRUE(entries[0].copies[2].differs);  // the place that differs is named
+    EXPECT_EQ(entries[1].info.trust, TrustState::Licensed);
+    EXPECT_FALSE(entries[1].copies[1].differs);
+}
+
 CertificateEntry entry_ending(int64_t not_after, std::string cn)
 {
     CertificateEntry entry;

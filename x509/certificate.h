@@ -12,6 +12,14 @@
 #include <string>
 #include <vector>
 
+// Whether a certificate is genuine, by the issuer check (trust/issuer_check.h).
+enum class TrustState : uint8_t {
+    Licensed,       // chains to a root of the Korean root authority
+    Test,           // chains to one of its test roots: banks do not accept it
+    UnknownIssuer,  // no known CA issued it
+    Damaged,        // a known CA's key does not verify its signature: changed or corrupted
+};
+
 // What one certificate says. Every text is UTF-8; a value the certificate lacks is the empty text.
 struct CertificateInfo {
     std::string subject_cn;
@@ -25,6 +33,7 @@ struct CertificateInfo {
     std::string sha256_hex;  // of signCert.der exactly as read from disk
     int64_t not_before = 0;  // seconds since 1970-01-01 00:00:00 UTC; negative before 1970
     int64_t not_after = 0;
+    TrustState trust = TrustState::UnknownIssuer;  // set by the scan; Damaged also when copies differ
 };
 
 // One certificate folder (the folder holding signCert.der) in which a certificate was found.
@@ -38,6 +47,8 @@ struct CertificateCopy {
     // The folder the scan read, told apart from any folder that takes its name later: a file
     // operation acts on `folder` only while it still is this one. Empty when the file system gave none.
     std::optional<FileIdentity> identity{};
+    // Its signCert.der is not byte for byte the entry's first copy's: one of them is damaged.
+    bool differs = false;
 };
 
 // Each byte as two upper-case hex digits, no separators.

@@ -128,7 +128,8 @@ if(VESSOP_MAKENSIS AND VESSOP_OSSLSIGNCODE AND VESSOP_OPENSSL)
   # The release itself, as someone verifying it would check it; and a rebuild elsewhere that must
   # give the same bytes.
   add_test(NAME Release.SignedTimestampedAndDescribed
-           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/run_release_checks.sh ${VESSOP_UPDATE_RELEASE})
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/run_release_checks.sh ${VESSOP_UPDATE_RELEASE}
+                   $<TARGET_FILE:Vessop>)
   add_test(NAME Release.Reproducible
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/run_reproducible.sh ${VESSOP_UPDATE_RELEASE})
   set_tests_properties(Release.SignedTimestampedAndDescribed Release.Reproducible PROPERTIES

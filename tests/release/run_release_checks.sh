@@ -5,7 +5,9 @@
 # accept the signing key. Then the refusals, each before anything is built or signed: no timestamp
 # authority, a certificate the updater would read another name from, a key the build does not accept,
 # a key of another certificate.
-# Usage: run_release_checks.sh RELEASE_DIR   (the fixture's OUT: dist/, build/, verify/)
+# The release programs never read VESSOP_TEST_ROOTS (the test builds' extra trusted certificates): the
+# name is not in them, and it is in the test build's Vessop.exe, so the check can fail.
+# Usage: run_release_checks.sh RELEASE_DIR TEST_BUILD_VESSOP_EXE   (RELEASE_DIR: the fixture's OUT: dist/, build/, verify/)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 release=$1
@@ -74,6 +76,21 @@ signer_key=$(openssl x509 -in "$release/verify/signer.pem" -noout -pubkey | open
              | sha256sum | cut -d' ' -f1)
 [ "$pinned" = "$signer_key" ] || fail "the release build pins \"$pinned\", not the signing key $signer_key"
 grep -q "\"$signer_key\"" "$release/build/generated/signer_keys.h" || fail "the pinned key did not reach the program"
+
+# The test builds' trust folder is no part of what users get.
+holds_name() # FILE: whether it holds "VESSOP_TEST_ROOTS" in ASCII or UTF-16
+{
+    python3 - "$1" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+name = "VESSOP_TEST_ROOTS"
+sys.exit(0 if name.encode() in data or name.encode("utf-16-le") in data else 1)
+PY
+}
+for program in Vessop.exe vessop-scan.exe; do
+    holds_name "$release/build/unsigned/$program" && fail "the release $program reads VESSOP_TEST_ROOTS"
+done
+holds_name "$2" || fail "the test build's Vessop.exe does not hold VESSOP_TEST_ROOTS: the check above proves nothing"
 
 # Refusals, each before a build folder is even made.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$tmp/key.pem" -out "$tmp/cert.pem" -days 2 -subj "/CN=$company" \

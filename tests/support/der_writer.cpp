@@ -250,9 +250,11 @@ std::string make_certificate_der(const TestCertificate& test_certificate)
     tbs += encode_name(test_certificate.issuer);
     tbs += der::sequence(encode_time(test_certificate.not_before, test_certificate.time_encoding) + encode_time(test_certificate.not_after, test_certificate.time_encoding));
     tbs += encode_name(test_certificate.subject);
-    tbs += public_key_info(test_certificate.key);
+    tbs += test_certificate.public_key_info.empty() ? public_key_info(test_certificate.key) : test_certificate.public_key_info;
     if (!extensions.empty()) tbs += der::explicit_tag(3, der::sequence(extensions));
 
-    return der::sequence(der::sequence(tbs) + signature_algorithm(test_certificate.key) +
-                         signature_value(test_certificate.key));
+    const std::string signed_part = der::sequence(tbs);
+    const std::string signature = test_certificate.sign ? der::bit_string(test_certificate.sign(signed_part))
+                                                        : signature_value(test_certificate.key);
+    return der::sequence(signed_part + signature_algorithm(test_certificate.key) + signature);
 }

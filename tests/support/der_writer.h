@@ -6,6 +6,7 @@
 // verifies a signature).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,6 +107,10 @@ struct TestCertificate {
     // Written before the policies extension. With no policies and no other extensions the
     // certificate has no extensions field at all.
     std::vector<Extension> other_extensions;
+    // A real key instead of made-up bytes: its SubjectPublicKeyInfo (DER), and what signs the
+    // to-be-signed part (sha256WithRSAEncryption, big-endian). Both or neither.
+    std::string public_key_info;
+    std::function<std::string(std::string_view)> sign;
 };
 
 // The DER bytes of the certificate described by `test_certificate`.

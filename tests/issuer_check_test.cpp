@@ -1,0 +1,124 @@
+// The issuer check: test roots and CAs of the tests' own, with real keys (the KISA keys are not ours),
+// and the built-in certificates of the real Korean roots and CAs.
+
+#include "trust/issuer_check.h"
+
+#include "tests/support/der_writer.h"
+#include "tests/support/test_key.h"
+
+#include <gtest/gtest.h>
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace {
+
+DistinguishedName name_of(const std::string& organization, const std::string& common_name)
+{
+    return {{{std::string(k_oid_country), "KR", StringType::printable}},
+            {{std::string(k_oid_organization), organization, StringType::utf8}},
+            {{std::string(k_oid_common_name), common_name, StringType::utf8}}};
+}
+
+Extension subject_key_id(const std::string& id) { return {"2.5.29.14", der::octet_string(id)}; }
+Extension authority_key_id(const std::string& id) { return {"2.5.29.35", der::sequence(der::tlv(0x80, id))}; }
+
+// A certificate of `subject` with `key`'s public key, signed by `signer`.
+std::string issue(const DistinguishedName& subject, const TestKey& key, const DistinguishedName& issuer,
+                  const TestKey& signer, std::vector<Extension> extensions = {}, int64_t not_after = 4102444799)
+{
+    TestCertificate certificate;
+    certificate.subject = subject;
+    certificate.issuer = issuer;
+    certificate.not_after = not_after;
+    certificate.other_extensions = std::move(extensions);
+    certificate.public_key_info = key.public_key_info();
+    certificate.sign = [&signer](std::string_view data) { return signer.sign(data); };
+    return make_certificate_der(certificate);
+}
+
+std::vector<uint8_t> bytes(const std::string& der) { return std::vector<uint8_t>(der.begin(), der.end()); }
+
+}  // namespace
+
+TEST(IssuerCheck, EachOutcomeWithRootsAndCasOfTheTestsOwn)
+{
+    const TestKey root_key, test_root_key, ca_key, ca2_key, test_ca_key, old_ca_key, holder_key;
+    const DistinguishedName root = name_of("KISA", "Test Vessop Root");
+    const DistinguishedName test_root = name_of("KISA", "Test Vessop Test Root");
+    const DistinguishedName ca = name_of("yessign", "yessignCA Class 9");
+    const DistinguishedName test_ca = name_of("yessign", "yessignCA-Test Class 9");
+    const DistinguishedName old_ca = name_of("SignKorea", "SignKorea CA9");
+    const DistinguishedName holder = name_of("yessign", "kim()001");
+
+    // Two generations of one CA under one name, told apart by their key identifiers; one CA whose own
+    // certificate ended long ago.
+    const std::vector<AnchorCertificate> anchors = {
+        {AnchorKind::Root, "root.der", bytes(issue(root, root_key, root, root_key))},
+        {AnchorKind::TestRoot, "testroot.der", bytes(issue(test_root, test_root_key, test_root, test_root_key))},
+        {AnchorKind::Ca, "ca.der", bytes(issue(ca, ca_key, root, root_key, {subject_key_id("gen1")}))},
+        {AnchorKind::Ca, "ca2.der", bytes(issue(ca, ca2_key, root, root_key, {subject_key_id("gen2")}))},
+        {AnchorKind::Ca, "test-ca.der", bytes(issue(test_ca, test_ca_key, test_root, test_root_key))},
+        {AnchorKind::Ca, "old-ca.der", bytes(issue(old_ca, old_ca_key, root, root_key, {}, 946684799))},  // 1999
+        {AnchorKind::Ca, "stray-ca.der", bytes(issue(name_of("X", "Stray CA"), ca_key, name_of("X", "Nobody"), ca_key))},
+    };
+    const IssuerCheck check(anchors);
+    EXPECT_EQ(check.standing_of_ca("ca.der"), TrustState::Licensed);
+    EXPECT_EQ(check.standing_of_ca("test-ca.der"), TrustState::Test);
+    EXPECT_EQ(check.standing_of_ca("stray-ca.der"), TrustState::UnknownIssuer);
+
+    const std::string licensed = issue(holder, holder_key, ca, ca_key);
+    std::string bad_signature = licensed;
+    bad_signature.back() = static_cast<char>(bad_signature.back() ^ 0x01);
+    TestCertificate changed;
+    changed.subject = holder;
+    changed.issuer = ca;
+    changed.public_key_info = holder_key.public_key_info();
+    changed.sign = [&](std::string_view data) {
+        std::string other(data);
+        other[other.size() / 2] = static_cast<char>(other[other.size() / 2] ^ 0x04);  // what was signed differs
+        return ca_key.sign(other);
+    };
+    const struct {
+        const char* what;
+        std::string der;
+        TrustState state;
+    } k_cases[] = {
+        {"licensed", licensed, TrustState::Licensed},
+        {"test", issue(holder, holder_key, test_ca, test_ca_key), TrustState::Test},
+        {"unknown issuer", issue(holder, holder_key, name_of("Nowhere", "Nowhere CA"), ca_key), TrustState::UnknownIssuer},
+        {"a flipped bit in the signature", bad_signature, TrustState::Damaged},
+        {"a flipped bit in the signed part", make_certificate_der(changed), TrustState::Damaged},
+        {"its CA's certificate ended before today", issue(holder, holder_key, old_ca, old_ca_key), TrustState::Licensed},
+        {"the second generation, named by its key identifier",
+         issue(holder, holder_key, ca, ca2_key, {authority_key_id("gen2")}), TrustState::Licensed},
+        {"the second generation's key, the first generation named",
+         issue(holder, holder_key, ca, ca2_key, {authority_key_id("gen1")}), TrustState::Damaged},
+        {"signed by a CA that chains to no root", issue(holder, holder_key, name_of("X", "Stray CA"), ca_key),
+         TrustState::UnknownIssuer},
+        {"no certificate at all", "\x30\x03\x02\x01\x01", TrustState::Damaged},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(check.check(bytes(c.der)), c.state) << c.what;
+}
+
+TEST(IssuerCheck, BuiltInCasChainToTheKisaRoots)
+{
+    // The real certificates the program carries: every licensed CA verifies with a KISA root's key,
+    // every test CA with a test root's.
+    std::vector<AnchorCertificate> anchors;
+    for (const EmbeddedAnchor& anchor : embedded_anchors())
+        anchors.push_back({anchor.kind, std::string(anchor.name), std::vector<uint8_t>(anchor.der.begin(), anchor.der.end())});
+    const IssuerCheck check(anchors);
+    size_t cas = 0;
+    for (const AnchorCertificate& anchor : anchors) {
+        if (anchor.kind != AnchorKind::Ca) continue;
+        ++cas;
+        const bool test = anchor.name.find("Test") != std::string::npos;
+        EXPECT_EQ(check.standing_of_ca(anchor.name), test ? TrustState::Test : TrustState::Licensed) << anchor.name;
+    }
+    EXPECT_EQ(cas, 20u);
+    EXPECT_EQ(anchor_kind_of_file("root-own.der"), AnchorKind::Root);
+    EXPECT_EQ(anchor_kind_of_file("TestRoot.der"), AnchorKind::TestRoot);
+    EXPECT_EQ(anchor_kind_of_file("yessignCA.der"), AnchorKind::Ca);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// Whether a certificate is genuine, offline: signed by a CA whose certificate is signed by the Korean
+// root authority (KISA). Signatures are verified with Windows' own cryptography; dates do not matter
+// (a certificate issued by a CA whose own certificate has since expired is still genuine).
+
+#include "base/handle.h"
+#include "trust/anchors.h"
+#include "x509/certificate.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+// "Licensed", "Test", "UnknownIssuer", "Damaged": the names the JSON output uses.
+std::string_view trust_state_name(TrustState state);
+
+// The check with its roots and CAs, read once. Safe to use from several threads at once.
+class IssuerCheck {
+public:
+    explicit IssuerCheck(const std::vector<AnchorCertificate>& anchors);
+
+    // The verdict on a certificate's DER. Of the CAs whose subject is its issuer name (and whose key
+    // identifier does not contradict its authority key identifier) the first whose key verifies its
+    // signature decides; when there are such CAs and none verifies, it is Damaged.
+    TrustState check(std::span<const uint8_t> der) const;
+
+    // Where a CA certificate of the anchors chains to: Licensed, Test, or UnknownIssuer when no root's
+    // key verifies it (also for a certificate that is no CA of this check).
+    TrustState standing_of_ca(std::string_view name) const;
+
+private:
+    struct Issuer {
+        std::string name;
+        UniqueCertContext certificate;
+        TrustState standing = TrustState::UnknownIssuer;  // what a certificate it signed is
+    };
+    std::vector<Issuer> issuers_;  // roots, test roots and CAs
+};
+
+// The check with the built-in certificates (and, in a test build, VESSOP_TEST_ROOTS), made at first use.
+const IssuerCheck& built_in_issuer_check();
