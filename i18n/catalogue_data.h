@@ -139,7 +139,12 @@ inline constexpr CataloguePair k_catalogue[] = {
     {"예", "Yes"},
     {"아니요", "No"},
     {"마지막으로 살펴본 뒤에 폴더가 바뀌었습니다. 새로 고친 뒤 다시 해 보세요.", "The folder changed since the last scan. Refresh and try again."},
+    {"발급 확인", "Issuer check"},
+    {"공인된 국내 인증기관이 발급", "Issued by a licensed Korean CA"},
+    {"시험용 인증서 — 은행에서 쓸 수 없습니다", "Test certificate — banks do not accept it"},
+    {"알 수 없는 발급자", "Issuer not recognised"},
+    {"손상됨: 서명이 맞지 않습니다", "Damaged: its signature does not verify"},
 };
 
 inline constexpr size_t k_catalogue_size = std::size(k_catalogue);
-static_assert(k_catalogue_size == 121);
+static_assert(k_catalogue_size == 126);

@@ -1,6 +1,7 @@
 #include "npki/inventory_csv.h"
 
 #include "base/text.h"
+#include "trust/issuer_check.h"
 #include "x509/dates.h"
 #include "x509/policy.h"
 
@@ -104,6 +105,7 @@ std::string inventory_csv(const std::vector<CertificateEntry>& entries, int64_t 
         std::string(translate({"개인 키", "Private key"})),
         std::string(translate({"암호화용 인증서", "Encryption certificate"})),
         std::string(translate({"저장 위치", "Location"})),
+        std::string(translate(k_issuer_check_label)),  // added last: the columns before keep their places
     });
     for (const CertificateEntry& entry : entries) {
         const CertificateInfo& info = entry.info;
@@ -132,6 +134,7 @@ std::string inventory_csv(const std::vector<CertificateEntry>& entries, int64_t 
             key ? yes : no,
             km ? yes : no,
             places_cell(entry.copies, translate),
+            std::string(translate(trust_text(info.trust))),
         });
     }
     return out;

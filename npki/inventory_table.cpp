@@ -1,6 +1,7 @@
 #include "npki/inventory_table.h"
 
 #include "base/text.h"
+#include "trust/issuer_check.h"
 #include "x509/dates.h"
 #include "x509/policy.h"
 
@@ -74,7 +75,8 @@ std::string inventory_table(const Inventory& inventory, int64_t now, std::string
         const CertificateCopy* first_copy = first_copy_of(entry);
         Row row{holder_name(info.subject_cn), issuer_display_name(info, first_copy, language),
                 list_purpose_text(classify_policies(info.policy_oids), info.policy_oids, translate),
-                until_text(info, translate), status_badge(expiry_of(info.not_after, now), translate).text};
+                until_text(info, translate), status_badge(expiry_of(info.not_after, now), translate).text,
+                std::string(translate(trust_text(info.trust)))};
         for (size_t c = 0; c < k_columns; ++c) {
             row[c] = table_cell(row[c], k_table_column_caps[c]);
             widths[c] = std::max(widths[c], display_width(row[c]));

@@ -80,6 +80,17 @@ std::string_view trust_state_name(TrustState state)
     return "UnknownIssuer";
 }
 
+Text trust_text(TrustState state)
+{
+    switch (state) {
+    case TrustState::Licensed: return {"공인된 국내 인증기관이 발급", "Issued by a licensed Korean CA"};
+    case TrustState::Test: return {"시험용 인증서 — 은행에서 쓸 수 없습니다", "Test certificate — banks do not accept it"};
+    case TrustState::UnknownIssuer: return {"알 수 없는 발급자", "Issuer not recognised"};
+    case TrustState::Damaged: return {"손상됨: 서명이 맞지 않습니다", "Damaged: its signature does not verify"};
+    }
+    return {"알 수 없는 발급자", "Issuer not recognised"};
+}
+
 IssuerCheck::IssuerCheck(const std::vector<AnchorCertificate>& anchors)
 {
     // Roots first: a root's certificates are of its own kind. Then each CA takes the kind of the

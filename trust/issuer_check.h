@@ -5,6 +5,7 @@
 // (a certificate issued by a CA whose own certificate has since expired is still genuine).
 
 #include "base/handle.h"
+#include "i18n/catalogue.h"
 #include "trust/anchors.h"
 #include "x509/certificate.h"
 
@@ -15,6 +16,11 @@
 
 // "Licensed", "Test", "UnknownIssuer", "Damaged": the names the JSON output uses.
 std::string_view trust_state_name(TrustState state);
+
+// What the check says of a certificate, as lists, tables and the detail pane show it.
+Text trust_text(TrustState state);
+// The name of that fact: "Issuer check".
+inline constexpr Text k_issuer_check_label{"발급 확인", "Issuer check"};
 
 // The check with its roots and CAs, read once. Safe to use from several threads at once.
 class IssuerCheck {
