@@ -193,12 +193,10 @@ void focus_on(WindowState& state, const HitTarget& focus)
 
 void on_keyboard_focus(WindowState& state, bool gained)
 {
+    // Coming back is announced by the system's own focus event for the window; what is queued when
+    // the keyboard goes elsewhere is not sent.
     state.keyboard_focus = gained;
-    if (gained) {
-        announce_focus(state);
-    } else {
-        state.uia_events.focus.reset();
-    }
+    if (!gained) state.uia_events.focus.reset();
 }
 
 void show_focus_on(WindowState& state, const HitTarget& focus)

@@ -66,8 +66,8 @@ float largest_detail_offset(const WindowState& state);
 // the window holds the keyboard focus.
 void focus_on(WindowState& state, const HitTarget& focus);
 
-// The window gained (WM_SETFOCUS) or lost (WM_KILLFOCUS) the keyboard focus. Gaining it announces the
-// focused element again, so that a screen reader follows the user back into the window.
+// The window gained (WM_SETFOCUS) or lost (WM_KILLFOCUS) the keyboard focus; losing it drops a focus
+// event not yet sent.
 void on_keyboard_focus(WindowState& state, bool gained);
 
 // Scrolls the list or the pane so that the focused card or row is wholly in view.

@@ -446,12 +446,17 @@ TEST_F(MainWindow, ScreenReadersFollowTheFocusOnlyWhileTheWindowHoldsTheKeyboard
         });
         EXPECT_EQ(announced, c.announced) << c.what;
     }
-    // Coming back (Alt+Tab, a click) announces the focused element again; leaving drops what was queued.
+    // Leaving drops what was queued; coming back lets the next move be announced.
     with_state([&](WindowState& s) {
-        on_keyboard_focus(s, true);
-        EXPECT_TRUE(s.uia_events.focus.has_value());
+        s.keyboard_focus = true;
+        s.focus = {};
+        focus_on(s, second);
         on_keyboard_focus(s, false);
         EXPECT_FALSE(s.uia_events.focus.has_value());
+        on_keyboard_focus(s, true);
+        EXPECT_FALSE(s.uia_events.focus.has_value());
+        focus_on(s, HitTarget{HitKind::Card, CardAction::Copy, 0});
+        EXPECT_TRUE(s.uia_events.focus.has_value());
         return 0;
     });
 }
