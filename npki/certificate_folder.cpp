@@ -85,13 +85,14 @@ bool RemovableDrives::is_removable(const std::string& drive)
 
 std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_certificate_folder(const Path& folder,
                                                                                      const std::string& ca_folder_name,
-                                                                                     RemovableDrives* drives)
+                                                                                     RemovableDrives* drives,
+                                                                                     VerdictCache* verdicts)
 {
     const std::optional<std::vector<uint8_t>> bytes = read_certificate_file(join_path(folder, L"signCert.der"));
     if (!bytes) return std::nullopt;
     std::optional<CertificateInfo> info = decode_certificate(*bytes);
     if (!info) return std::nullopt;
-    info->trust = built_in_issuer_check().check(*bytes);
+    info->trust = verdicts ? verdicts->check(info->sha256_hex, *bytes) : built_in_issuer_check().check(*bytes);
 
     CertificateCopy copy;
     copy.folder = folder;

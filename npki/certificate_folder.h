@@ -3,6 +3,7 @@
 // A certificate folder read from disk: its signCert.der decoded, and where this copy lies with the
 // companions beside it. Never opens signPri.key or kmCert.der: it only tests that they exist.
 
+#include "trust/issuer_check.h"
 #include "x509/certificate.h"
 
 #include <array>
@@ -25,8 +26,10 @@ private:
     std::array<std::atomic<uint8_t>, 26> known_{};
 };
 
-// Reads folder\signCert.der and describes it; nothing when the file cannot be read or is no
-// certificate. Without `drives`, the drive type is asked for this one call.
+// Reads folder\signCert.der and describes it, with the issuer check's verdict; nothing when the file
+// cannot be read or is no certificate. Without `drives`, the drive type is asked for this one call;
+// without `verdicts`, the certificate is verified for this one call.
 std::optional<std::pair<CertificateInfo, CertificateCopy>> decode_certificate_folder(const Path& folder,
                                                                                      const std::string& ca_folder_name,
-                                                                                     RemovableDrives* drives = nullptr);
+                                                                                     RemovableDrives* drives = nullptr,
+                                                                                     VerdictCache* verdicts = nullptr);

@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "npki/certificate_folder.h"
 #include "npki/search_roots.h"
+#include "trust/issuer_check.h"
 #include "x509/dates.h"
 
 #include <algorithm>
@@ -151,12 +152,13 @@ void scan_root(const Path& folder, std::vector<CertificateFolder>& found)
 FoundList decode_folders(const std::vector<CertificateFolder>& folders)
 {
     RemovableDrives drives;  // one drive-type question per letter for the whole scan
+    VerdictCache verdicts(built_in_issuer_check());  // each certificate verified once, however many copies
     std::vector<std::optional<FoundCopy>> decoded(folders.size());
     std::atomic<size_t> next{0};
     const auto work = [&]() noexcept {
         for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < folders.size();) {
             try {
-                decoded[i] = decode_certificate_folder(folders[i].folder, folders[i].ca_folder_name, &drives);
+                decoded[i] = decode_certificate_folder(folders[i].folder, folders[i].ca_folder_name, &drives, &verdicts);
             } catch (...) {
                 // Out of memory for one certificate: it is left out like any unreadable one.
             }

@@ -122,3 +122,16 @@ TEST(IssuerCheck, BuiltInCasChainToTheKisaRoots)
     EXPECT_EQ(anchor_kind_of_file("TestRoot.der"), AnchorKind::TestRoot);
     EXPECT_EQ(anchor_kind_of_file("yessignCA.der"), AnchorKind::Ca);
 }
+
+TEST(IssuerCheck, CopiesOfOneCertificateAreVerifiedOnce)
+{
+    const TestKey root_key, holder_key;
+    const DistinguishedName root = name_of("KISA", "Test Vessop Root");
+    const IssuerCheck check({{AnchorKind::Root, "root.der", bytes(issue(root, root_key, root, root_key))}});
+    VerdictCache verdicts(check);
+    const std::vector<uint8_t> genuine = bytes(issue(name_of("yessign", "kim()001"), holder_key, root, root_key));
+    EXPECT_EQ(verdicts.check("AA", genuine), TrustState::Licensed);
+    // Bytes whose digest is known already are not verified again (the digest names the bytes).
+    EXPECT_EQ(verdicts.check("AA", std::vector<uint8_t>{0x30, 0x00}), TrustState::Licensed);
+    EXPECT_EQ(verdicts.check("BB", std::vector<uint8_t>{0x30, 0x00}), TrustState::Damaged);
+}

@@ -144,3 +144,16 @@ const IssuerCheck& built_in_issuer_check()
     static const IssuerCheck check(anchor_certificates());
     return check;
 }
+
+TrustState VerdictCache::check(const std::string& sha256_hex, std::span<const uint8_t> der)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        if (const auto found = known_.find(sha256_hex); found != known_.end()) return found->second;
+    }
+    // Verified outside the lock: two threads may verify one certificate at once, and agree.
+    const TrustState state = check_.check(der);
+    const std::lock_guard lock(mutex_);
+    known_.emplace(sha256_hex, state);
+    return state;
+}

@@ -10,8 +10,11 @@
 #include "x509/certificate.h"
 
 #include <cstdint>
+#include <mutex>
 #include <span>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // "Licensed", "Test", "UnknownIssuer", "Damaged": the names the JSON output uses.
@@ -47,3 +50,16 @@ private:
 
 // The check with the built-in certificates (and, in a test build, VESSOP_TEST_ROOTS), made at first use.
 const IssuerCheck& built_in_issuer_check();
+
+// Verdicts by the SHA-256 of a certificate's bytes, for the threads of one scan: the copies of one
+// certificate are verified once.
+class VerdictCache {
+public:
+    explicit VerdictCache(const IssuerCheck& check) : check_(check) {}
+    TrustState check(const std::string& sha256_hex, std::span<const uint8_t> der);
+
+private:
+    const IssuerCheck& check_;
+    std::mutex mutex_;
+    std::unordered_map<std::string, TrustState> known_;
+};
