@@ -229,3 +229,11 @@ std::string with_controls_replaced(std::string_view utf8)
     }
     return out;
 }
+
+std::string ascii_lower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}

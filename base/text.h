@@ -27,6 +27,9 @@ char32_t next_code_point(std::string_view text, size_t& at);
 // True for A-Z and a-z only (drive letters, scheme names): no locale, no other script.
 constexpr bool is_ascii_letter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
+// The text with A-Z turned into a-z and every other byte as it is (hex digits, key names).
+std::string ascii_lower(std::string_view text);
+
 // Whether `text` begins with `prefix`, A-Z and a-z matching either case (path prefixes such as "UNC\").
 bool starts_with_ignoring_ascii_case(std::wstring_view text, std::wstring_view prefix);
 

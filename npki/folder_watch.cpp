@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "base/handle.h"
+#include "base/text.h"
 
 #include <algorithm>
 #include <array>
@@ -257,11 +258,17 @@ std::optional<StorageFacts> storage_facts(wchar_t letter)
 
 std::vector<WatchTarget> watch_targets_for(const std::vector<Path>& roots)
 {
-    const auto on_fixed_drive = [](const Path& root) {
-        if (root.size() < 2 || root[1] != L':') return false;  // shares and relative paths: not watched
-        const wchar_t drive[] = {root[0], L':', L'\\', L'\0'};
-        const UINT type = GetDriveTypeW(drive);
-        return watchable_drive(type, type == DRIVE_FIXED ? storage_facts(root[0]) : std::nullopt);
+    // Most roots lie on one drive: each letter's device is asked once per watch list.
+    std::array<std::optional<bool>, 26> watchable_letter;
+    const auto on_fixed_drive = [&](const Path& root) {
+        if (root.size() < 2 || root[1] != L':' || !is_ascii_letter(root[0])) return false;  // shares, relative paths
+        std::optional<bool>& known = watchable_letter[(root[0] | 0x20) - L'a'];
+        if (!known) {
+            const wchar_t drive[] = {root[0], L':', L'\\', L'\0'};
+            const UINT type = GetDriveTypeW(drive);
+            known = watchable_drive(type, type == DRIVE_FIXED ? storage_facts(root[0]) : std::nullopt);
+        }
+        return *known;
     };
     return watch_targets(roots, &is_folder, on_fixed_drive);
 }

@@ -118,9 +118,9 @@ TEST(IssuerCheck, BuiltInCasChainToTheKisaRoots)
         EXPECT_EQ(check.standing_of_ca(anchor.name), test ? TrustState::Test : TrustState::Licensed) << anchor.name;
     }
     EXPECT_EQ(cas, 20u);
-    EXPECT_EQ(anchor_kind_of_file("root-own.der"), AnchorKind::Root);
-    EXPECT_EQ(anchor_kind_of_file("TestRoot.der"), AnchorKind::TestRoot);
-    EXPECT_EQ(anchor_kind_of_file("yessignCA.der"), AnchorKind::Ca);
+    EXPECT_EQ(anchor_kind_of_file(L"root-own.der"), AnchorKind::Root);
+    EXPECT_EQ(anchor_kind_of_file(L"TestRoot.der"), AnchorKind::TestRoot);
+    EXPECT_EQ(anchor_kind_of_file(L"yessignCA.der"), AnchorKind::Ca);
 }
 
 TEST(IssuerCheck, CopiesOfOneCertificateAreVerifiedOnce)

@@ -9,16 +9,6 @@
 
 namespace {
 
-bool starts_with_ignoring_case(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        const char a = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
-        if (a != prefix[i]) return false;
-    }
-    return true;
-}
-
 #ifdef VESSOP_TEST_TRUST
 // The test build's extra certificates: the tests sign their fixtures with keys of their own, under
 // the names of real CAs.
@@ -39,18 +29,17 @@ void add_test_anchors(std::vector<AnchorCertificate>& anchors)
         std::vector<uint8_t> der(data.nFileSizeLow);
         DWORD got = 0;
         if (!ReadFile(file.get(), der.data(), static_cast<DWORD>(der.size()), &got, nullptr) || got != der.size()) continue;
-        const std::string name = utf8_from_utf16(data.cFileName);
-        anchors.push_back({anchor_kind_of_file(name), name, std::move(der)});
+        anchors.push_back({anchor_kind_of_file(data.cFileName), utf8_from_utf16(data.cFileName), std::move(der)});
     } while (FindNextFileW(find.get(), &data));
 }
 #endif
 
 }  // namespace
 
-AnchorKind anchor_kind_of_file(std::string_view file_name)
+AnchorKind anchor_kind_of_file(std::wstring_view file_name)
 {
-    if (starts_with_ignoring_case(file_name, "testroot")) return AnchorKind::TestRoot;
-    if (starts_with_ignoring_case(file_name, "root")) return AnchorKind::Root;
+    if (starts_with_ignoring_ascii_case(file_name, L"testroot")) return AnchorKind::TestRoot;
+    if (starts_with_ignoring_ascii_case(file_name, L"root")) return AnchorKind::Root;
     return AnchorKind::Ca;
 }
 

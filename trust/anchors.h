@@ -35,4 +35,4 @@ struct AnchorCertificate {
 std::vector<AnchorCertificate> anchor_certificates();
 
 // The kind a test folder's file name gives.
-AnchorKind anchor_kind_of_file(std::string_view file_name);
+AnchorKind anchor_kind_of_file(std::wstring_view file_name);

@@ -23,36 +23,40 @@ bool signed_by(PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer)
                                              const_cast<CERT_CONTEXT*>(issuer), 0, nullptr) != FALSE;
 }
 
+// A certificate's extension `oid`, decoded as `type` into a buffer the caller owns; none when the
+// certificate lacks it or it does not decode.
+UniqueLocalMem decoded_extension(PCCERT_CONTEXT certificate, const char* oid, const char* type)
+{
+    const CERT_INFO* info = certificate->pCertInfo;
+    const CERT_EXTENSION* extension = CertFindExtension(oid, info->cExtension, info->rgExtension);
+    void* decoded = nullptr;
+    DWORD size = 0;
+    if (!extension || !CryptDecodeObjectEx(X509_ASN_ENCODING, type, extension->Value.pbData, extension->Value.cbData,
+                                           CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &size))
+        return UniqueLocalMem();
+    return UniqueLocalMem(decoded);
+}
+
+std::optional<std::vector<uint8_t>> bytes_of(const CRYPT_DATA_BLOB& blob)
+{
+    if (blob.cbData == 0) return std::nullopt;
+    return std::vector<uint8_t>(blob.pbData, blob.pbData + blob.cbData);
+}
+
 // The key identifier a certificate names for its issuer (authority key identifier), if it names one.
 std::optional<std::vector<uint8_t>> authority_key_id(PCCERT_CONTEXT certificate)
 {
-    const CERT_INFO* info = certificate->pCertInfo;
-    const CERT_EXTENSION* extension =
-        CertFindExtension(szOID_AUTHORITY_KEY_IDENTIFIER2, info->cExtension, info->rgExtension);
-    if (!extension) return std::nullopt;
-    CERT_AUTHORITY_KEY_ID2_INFO* decoded = nullptr;
-    DWORD size = 0;
-    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_AUTHORITY_KEY_ID2, extension->Value.pbData, extension->Value.cbData,
-                             CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &size))
-        return std::nullopt;
-    const UniqueLocalMem owner(decoded);
-    if (decoded->KeyId.cbData == 0) return std::nullopt;
-    return std::vector<uint8_t>(decoded->KeyId.pbData, decoded->KeyId.pbData + decoded->KeyId.cbData);
+    const UniqueLocalMem decoded = decoded_extension(certificate, szOID_AUTHORITY_KEY_IDENTIFIER2, X509_AUTHORITY_KEY_ID2);
+    if (!decoded) return std::nullopt;
+    return bytes_of(static_cast<const CERT_AUTHORITY_KEY_ID2_INFO*>(decoded.get())->KeyId);
 }
 
 // The identifier a certificate gives its own key (subject key identifier extension), if it gives one.
 std::optional<std::vector<uint8_t>> subject_key_id(PCCERT_CONTEXT certificate)
 {
-    const CERT_INFO* info = certificate->pCertInfo;
-    const CERT_EXTENSION* extension = CertFindExtension(szOID_SUBJECT_KEY_IDENTIFIER, info->cExtension, info->rgExtension);
-    if (!extension) return std::nullopt;
-    CRYPT_DATA_BLOB* decoded = nullptr;
-    DWORD size = 0;
-    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_OCTET_STRING, extension->Value.pbData, extension->Value.cbData,
-                             CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &size))
-        return std::nullopt;
-    const UniqueLocalMem owner(decoded);
-    return std::vector<uint8_t>(decoded->pbData, decoded->pbData + decoded->cbData);
+    const UniqueLocalMem decoded = decoded_extension(certificate, szOID_SUBJECT_KEY_IDENTIFIER, X509_OCTET_STRING);
+    if (!decoded) return std::nullopt;
+    return bytes_of(*static_cast<const CRYPT_DATA_BLOB*>(decoded.get()));
 }
 
 // Whether `candidate` may have issued `certificate`: its subject is the certificate's issuer name, and

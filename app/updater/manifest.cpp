@@ -1,6 +1,7 @@
 #include "app/updater/manifest.h"
 
 #include "app/updater/version_order.h"
+#include "base/text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -13,13 +14,6 @@ namespace {
 
 constexpr size_t k_longest_version = 32;
 constexpr std::string_view k_required_scheme = "https://";
-
-std::string ascii_lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 bool is_version_text(std::string_view text)
 {

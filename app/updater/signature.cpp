@@ -22,9 +22,7 @@ std::vector<std::string> parse_signer_keys(std::string_view list)
     std::vector<std::string> keys;
     while (!list.empty()) {
         const size_t end = std::min(list.find(';'), list.size());
-        std::string key(list.substr(0, end));
-        for (char& c : key)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        std::string key = ascii_lower(list.substr(0, end));
         if (!key.empty()) keys.push_back(std::move(key));
         list.remove_prefix(std::min(end + 1, list.size()));
     }

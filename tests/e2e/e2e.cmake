@@ -61,6 +61,14 @@ endif()
 # each takes one slot of the resource "e2e" (scripts/test gives CTest a resource file with two slots; a
 # test takes whichever comes free). They wait on the program most of the time, and two keep a 2-core
 # machine busy without starving either.
+# CTest reads the slots from this file on every run, scripts/test's and one started by hand alike; scripts/test
+# writes it again with VESSOP_E2E_SLOTS slots.
+set(CTEST_RESOURCE_SPEC_FILE ${CMAKE_BINARY_DIR}/ctest-resources.json)
+if(NOT EXISTS ${CTEST_RESOURCE_SPEC_FILE})
+  file(WRITE ${CTEST_RESOURCE_SPEC_FILE}
+       "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"e2e\": [{\"id\": \"0\", \"slots\": 1}, {\"id\": \"1\", \"slots\": 1}]}]}\n")
+endif()
+
 function(vessop_e2e_test name script)
   add_test(NAME E2E.${name}
            COMMAND bash ${VESSOP_E2E_DIR}/${script} $<TARGET_FILE:Vessop> ${ARGN})
