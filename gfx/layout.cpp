@@ -189,12 +189,21 @@ CardLayout card_layout(float s, const RectF& card, const CardTextWidths& widths,
     const float pill_width = widths.badge + 20 * s;
     l.pill = {x0 + card.width - 14 * s - pill_width, y + 14 * s, pill_width, 24 * s};
     const float tx = x0 + 72 * s;
-    float avail = std::max(l.pill.x - tx - 100 * s, 40 * s);
+    // Each small label after the title takes its text, 16 s of padding and the gap before it.
+    float after_title = 0;
+    if (widths.chip) after_title += *widths.chip + 26 * s;
+    if (widths.trust_badge) after_title += *widths.trust_badge + (widths.chip ? 22 : 26) * s;
+    float avail = std::max(l.pill.x - tx - std::max(100 * s, after_title + 12 * s), 40 * s);
     if (std::isnan(avail)) avail = 40 * s;
     float title_width = std::min(widths.title, avail);
     if (std::isnan(title_width)) title_width = avail;
     l.title = {tx, y + 12 * s, title_width + 2, 26 * s};
-    if (widths.chip) l.chip = RectF{tx + title_width + 10 * s, y + 15 * s, *widths.chip + 16 * s, 20 * s};
+    float next = tx + title_width + 10 * s;
+    if (widths.chip) {
+        l.chip = RectF{next, y + 15 * s, *widths.chip + 16 * s, 20 * s};
+        next = l.chip->x + l.chip->width + 6 * s;
+    }
+    if (widths.trust_badge) l.trust_badge = RectF{next, y + 15 * s, *widths.trust_badge + 16 * s, 20 * s};
     l.second_line = {tx, y + 40 * s, l.pill.x - tx - 12 * s, 22 * s};
     const float leftmost = buttons.empty() ? x0 + card.width : buttons.back().rect.x;
     l.location_glyph = {tx - 2 * s, y + 64 * s, 16 * s, 20 * s};

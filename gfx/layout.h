@@ -137,12 +137,15 @@ struct CardTextWidths {
     float badge = 0;                   // the status pill's text, small style
     float title = 0;                   // the holder's name, strong style
     std::optional<float> chip;         // the Personal/Business label, small style; none without one
+    std::optional<float> trust_badge;  // the issuer check's short text, small style; none for Licensed
 };
 struct CardLayout {
     RectF icon_tile;
     RectF pill;
-    RectF title;                       // cut with "…" so that at least 100 s stay before the pill
+    RectF title;                       // cut with "…" so that at least 100 s, and room for the chip and
+                                       // the trust badge, stay before the pill
     std::optional<RectF> chip;
+    std::optional<RectF> trust_badge;  // after the chip (or the title without one)
     RectF second_line;                 // issuer · purpose · until
     RectF location_glyph;
     RectF location_text;               // ends 30 s before the leftmost button

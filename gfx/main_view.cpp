@@ -5,6 +5,7 @@
 #include "gfx/view_elements.h"
 #include "gfx/view_text.h"
 #include "i18n/catalogue.h"
+#include "trust/issuer_check.h"
 #include "x509/dates.h"
 #include "x509/policy.h"
 
@@ -20,10 +21,10 @@ ToolbarLabels toolbar_labels(size_t expired)
     return labels;
 }
 
-ExpirySummary summary_of(const ViewState& state, int64_t now)
+ListSummary summary_of(const ViewState& state, int64_t now)
 {
     const std::vector<CertificateEntry>* whole = state.whole_entries();
-    return whole ? expiry_summary(*whole, now) : ExpirySummary{};
+    return whole ? list_summary(*whole, now) : ListSummary{};
 }
 
 void draw_scanning_line(const ViewState& state, const ViewMetrics& m, const Palette& palette)
@@ -34,7 +35,7 @@ void draw_scanning_line(const ViewState& state, const ViewMetrics& m, const Pale
 }
 
 void draw_summary(const ViewState& state, const ViewMetrics& m, const Palette& palette,
-                  const ExpirySummary& summary)
+                  const ListSummary& summary)
 {
     const Gfx& gfx = *state.gfx;
     const SummaryRects rects = summary_rects(m, state.list_scroll);
@@ -100,6 +101,9 @@ void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& pale
     widths.badge = measure_text(gfx, badge.text, TextStyle::small);
     widths.title = measure_text(gfx, title, TextStyle::strong);
     if (kind_label) widths.chip = measure_text(gfx, chip_label, TextStyle::small);
+    const std::optional<Text> trust_label = trust_badge(info.trust);
+    const std::string trust_text_shown = trust_label ? std::string(tr(*trust_label)) : std::string();
+    if (trust_label) widths.trust_badge = measure_text(gfx, trust_text_shown, TextStyle::small);
     const CardLayout l = card_layout(s, card, widths, buttons);
 
     fill_round_rect(gfx, card, 10 * s, palette.surface);
@@ -131,6 +135,18 @@ void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& pale
             fill_round_rect(gfx, *l.chip, 5 * s, with_alpha(palette.accent, expired ? 0.06f : 0.12f));
         }
         draw_text(gfx, chip_label, *l.chip, chip_ink, TextStyle::small, true);
+    }
+    if (l.trust_badge) {
+        // Not dimmed with an expired card: a damaged or foreign file matters whatever its dates. In high
+        // contrast the role colour gives way to the text colour; the words say it.
+        const Colour role = info.trust == TrustState::Damaged ? palette.danger : palette.warning;
+        const Colour ink = hc ? palette.text : role;
+        if (hc) {
+            outline_inside(gfx, *l.trust_badge, ink, 1);
+        } else {
+            fill_round_rect(gfx, *l.trust_badge, 5 * s, with_alpha(role, 0.14f));
+        }
+        draw_text(gfx, trust_text_shown, *l.trust_badge, ink, TextStyle::small, true);
     }
     draw_text(gfx, card_second_line(entry), l.second_line,
               expiry.state == ExpiryState::ExpiringSoon ? palette.warning : muted, TextStyle::body, false);
@@ -329,7 +345,7 @@ void draw_main_view(ViewState& state)
     const Palette palette = palette_for(state.dark, state.high_contrast);
     // One reading of the clock per frame, so every count and badge of the frame agrees.
     const int64_t now = now_seconds();
-    const ExpirySummary summary = summary_of(state, now);
+    const ListSummary summary = summary_of(state, now);
 
     if (!state.entries) {
         draw_scanning_line(state, m, palette);

@@ -125,12 +125,12 @@ std::string element_name(const ViewState& state, const ViewShape& shape, const E
     case ElementKind::Menu: return std::string(tr({"메뉴", "Menu"}));
     case ElementKind::Refresh: return std::string(tr({"새로 고침", "Refresh"}));
     case ElementKind::AddFolder: return std::string(tr({"폴더 추가", "Add folder"}));
-    case ElementKind::CleanUp: return clean_up_label(expiry_summary(*state.whole_entries(), now).expired);
+    case ElementKind::CleanUp: return clean_up_label(list_summary(*state.whole_entries(), now).expired);
     case ElementKind::Scanning: return std::string(tr({"공동인증서를 찾고 있습니다", "Looking for certificates"}));
     case ElementKind::Summary: {
         const std::vector<CertificateEntry>& whole = *state.whole_entries();
         std::string name = headline_of(state) + ", " +
-                           spoken(summary_second_line(state.folders_checked, expiry_summary(whole, now)));
+                           spoken(summary_second_line(state.folders_checked, list_summary(whole, now)));
         // What is drawn below it.
         if (whole.empty()) name += ". " + empty_list_hint();
         else if (state.entries->empty()) name += ". " + no_match_text(state.filter.query);

@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "gfx/layout.h"
+#include "trust/issuer_check.h"
 #include "x509/policy.h"
 
 #include <algorithm>
@@ -37,17 +38,19 @@ std::string no_match_text(std::string_view query, Translate translate)
                              {trim_unicode_space(query)});
 }
 
-std::string summary_second_line(uint64_t folders_checked, const ExpirySummary& summary, Translate translate)
+std::string summary_second_line(uint64_t folders_checked, const ListSummary& summary, Translate translate)
 {
     std::string line = folders_checked_text(folders_checked, translate);
-    if (summary.expiring_soon > 0) {
+    const auto add = [&](size_t count, Text text) {
+        if (count == 0) return;
         line += k_separator;
-        line += fill_placeholders(translate({"곧 만료 {0}", "{0} expiring soon"}), {std::to_string(summary.expiring_soon)});
-    }
-    if (summary.expired > 0) {
-        line += k_separator;
-        line += fill_placeholders(translate({"만료 {0}", "{0} expired"}), {std::to_string(summary.expired)});
-    }
+        line += fill_placeholders(translate(text), {std::to_string(count)});
+    };
+    add(summary.expiring_soon, {"곧 만료 {0}", "{0} expiring soon"});
+    add(summary.expired, {"만료 {0}", "{0} expired"});
+    add(summary.damaged, {"손상 {0}", "{0} damaged"});
+    add(summary.test, {"시험용 {0}", "{0} for testing only"});
+    add(summary.unknown_issuer, {"발급자 불명 {0}", "{0} from an unknown issuer"});
     return line;
 }
 
@@ -110,7 +113,7 @@ bool on_usb_drive(const std::vector<CertificateCopy>& copies)
 
 size_t detail_row_count(const CertificateEntry& entry)
 {
-    return 13 + entry.copies.size();
+    return 14 + entry.copies.size();
 }
 
 std::string_view copy_all_label()
@@ -127,6 +130,12 @@ std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t no
     const PolicyClass policy_class = classify_policies(info.policy_oids);
     const auto label = [&](Text text) { return std::string(translate(text)); };
     const bool every_key = std::all_of(copies.begin(), copies.end(), [](const CertificateCopy& c) { return c.has_private_key; });
+    // "Location", or "Location 2" among several: the rows of the places, and how the issuer check
+    // names a copy whose bytes differ.
+    const auto location_label = [&](size_t k) {
+        return copies.size() == 1 ? label({"저장 위치", "Location"})
+                                  : fill_placeholders(translate({"저장 위치 {0}", "Location {0}"}), {std::to_string(k + 1)});
+    };
     const bool any_km = std::any_of(copies.begin(), copies.end(), [](const CertificateCopy& c) { return c.has_km_cert; });
 
     std::vector<DetailRow> rows = {
@@ -134,6 +143,7 @@ std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t no
         {label({"주체", "Subject"}), info.subject_dn},
         {label({"발급자", "Issuer"}), info.issuer_dn},
         {label({"발급 기관", "Issued by"}), issuer_display_name(info, first_copy, language)},
+        {label(k_issuer_check_label), issuer_check_text(entry, translate, location_label)},
         {label({"용도", "Purpose"}), purpose_row_text(policy_class, translate)},
         {label({"정책 OID", "Policy OID"}), policy_oid_row_text(info.policy_oids, translate)},
         {label({"유효 기간", "Valid"}), validity_text(info)},
@@ -148,12 +158,8 @@ std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t no
         {label({"암호화용 인증서", "Encryption certificate"}),
          any_km ? label({"있음 (kmCert.der)", "Present (kmCert.der)"}) : label({"없음", "None"})},
     };
-    for (size_t k = 0; k < copies.size(); ++k) {
-        std::string name = copies.size() == 1
-                               ? label({"저장 위치", "Location"})
-                               : fill_placeholders(translate({"저장 위치 {0}", "Location {0}"}), {std::to_string(k + 1)});
-        rows.push_back({std::move(name), place_label(copies[k], translate) + k_separator + utf8_from_utf16(copies[k].folder)});
-    }
+    for (size_t k = 0; k < copies.size(); ++k)
+        rows.push_back({location_label(k), place_label(copies[k], translate) + k_separator + utf8_from_utf16(copies[k].folder)});
     return rows;
 }
 
@@ -199,6 +205,10 @@ std::string card_spoken_name(const CertificateEntry& entry, int64_t now, Transla
     name += spoken(card_second_line(entry, translate, language));
     name += ", ";
     name += status_badge(expiry_of(entry.info.not_after, now), translate).text;
+    if (const std::optional<Text> badge = trust_badge(entry.info.trust)) {
+        name += ", ";
+        name += translate(*badge);
+    }
     if (!entry.copies.empty()) {
         name += ", ";
         name += spoken(location_line(entry.copies, translate));

@@ -23,7 +23,7 @@ std::string filtered_headline(size_t shown, size_t total, Translate translate = 
 // In place of the cards when a search matches none of them.
 std::string no_match_text(std::string_view query, Translate translate = &tr);
 // The folder count, then " · 2 expiring soon" and " · 1 expired" when there are any.
-std::string summary_second_line(uint64_t folders_checked, const ExpirySummary& summary, Translate translate = &tr);
+std::string summary_second_line(uint64_t folders_checked, const ListSummary& summary, Translate translate = &tr);
 // Under "No certificates found": where certificates come from.
 std::string empty_list_hint(Translate translate = &tr);
 // The toolbar's "Clean up expired (n)".
@@ -44,7 +44,7 @@ struct DetailRow {
     std::string value;
     bool operator==(const DetailRow&) const = default;
 };
-// Thirteen rows of facts, then one "Location" row per copy (numbered when there are several).
+// Fourteen rows of facts (the issuer check after the issuing authority), then one "Location" row per copy (numbered when there are several).
 // detail_row_count says how many without building their texts: every mouse move hit-tests the pane.
 size_t detail_row_count(const CertificateEntry& entry);
 std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t now, Translate translate = &tr,
@@ -60,7 +60,7 @@ std::string copied_notice(std::string_view label, Translate translate = &tr);
 // reader makes there (a middle dot is read out as a word, or not at all).
 std::string spoken(std::string_view line);
 // A card as a screen reader names it: the holder, the issuer, the purpose, the until date, the status
-// ("D-40", "Expired") and the places, in that order.
+// ("D-40", "Expired"), the issuer check's badge when the card shows one, and the places, in that order.
 std::string card_spoken_name(const CertificateEntry& entry, int64_t now, Translate translate = &tr,
                              std::string_view language = current_language());
 // A detail row as a screen reader names it: "label: value".

@@ -144,7 +144,14 @@ inline constexpr CataloguePair k_catalogue[] = {
     {"시험용 인증서 — 은행에서 쓸 수 없습니다", "Test certificate — banks do not accept it"},
     {"알 수 없는 발급자", "Issuer not recognised"},
     {"손상됨: 서명이 맞지 않습니다", "Damaged: its signature does not verify"},
+    {"시험용", "Test certificate"},
+    {"발급자 불명", "Unknown issuer"},
+    {"손상됨", "Damaged"},
+    {"손상 {0}", "{0} damaged"},
+    {"시험용 {0}", "{0} for testing only"},
+    {"발급자 불명 {0}", "{0} from an unknown issuer"},
+    {"손상됨: 사본끼리 파일 내용이 다릅니다 ({0})", "Damaged: the copies are not the same file ({0})"},
 };
 
 inline constexpr size_t k_catalogue_size = std::size(k_catalogue);
-static_assert(k_catalogue_size == 126);
+static_assert(k_catalogue_size == 133);

@@ -1,6 +1,7 @@
 #include "npki/inventory.h"
 
 #include "base/text.h"
+#include "trust/issuer_check.h"
 #include "x509/dates.h"
 
 #include <algorithm>
@@ -76,14 +77,20 @@ std::string drive_of_path(std::wstring_view folder)
     return {};
 }
 
-ExpirySummary expiry_summary(const std::vector<CertificateEntry>& entries, int64_t now)
+ListSummary list_summary(const std::vector<CertificateEntry>& entries, int64_t now)
 {
     // Every frame counts every entry, so the calendar is asked only near the threshold: an end two
     // days of seconds beyond it is past the threshold in calendar days in any time zone, whatever
     // daylight-saving or zone change lies between, and so plainly valid.
     constexpr int64_t k_surely_valid_seconds = (k_soon_threshold_days + 2) * 86'400;
-    ExpirySummary summary;
+    ListSummary summary;
     for (const CertificateEntry& entry : entries) {
+        switch (entry.info.trust) {
+        case TrustState::Licensed: break;
+        case TrustState::Test: ++summary.test; break;
+        case TrustState::UnknownIssuer: ++summary.unknown_issuer; break;
+        case TrustState::Damaged: ++summary.damaged; break;
+        }
         if (is_expired(entry.info, now)) {
             ++summary.expired;
         } else if (now <= INT64_MAX - k_surely_valid_seconds && entry.info.not_after > now + k_surely_valid_seconds) {
@@ -93,6 +100,20 @@ ExpirySummary expiry_summary(const std::vector<CertificateEntry>& entries, int64
         }
     }
     return summary;
+}
+
+std::string issuer_check_text(const CertificateEntry& entry, Translate translate,
+                              const std::function<std::string(size_t)>& name_of_copy)
+{
+    std::string differing;
+    for (size_t k = 0; k < entry.copies.size(); ++k) {
+        if (!entry.copies[k].differs) continue;
+        if (!differing.empty()) differing += ", ";
+        differing += name_of_copy(k);
+    }
+    if (differing.empty()) return std::string(translate(trust_text(entry.info.trust)));
+    return fill_placeholders(translate({"손상됨: 사본끼리 파일 내용이 다릅니다 ({0})", "Damaged: the copies are not the same file ({0})"}),
+                             {differing});
 }
 
 std::string folders_checked_text(uint64_t folders_checked, Translate translate)

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,14 +44,23 @@ std::string holder_name(std::string_view subject_cn);
 // and relative paths.
 std::string drive_of_path(std::wstring_view folder);
 
-// How many entries are expired (now has reached their end) and how many expire soon (expiring today
-// included), at one reading of the clock.
-struct ExpirySummary {
+// What needs attention in a list: how many entries are expired (now has reached their end) and how
+// many expire soon (expiring today included), at one reading of the clock; how many the issuer check
+// found damaged, made for testing, or from an issuer it does not know.
+struct ListSummary {
     size_t expiring_soon = 0;
     size_t expired = 0;
-    bool operator==(const ExpirySummary&) const = default;
+    size_t damaged = 0;
+    size_t test = 0;
+    size_t unknown_issuer = 0;
+    bool operator==(const ListSummary&) const = default;
 };
-ExpirySummary expiry_summary(const std::vector<CertificateEntry>& entries, int64_t now);
+ListSummary list_summary(const std::vector<CertificateEntry>& entries, int64_t now);
+
+// What the issuer check says of an entry, in full. When its copies are not the same bytes the copies
+// that differ are named by `name_of_copy` (an index into `entry.copies`), joined by ", ".
+std::string issuer_check_text(const CertificateEntry& entry, Translate translate,
+                              const std::function<std::string(size_t)>& name_of_copy);
 
 // "NPKI folders checked on hard disks and USB drives: n" in the current language: the window's
 // summary and vessop-scan's table say it alike.

@@ -1,6 +1,7 @@
 #include "npki/search.h"
 
 #include "base/text.h"
+#include "trust/issuer_check.h"
 #include "x509/dates.h"
 #include "x509/policy.h"
 
@@ -129,6 +130,7 @@ SearchKey search_key(const CertificateEntry& entry, Translate translate, std::st
     if (language != "ko" && language != "en") add_field(text, issuer_display_name(info, first_copy, language));
     add_field(text, list_purpose_text(policy_class, info.policy_oids, translate));
     if (const std::optional<Text> kind = holder_kind_label(policy_class.holder_kind)) add_field(text, translate(*kind));
+    if (const std::optional<Text> badge = trust_badge(info.trust)) add_field(text, translate(*badge));
     add_field(text, until_text(info, translate));
     add_field(text, info.serial_hex);
     for (const CertificateCopy& copy : entry.copies) {

@@ -34,9 +34,9 @@ SearchQuery parse_search_query(std::string_view typed);
 
 // What one certificate is found by, each part lower-cased.
 struct SearchKey {
-    std::string text;      // the holder, the CN, the issuer in Korean and English, the purpose and holder
-                           // kind as shown, the until date as shown, the serial, each copy's CA folder,
-                           // place label and folder; each preceded by a line feed
+    std::string text;      // the holder, the CN, the issuer in Korean and English, the purpose, holder
+                           // kind and issuer-check badge as shown, the until date as shown, the serial,
+                           // each copy's CA folder, place label and folder; each preceded by a line feed
     std::string hashes;    // "\n" SHA-1 "\n" SHA-256: a word matches from the start of either
     std::string initials;  // the first consonant of each Hangul syllable of the holder's name, in order
 };

@@ -182,7 +182,7 @@ TEST(UntilText, PlacesLocalEndDateInTheLanguagesPattern)
     for (const auto& [translate, text] : k_cases) EXPECT_EQ(until_text(info, translate), text);
 }
 
-TEST(ExpirySummary, CountsExpiredFromEndAndSoonIncludingToday)
+TEST(ListSummary, CountsExpiredFromEndAndSoonIncludingToday)
 {
     const int64_t now = korea_instant(2025, 3, 7, 12);
     const int64_t ends[] = {
@@ -193,14 +193,18 @@ TEST(ExpirySummary, CountsExpiredFromEndAndSoonIncludingToday)
         korea_instant(2025, 4, 7),          // 31 days: valid
         k_max,                              // valid
     };
+    // The issuer check's verdicts are counted beside the dates, an expired certificate's too.
+    const TrustState trusts[] = {TrustState::Damaged, TrustState::Licensed, TrustState::Test,
+                                 TrustState::Licensed, TrustState::UnknownIssuer, TrustState::Damaged};
     std::vector<CertificateEntry> entries;
-    for (int64_t end : ends) {
+    for (size_t i = 0; i < std::size(ends); ++i) {
         CertificateEntry entry;
-        entry.info.not_after = end;
+        entry.info.not_after = ends[i];
+        entry.info.trust = trusts[i];
         entries.push_back(entry);
     }
-    EXPECT_EQ(expiry_summary(entries, now), (ExpirySummary{3 - 1, 2}));
-    EXPECT_EQ(expiry_summary({}, now), (ExpirySummary{0, 0}));
+    EXPECT_EQ(list_summary(entries, now), (ListSummary{3 - 1, 2, 2, 1, 1}));
+    EXPECT_EQ(list_summary({}, now), (ListSummary{}));
     EXPECT_TRUE(is_expired(entries[0].info, now));
     EXPECT_FALSE(is_expired(entries[2].info, now));
 }

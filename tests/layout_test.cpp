@@ -263,7 +263,7 @@ TEST(CardLayout, PartsSitWhereTheDesignPutsThem)
     };
     for (const Case& c : k_cases) {
         const std::vector<RowButton> buttons = row_buttons(c.s, c.card, fixed_measure, labels);
-        const CardLayout l = card_layout(c.s, c.card, {40, c.title_width, 50}, buttons);
+        const CardLayout l = card_layout(c.s, c.card, {40, c.title_width, 50, std::nullopt}, buttons);
         const std::string what = "s " + std::to_string(c.s) + " title " + std::to_string(c.title_width);
         const float x0 = c.card.x, y = c.card.y, s = c.s;
         expect_rect(l.icon_tile, x0 + c.icon, y + c.icon, 40 * s, 40 * s, what + " icon");
@@ -277,9 +277,30 @@ TEST(CardLayout, PartsSitWhereTheDesignPutsThem)
     }
     // No chip for a certificate that states no holder kind; a width that is not a number gives the room left.
     const RectF card{24, 152, 952, 96};
-    const CardLayout odd = card_layout(1, card, {40, std::nanf(""), std::nullopt}, row_buttons(1, card, fixed_measure, labels));
+    const CardLayout odd = card_layout(1, card, {40, std::nanf(""), std::nullopt, std::nullopt},
+                                       row_buttons(1, card, fixed_measure, labels));
     EXPECT_FALSE(odd.chip);
+    EXPECT_FALSE(odd.trust_badge);
     EXPECT_FLOAT_EQ(odd.title.width, 706 + 2);
+
+    // The issuer check's badge follows the chip (or the title); a long name is cut so that both end
+    // 12 px before the pill at 902.
+    struct BadgeCase {
+        float title_width;
+        std::optional<float> chip;
+        float title_w, badge_x;
+    };
+    const BadgeCase k_badges[] = {
+        {120, 50, 122, 96 + 120 + 10 + 66 + 6},
+        {5000, 50, 626 + 2, 902 - 12 - 86},  // 76 for the chip, 92 for the badge, 12 before the pill
+        {5000, std::nullopt, 698 + 2, 902 - 12 - 86},
+    };
+    for (const BadgeCase& c : k_badges) {
+        const CardLayout l = card_layout(1, card, {40, c.title_width, c.chip, 70}, row_buttons(1, card, fixed_measure, labels));
+        ASSERT_TRUE(l.trust_badge);
+        EXPECT_FLOAT_EQ(l.title.width, c.title_w) << c.title_width;
+        expect_rect(*l.trust_badge, c.badge_x, 152 + 15, 86, 20, "trust badge");
+    }
 }
 
 TEST(VisibleCards, RangeMatchesTheCardByCardTest)

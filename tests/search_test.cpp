@@ -43,8 +43,10 @@ bool finds(std::string_view query, const CertificateEntry& entry)
 
 TEST(Search, WordsCaseAndFields)
 {
-    const CertificateEntry hong = certificate("홍길동()0012345678901234", "01A2FF", L"D:\\Office\\Clients\\NPKI");
-    const CertificateEntry company = certificate("(주)가나다()0098765", "77", L"E:\\NPKI\\yessign\\USER\\b", true);
+    CertificateEntry hong = certificate("홍길동()0012345678901234", "01A2FF", L"D:\\Office\\Clients\\NPKI");
+    CertificateEntry company = certificate("(주)가나다()0098765", "77", L"E:\\NPKI\\yessign\\USER\\b", true);
+    hong.info.trust = TrustState::Licensed;
+    company.info.trust = TrustState::Damaged;
     const struct {
         const char* query;
         bool hong;
@@ -75,6 +77,8 @@ TEST(Search, WordsCaseAndFields)
         {"ㅈㄱㄴㄷ", false, true},
         {"ㅎㄱㄷ yessign", true, false},
         {"ㅎ길", false, false},             // mixed jamo and syllables is a plain word
+        {"damaged", false, true},          // the issuer check's badge; a licensed card has none
+        {"licensed", false, false},
     };
     for (const auto& c : k_cases) {
         EXPECT_EQ(finds(c.query, hong), c.hong) << c.query;
@@ -207,7 +211,9 @@ TEST(Csv, TableHasBomHeaderOneRowPerCertificateAndLongNamesWhole)
     usb.drive = "E:";
     usb.removable = true;
     usb.has_private_key = false;
+    usb.differs = true;  // its bytes are not the first copy's: the check names its folder
     entries[0].copies.push_back(usb);
+    entries[0].info.trust = TrustState::Damaged;
     const std::string csv = inventory_csv(entries, 1800000000, "en", &english);
     ASSERT_TRUE(csv.starts_with(k_utf8_bom)) << csv.substr(0, 600);
     EXPECT_TRUE(csv.substr(3).starts_with("Holder,Issued by,Purpose,Holder type,Valid from,Valid until,Days left,"
@@ -215,7 +221,7 @@ TEST(Csv, TableHasBomHeaderOneRowPerCertificateAndLongNamesWhole)
                                           "Encryption certificate,Location,Issuer check\r\n"));
     EXPECT_NE(csv.find("\r\n홍길동,KFTC (yessign),All-purpose,Personal,2023-11-15,2030-03-18,"), std::string::npos);
     EXPECT_NE(csv.find(",Yes,No,\"Hard disk (C:) \xC2\xB7 C:\\NPKI\\yessign\\USER\\a\nUSB drive (E:) \xC2\xB7 "
-                       "E:\\NPKI\\yessign\\USER\\a\",Issuer not recognised\r\n"),
+                       "E:\\NPKI\\yessign\\USER\\a\",Damaged: the copies are not the same file (E:\\NPKI\\yessign\\USER\\a)\r\n"),
               std::string::npos);
     EXPECT_NE(csv.find("\r\n" + std::string(100000, 'x') + ","), std::string::npos);
     // Three lines: the header and two rows; the line feed inside the places cell is not a row end.

@@ -52,6 +52,7 @@ CertificateEntry uia_entry(std::string name, std::string serial)
     e.info.issuer_org = "yessign";
     e.info.serial_hex = std::move(serial);
     e.info.not_after = 4'000'000'000;
+    e.info.trust = TrustState::Licensed;
     e.copies.push_back(CertificateCopy{L"C:\\NPKI\\yessign\\USER\\a", "yessign", "C:", false, true, false});
     return e;
 }
@@ -171,7 +172,7 @@ TEST_F(UiaProvider, TreeNamesTheToolbarTheSummaryAndEachCardWithItsButtons)
         types.push_back(child.control_type());
     }
     const std::string summary = summary_headline(2) + ", " +
-                                spoken(summary_second_line(2, ExpirySummary{}));
+                                spoken(summary_second_line(2, ListSummary{}));
     EXPECT_EQ(names, (std::vector<std::string>{std::string(tr({"폴더 추가", "Add folder"})), std::string(tr({"새로 고침", "Refresh"})),
                                                std::string(tr({"메뉴", "Menu"})), summary,
                                                std::string(tr({"공동인증서 목록", "Certificate list"}))}));
@@ -263,7 +264,8 @@ TEST_F(UiaProvider, InvokeRunsTheClickCommandOnceTheCallHasReturned)
                             .go(NavigateDirection_NextSibling).go(NavigateDirection_NextSibling)
                             .go(NavigateDirection_NextSibling).go(NavigateDirection_NextSibling)
                             .go(NavigateDirection_NextSibling).go(NavigateDirection_NextSibling)
-                            .go(NavigateDirection_NextSibling).go(NavigateDirection_NextSibling);
+                            .go(NavigateDirection_NextSibling).go(NavigateDirection_NextSibling)
+                            .go(NavigateDirection_NextSibling);
     EXPECT_EQ(serial.name(), std::string(tr({"일련번호", "Serial number"})) + ": 02");
 
     ComPtr<IRawElementProviderSimple> simple;

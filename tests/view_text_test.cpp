@@ -43,7 +43,7 @@ TEST(SummarySecondLine, CountsAppearOnlyWhenNonZero)
 {
     const struct {
         uint64_t folders;
-        ExpirySummary summary;
+        ListSummary summary;
         Translate translate;
         const char* expected;
     } k_cases[] = {
@@ -54,6 +54,10 @@ TEST(SummarySecondLine, CountsAppearOnlyWhenNonZero)
         {18446744073709551615ull, {0, 0}, in_english,
          "NPKI folders checked on hard disks and USB drives: 18446744073709551615"},
         {2, {1, 1}, in_korean, "하드 디스크와 USB 드라이브의 NPKI 폴더 2곳을 살폈습니다 · 곧 만료 1 · 만료 1"},
+        {3, {0, 1, 1, 0, 2}, in_english,
+         "NPKI folders checked on hard disks and USB drives: 3 · 1 expired · 1 damaged · 2 from an unknown issuer"},
+        {3, {0, 0, 1, 1, 1}, in_korean,
+         "하드 디스크와 USB 드라이브의 NPKI 폴더 3곳을 살폈습니다 · 손상 1 · 시험용 1 · 발급자 불명 1"},
     };
     for (const auto& c : k_cases) {
         EXPECT_EQ(summary_second_line(c.folders, c.summary, c.translate), c.expected);
@@ -112,38 +116,49 @@ TEST(DetailRows, FactsThenOneLocationPerCopy)
     entry.copies = {copy_on("C:", false)};
     const int64_t now = 2'000'000'000 - 40 * 86'400;
 
+    entry.info.trust = TrustState::Test;
     std::vector<DetailRow> rows = detail_rows_for(entry, now, in_english, "en");
-    ASSERT_EQ(rows.size(), 14u);
-    const char* k_labels[] = {"Name (CN)", "Subject", "Issuer", "Issued by", "Purpose", "Policy OID", "Valid",
-                              "Time left", "Serial number", "Thumbprint (SHA-1)", "Thumbprint (SHA-256)",
+    ASSERT_EQ(rows.size(), 15u);
+    ASSERT_EQ(detail_row_count(entry), rows.size());
+    const char* k_labels[] = {"Name (CN)", "Subject", "Issuer", "Issued by", "Issuer check", "Purpose", "Policy OID",
+                              "Valid", "Time left", "Serial number", "Thumbprint (SHA-1)", "Thumbprint (SHA-256)",
                               "Private key", "Encryption certificate", "Location"};
     for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].label, k_labels[i]);
     EXPECT_EQ(rows[0].value, entry.info.subject_cn);
     EXPECT_EQ(rows[3].value, "KFTC (yessign)");
-    EXPECT_EQ(rows[5].value, "None");
-    EXPECT_EQ(rows[7].value, "D-40");
-    EXPECT_EQ(rows[8].value, "012E5A7F");
-    EXPECT_EQ(rows[11].value, "Present (signPri.key; Vessop never opens it)");
-    EXPECT_EQ(rows[12].value, "None");
-    EXPECT_EQ(rows[13].value, "Hard disk (C:) \xC2\xB7 C:\\NPKI\\yessign\\USER\\cn=x");
-    EXPECT_EQ(copied_notice(rows[8].label, in_english), "Copied: Serial number");
+    EXPECT_EQ(rows[4].value, "Test certificate \xE2\x80\x94 banks do not accept it");
+    EXPECT_EQ(rows[6].value, "None");
+    EXPECT_EQ(rows[8].value, "D-40");
+    EXPECT_EQ(rows[9].value, "012E5A7F");
+    EXPECT_EQ(rows[12].value, "Present (signPri.key; Vessop never opens it)");
+    EXPECT_EQ(rows[13].value, "None");
+    EXPECT_EQ(rows[14].value, "Hard disk (C:) \xC2\xB7 C:\\NPKI\\yessign\\USER\\cn=x");
+    EXPECT_EQ(copied_notice(rows[9].label, in_english), "Copied: Serial number");
 
     // Copy all: every row as "label: value", line feeds between, none after the last.
     const std::string all = copy_all_text(rows);
-    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 13);
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 14);
     EXPECT_EQ(all.substr(0, all.find('\n')), "Name (CN): " + entry.info.subject_cn);
     EXPECT_NE(all.back(), '\n');
 
     // Three copies: numbered locations; a key missing in one of them, a kmCert.der in another.
     entry.copies = {copy_on("C:", false), copy_on("E:", true, true, true), copy_on("F:", true, false)};
     rows = detail_rows_for(entry, now, in_english, "en");
-    ASSERT_EQ(rows.size(), 16u);
-    EXPECT_EQ(rows[13].label, "Location 1");
-    EXPECT_EQ(rows[15].label, "Location 3");
-    EXPECT_EQ(rows[15].value, "USB drive (F:) \xC2\xB7 F:\\NPKI\\yessign\\USER\\cn=x");
-    EXPECT_EQ(rows[11].value, "Missing in some places: that copy can't be used to sign in");
-    EXPECT_EQ(rows[12].value, "Present (kmCert.der)");
+    ASSERT_EQ(rows.size(), 17u);
+    EXPECT_EQ(rows[14].label, "Location 1");
+    EXPECT_EQ(rows[16].label, "Location 3");
+    EXPECT_EQ(rows[16].value, "USB drive (F:) \xC2\xB7 F:\\NPKI\\yessign\\USER\\cn=x");
+    EXPECT_EQ(rows[12].value, "Missing in some places: that copy can't be used to sign in");
+    EXPECT_EQ(rows[13].value, "Present (kmCert.der)");
     EXPECT_EQ(detail_rows_for(entry, now, in_korean, "ko")[3].value, "금융결제원");
+
+    // Copies whose bytes differ: the check names them by their rows, whatever the signature said.
+    entry.info.trust = TrustState::Damaged;
+    entry.copies[1].differs = entry.copies[2].differs = true;
+    EXPECT_EQ(detail_rows_for(entry, now, in_english, "en")[4].value,
+              "Damaged: the copies are not the same file (Location 2, Location 3)");
+    EXPECT_EQ(detail_rows_for(entry, now, in_korean, "ko")[4].value,
+              "손상됨: 사본끼리 파일 내용이 다릅니다 (저장 위치 2, 저장 위치 3)");
 }
 
 TEST(SpokenNames, CardSaysHolderIssuerPurposeUntilStatusAndPlaces)
@@ -153,6 +168,7 @@ TEST(SpokenNames, CardSaysHolderIssuerPurposeUntilStatusAndPlaces)
     entry.info.issuer_org = "yessign";
     entry.info.not_after = 2'000'000'000;
     entry.copies = {copy_on("C:", false), copy_on("E:", true, false)};
+    entry.info.trust = TrustState::Licensed;
     const std::string until = until_text(entry.info, in_english);
     const struct {
         int64_t now;
@@ -174,6 +190,11 @@ TEST(SpokenNames, CardSaysHolderIssuerPurposeUntilStatusAndPlaces)
              "\xEA\xB0\x9C\xEC\x9D\xB8 \xED\x82\xA4 \xEC\x97\x86\xEC\x9D\x8C"},
     };
     for (const auto& c : k_cases) EXPECT_EQ(card_spoken_name(entry, c.now, c.translate, c.language), c.expected);
+    // The issuer check's badge is said after the status, as the card shows it.
+    entry.info.trust = TrustState::Damaged;
+    EXPECT_EQ(card_spoken_name(entry, 2'000'000'000, in_english, "en"),
+              "\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99, KFTC (yessign), Other (-), " + until +
+                  ", Expired, Damaged, In 2 places, Hard disk (C:), USB drive (E:), Private key missing");
 
     // A row reads "label: value"; a lone middle dot inside a value is left alone.
     EXPECT_EQ(row_spoken_name({"Serial number", "0100000001"}), "Serial number: 0100000001");

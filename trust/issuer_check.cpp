@@ -95,6 +95,17 @@ Text trust_text(TrustState state)
     return {"알 수 없는 발급자", "Issuer not recognised"};
 }
 
+std::optional<Text> trust_badge(TrustState state)
+{
+    switch (state) {
+    case TrustState::Licensed: return std::nullopt;
+    case TrustState::Test: return Text{"시험용", "Test certificate"};
+    case TrustState::UnknownIssuer: return Text{"발급자 불명", "Unknown issuer"};
+    case TrustState::Damaged: return Text{"손상됨", "Damaged"};
+    }
+    return Text{"발급자 불명", "Unknown issuer"};
+}
+
 IssuerCheck::IssuerCheck(const std::vector<AnchorCertificate>& anchors)
 {
     // Roots first: a root's certificates are of its own kind. Then each CA takes the kind of the

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ std::string_view trust_state_name(TrustState state);
 
 // What the check says of a certificate, as lists, tables and the detail pane show it.
 Text trust_text(TrustState state);
+// The short form a certificate's card carries beside its holder kind; none for Licensed (nothing to
+// point out). The search finds certificates by it.
+std::optional<Text> trust_badge(TrustState state);
 // The name of that fact: "Issuer check".
 inline constexpr Text k_issuer_check_label{"발급 확인", "Issuer check"};
 
