@@ -193,7 +193,7 @@ CardLayout card_layout(float s, const RectF& card, const CardTextWidths& widths,
     float after_title = 0;
     if (widths.chip) after_title += *widths.chip + 26 * s;
     if (widths.trust_badge) after_title += *widths.trust_badge + (widths.chip ? 22 : 26) * s;
-    float avail = std::max(l.pill.x - tx - std::max(100 * s, after_title + 12 * s), 40 * s);
+    float avail = std::max(l.pill.x - tx - std::max(100 * s, after_title + 24 * s), 40 * s);
     if (std::isnan(avail)) avail = 40 * s;
     float title_width = std::min(widths.title, avail);
     if (std::isnan(title_width)) title_width = avail;

@@ -143,7 +143,7 @@ struct CardLayout {
     RectF icon_tile;
     RectF pill;
     RectF title;                       // cut with "…" so that at least 100 s, and room for the chip and
-                                       // the trust badge, stay before the pill
+                                       // the trust badge and 24 s more, stay before the pill
     std::optional<RectF> chip;
     std::optional<RectF> trust_badge;  // after the chip (or the title without one)
     RectF second_line;                 // issuer · purpose · until

@@ -149,10 +149,10 @@ void scan_root(const Path& folder, std::vector<CertificateFolder>& found)
     for (const Path& ca_folder : subfolders) scan_ca_folder(ca_folder, found);
 }
 
-FoundList decode_folders(const std::vector<CertificateFolder>& folders)
+FoundList decode_folders(const std::vector<CertificateFolder>& folders, const IssuerCheck& issuers)
 {
     RemovableDrives drives;  // one drive-type question per letter for the whole scan
-    VerdictCache verdicts(built_in_issuer_check());  // each certificate verified once, however many copies
+    VerdictCache verdicts(issuers);  // each certificate verified once, however many copies
     std::vector<std::optional<FoundCopy>> decoded(folders.size());
     std::atomic<size_t> next{0};
     const auto work = [&]() noexcept {
@@ -185,7 +185,7 @@ FoundList decode_folders(const std::vector<CertificateFolder>& folders)
     return found;
 }
 
-WalkResult walk_search_roots(const std::vector<Path>& search_roots)
+WalkResult walk_search_roots(const std::vector<Path>& search_roots, const IssuerCheck& issuers)
 {
     WalkResult walk;
     std::vector<CertificateFolder> folders;
@@ -206,7 +206,7 @@ WalkResult walk_search_roots(const std::vector<Path>& search_roots)
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) scan_root(root, folders);
         ++walk.folders_checked;
     }
-    walk.found = decode_folders(folders);
+    walk.found = decode_folders(folders, issuers);
     return walk;
 }
 
@@ -219,8 +219,8 @@ Inventory inventory_from(WalkResult walk, int64_t scan_time)
     return inventory;
 }
 
-Inventory run_scan(const std::vector<Path>& search_roots)
+Inventory run_scan(const std::vector<Path>& search_roots, const IssuerCheck& issuers)
 {
-    WalkResult walk = walk_search_roots(search_roots);
+    WalkResult walk = walk_search_roots(search_roots, issuers);
     return inventory_from(std::move(walk), now_seconds());  // the time is read after the walk
 }

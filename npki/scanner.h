@@ -9,6 +9,7 @@
 // (scan_rules.cpp) are pure and take everything as parameters.
 
 #include "npki/inventory.h"
+#include "trust/issuer_check.h"
 #include "x509/certificate.h"
 
 #include <cstdint>
@@ -30,8 +31,10 @@ struct CertificateFolder {
 
 // --- The walk ---------------------------------------------------------------------------------
 
-// One scan over the roots: walk, then group and order at the time read after the walk.
-Inventory run_scan(const std::vector<Path>& search_roots);
+// One scan over the roots: walk, then group and order at the time read after the walk. Each
+// certificate is verified by `issuers` (the program's built-in roots and CAs unless a caller knows
+// better: a test or a benchmark).
+Inventory run_scan(const std::vector<Path>& search_roots, const IssuerCheck& issuers = built_in_issuer_check());
 
 struct WalkResult {
     FoundList found;
@@ -39,7 +42,8 @@ struct WalkResult {
 };
 // The walk of every root in order. Duplicate roots (by path_key) and roots that cannot be reached
 // are skipped and not counted; a root that is a file is counted and yields nothing.
-WalkResult walk_search_roots(const std::vector<Path>& search_roots);
+WalkResult walk_search_roots(const std::vector<Path>& search_roots,
+                             const IssuerCheck& issuers = built_in_issuer_check());
 // Groups and orders what a walk found; `scan_time` (seconds since 1970) serves only the order.
 Inventory inventory_from(WalkResult walk, int64_t scan_time);
 
@@ -49,7 +53,8 @@ void scan_root(const Path& folder, std::vector<CertificateFolder>& found);
 void scan_ca_folder(const Path& ca_folder, std::vector<CertificateFolder>& found);
 // Decodes the folders the walk found, keeping walk order; folders that do not decode are left out.
 // Decoding runs on a few threads: it is most of a scan's time and each folder is independent.
-FoundList decode_folders(const std::vector<CertificateFolder>& folders);
+FoundList decode_folders(const std::vector<CertificateFolder>& folders,
+                         const IssuerCheck& issuers = built_in_issuer_check());
 // The sub-folders of a folder (links and names Win32 would rewrite left out), joined to it, sorted by
 // the UTF-8 bytes of their names. Empty when the folder cannot be listed.
 std::vector<Path> list_subfolders(const Path& folder);

@@ -284,7 +284,7 @@ TEST(CardLayout, PartsSitWhereTheDesignPutsThem)
     EXPECT_FLOAT_EQ(odd.title.width, 706 + 2);
 
     // The issuer check's badge follows the chip (or the title); a long name is cut so that both end
-    // 12 px before the pill at 902.
+    // 24 px before the pill at 902.
     struct BadgeCase {
         float title_width;
         std::optional<float> chip;
@@ -292,8 +292,8 @@ TEST(CardLayout, PartsSitWhereTheDesignPutsThem)
     };
     const BadgeCase k_badges[] = {
         {120, 50, 122, 96 + 120 + 10 + 66 + 6},
-        {5000, 50, 626 + 2, 902 - 12 - 86},  // 76 for the chip, 92 for the badge, 12 before the pill
-        {5000, std::nullopt, 698 + 2, 902 - 12 - 86},
+        {5000, 50, 614 + 2, 902 - 24 - 86},  // 76 for the chip, 92 for the badge, 24 before the pill
+        {5000, std::nullopt, 686 + 2, 902 - 24 - 86},
     };
     for (const BadgeCase& c : k_badges) {
         const CardLayout l = card_layout(1, card, {40, c.title_width, c.chip, 70}, row_buttons(1, card, fixed_measure, labels));

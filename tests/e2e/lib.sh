@@ -105,6 +105,10 @@ e2e_init()
     # Wine's own error messages stay on: a process that fails to start says why in the logs.
     export WINEDEBUG=${E2E_WINEDEBUG:--all,err+all}
     export LANG=C.UTF-8 TZ=Asia/Seoul
+    # The fixture writer puts its roots and CAs here and the test build trusts them: fixture cards are
+    # genuine, as a user's certificates are.
+    VESSOP_TEST_ROOTS=$(e2e_winpath "$E2E_TMP/roots")
+    export VESSOP_TEST_ROOTS
     mkdir -p "$XDG_DATA_HOME"
 
     e2e_start_xvfb

@@ -8,16 +8,26 @@
 //                                         expired, three expiring soon, some with copies on the USB root
 //   make_fixture cards PC_ROOT USB_ROOT   three cards in a known order: a business certificate ending in
 //                                         5 days; one on the PC and twice on the USB root; an expired one
+//   make_fixture trust PC_ROOT            one certificate of each issuer-check outcome, in this list order:
+//                                         licensed, test, unknown issuer, damaged
+//
+// Certificates name real CAs as their issuers but are signed with the fixtures' fixed key. When
+// VESSOP_TEST_ROOTS names a folder, every command also writes there the test root, test test-root and
+// CA certificates (the real CAs' names, that key) which a test build of Vessop trusts, so the cards are
+// "licensed" there as on a user's PC.
 // Exit status 0 on success, 1 when a file could not be written, 64 on a usage error.
 
 #include "base/command_line.h"
 #include "base/text.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"
+#include "tests/support/test_key.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -78,6 +88,83 @@ constexpr Authority k_signkorea{"SignKorea", "SignKorea", "SignKorea CA4", "KR"}
 constexpr Authority k_kica{"KICA", "KICA", "signGATE CA5", "KR"};
 constexpr Authority k_crosscert{"CrossCert", "CrossCert", "CrossCertCA4", "KR"};
 constexpr Authority k_tradesign{"TradeSign", "TradeSign", "TradeSignCA4", "KR"};
+constexpr Authority k_yessign_test{"yessign", "yessign", "yessignCA-Test Class 5", "kr"};
+constexpr Authority k_stray{"StrayCA", "Stray", "Stray CA", "KR"};  // no root knows it
+constexpr const Authority* k_licensed_cas[] = {&k_yessign, &k_signkorea, &k_kica, &k_crosscert, &k_tradesign};
+
+// The key of every fixture CA and root: one fixed key, so that this process and the program under
+// test (which reads VESSOP_TEST_ROOTS) agree.
+const TestKey& fixture_key()
+{
+    static const TestKey key = TestKey::fixture();
+    return key;
+}
+
+std::string sign_with_fixture_key(std::string_view data)
+{
+    return fixture_key().sign(data);
+}
+
+DistinguishedName name_of(const Authority& ca)
+{
+    return {
+        {{std::string(k_oid_country), ca.country, StringType::printable}},
+        {{std::string(k_oid_organization), ca.organization, StringType::utf8}},
+        {{std::string(k_oid_organizational_unit), "AccreditedCA", StringType::utf8}},
+        {{std::string(k_oid_common_name), ca.common_name, StringType::utf8}},
+    };
+}
+
+DistinguishedName root_name(const char* common_name)
+{
+    return {
+        {{std::string(k_oid_country), "KR", StringType::printable}},
+        {{std::string(k_oid_organization), "KISA", StringType::utf8}},
+        {{std::string(k_oid_common_name), common_name, StringType::utf8}},
+    };
+}
+
+// A CA or root certificate with the fixture key, valid from 2020 to 2049.
+std::string authority_der(const DistinguishedName& subject, const DistinguishedName& issuer, uint32_t serial)
+{
+    TestCertificate c;
+    c.subject = subject;
+    c.issuer = issuer;
+    c.serial = serial_bytes(serial);
+    c.not_before = 1577836800;  // 2020-01-01
+    c.not_after = 2524607999;   // 2049-12-31
+    c.has_policies = false;
+    c.public_key_info = fixture_key().public_key_info();
+    c.sign = sign_with_fixture_key;
+    return make_certificate_der(c);
+}
+
+bool write_file(const std::wstring& path, const std::string& bytes)
+{
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
+}
+
+// The roots and CAs a test build trusts, into the folder VESSOP_TEST_ROOTS names (nothing without it).
+bool write_test_roots()
+{
+    wchar_t folder[1024];
+    const DWORD length = GetEnvironmentVariableW(L"VESSOP_TEST_ROOTS", folder, 1024);
+    if (length == 0 || length >= 1024) return true;
+    const std::wstring base = std::wstring(folder) + L"\\";
+    CreateDirectoryW(folder, nullptr);
+    const DistinguishedName root = root_name("Vessop Fixture Root");
+    const DistinguishedName test_root = root_name("Vessop Fixture Test Root");
+    bool ok = write_file(base + L"root-fixture.der", authority_der(root, root, 1)) &&
+              write_file(base + L"testroot-fixture.der", authority_der(test_root, test_root, 2)) &&
+              write_file(base + L"ca-fixture-test.der", authority_der(name_of(k_yessign_test), test_root, 3));
+    uint32_t serial = 10;
+    for (const Authority* ca : k_licensed_cas)
+        ok = ok && write_file(base + L"ca-fixture-" + utf16_from_utf8(ca->ca_folder) + L".der",
+                              authority_der(name_of(*ca), root, serial++));
+    return ok;
+}
 
 struct Holder {
     const Authority* authority;
@@ -100,12 +187,8 @@ TestCertificate certificate_for(const Holder& holder, int64_t now)
         {{std::string(k_oid_organizational_unit), holder.unit, StringType::utf8}},
         {{std::string(k_oid_common_name), holder.common_name, StringType::utf8}},
     };
-    test_certificate.issuer = {
-        {{std::string(k_oid_country), ca.country, StringType::printable}},
-        {{std::string(k_oid_organization), ca.organization, StringType::utf8}},
-        {{std::string(k_oid_organizational_unit), "AccreditedCA", StringType::utf8}},
-        {{std::string(k_oid_common_name), ca.common_name, StringType::utf8}},
-    };
+    test_certificate.issuer = name_of(ca);
+    test_certificate.sign = sign_with_fixture_key;
     test_certificate.serial = serial_bytes(holder.serial);
     // Certificates run for a year and end at local noon `days_left` days from today, so the card reads
     // exactly D-n whatever the time of day.
@@ -177,12 +260,31 @@ int write_cards(const std::wstring& pc_root, const std::wstring& usb_root, int64
     return 0;
 }
 
+int write_trust(const std::wstring& pc_root, int64_t now)
+{
+    const Holder licensed{&k_yessign, "정상()0012345678900001", "personal4IB", "1.2.410.200005.1.1.1", 100, 0x7A0001, true, false};
+    const Holder test{&k_yessign_test, "시험()0012345678900002", "personal4IB", "1.2.410.200005.1.1.1", 110, 0x7A0002, true, false};
+    const Holder stray{&k_stray, "외부()0012345678900003", "personal", "1.2.410.200005.1.1.1", 120, 0x7A0003, true, false};
+    const Holder damaged{&k_yessign, "손상()0012345678900004", "personal4IB", "1.2.410.200005.1.1.1", 130, 0x7A0004, true, false};
+    for (const Holder* holder : {&licensed, &test, &stray})
+        if (!write_holder(pc_root, *holder, now)) return 1;
+    // A bit of the signature flipped, as a bad sector or a cut copy would leave it.
+    std::string der = make_certificate_der(certificate_for(damaged, now));
+    der[der.size() - 7] = static_cast<char>(der[der.size() - 7] ^ 0x10);
+    const std::wstring folder = npki_folder_name(damaged.common_name, damaged.authority->organization);
+    return add_certificate(pc_root, L"yessign", folder, der, true, true).empty() ? 1 : 0;
+}
+
 }  // namespace
 
 int main()
 {
     const std::vector<std::wstring> args = command_line_arguments();
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    if (!write_test_roots()) {
+        std::fprintf(stderr, "make_fixture: the test roots could not be written\n");
+        return 1;
+    }
 
     if (args.size() >= 4 && args[1] == L"count") {
         const long first = args.size() >= 5 ? std::wcstol(args[4].c_str(), nullptr, 10) : 1;
@@ -194,6 +296,7 @@ int main()
     }
     if (args.size() == 4 && args[1] == L"demo") return write_demo(args[2], args[3], now);
     if (args.size() == 4 && args[1] == L"cards") return write_cards(args[2], args[3], now);
-    std::fprintf(stderr, "usage: make_fixture count FOLDER K [FIRST] | cert FOLDER SERIAL DAYS | demo|cards PC_ROOT USB_ROOT\n");
+    if (args.size() == 3 && args[1] == L"trust") return write_trust(args[2], now);
+    std::fprintf(stderr, "usage: make_fixture count FOLDER K [FIRST] | cert FOLDER SERIAL DAYS | demo|cards PC_ROOT USB_ROOT | trust PC_ROOT\n");
     return 64;
 }

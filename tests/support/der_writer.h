@@ -108,7 +108,8 @@ struct TestCertificate {
     // certificate has no extensions field at all.
     std::vector<Extension> other_extensions;
     // A real key instead of made-up bytes: its SubjectPublicKeyInfo (DER), and what signs the
-    // to-be-signed part (sha256WithRSAEncryption, big-endian). Both or neither.
+    // to-be-signed part (sha256WithRSAEncryption, big-endian). `sign` alone signs a made-up RSA
+    // subject key for real (a user certificate whose own key nothing uses).
     std::string public_key_info;
     std::function<std::string(std::string_view)> sign;
 };

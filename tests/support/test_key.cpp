@@ -14,6 +14,26 @@ TestKey::TestKey()
     }
 }
 
+extern const unsigned char k_fixture_key_blob[];
+extern const size_t k_fixture_key_blob_size;
+
+TestKey::TestKey(FromBlob, const unsigned char* blob, size_t size)
+{
+    if (!CryptAcquireContextW(&provider_, nullptr, MS_ENH_RSA_AES_PROV_W, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+        throw std::runtime_error("no RSA provider");
+    // A signature key blob lands in the container's AT_SIGNATURE slot, where sign() and
+    // public_key_info() look for it.
+    if (!CryptImportKey(provider_, blob, static_cast<DWORD>(size), 0, 0, &key_)) {
+        CryptReleaseContext(provider_, 0);
+        throw std::runtime_error("fixture key not imported");
+    }
+}
+
+TestKey TestKey::fixture()
+{
+    return TestKey(FromBlob{}, k_fixture_key_blob, k_fixture_key_blob_size);
+}
+
 TestKey::~TestKey()
 {
     CryptDestroyKey(key_);

@@ -1,8 +1,9 @@
 #pragma once
 
-// An RSA key made for one test run (CryptoAPI, never stored), to sign test certificates for real:
-// the issuer check verifies signatures with Windows' own cryptography.
+// An RSA key to sign test certificates for real (CryptoAPI): the issuer check verifies signatures with
+// Windows' own cryptography. Either made for one test run and never stored, or the fixtures' fixed key.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,8 @@
 class TestKey {
 public:
     TestKey();  // a fresh 1024-bit key; throws when the provider cannot make one
+    // The fixtures' fixed key (tests/support/fixture_key.cpp), the same in every process.
+    static TestKey fixture();
     ~TestKey();
     TestKey(const TestKey&) = delete;
     TestKey& operator=(const TestKey&) = delete;
@@ -22,6 +25,8 @@ public:
     std::string sign(std::string_view data) const;
 
 private:
+    struct FromBlob {};
+    TestKey(FromBlob, const unsigned char* blob, size_t size);
     HCRYPTPROV provider_ = 0;
     HCRYPTKEY key_ = 0;
 };
