@@ -1,9 +1,13 @@
 #include "trust/issuer_check.h"
 
+#include <array>
+#include <cstring>
+#include <iterator>
 #include <optional>
 #include <string>
 
 #include <windows.h>
+#include <bcrypt.h>
 #include <wincrypt.h>
 
 namespace {
@@ -15,12 +19,72 @@ UniqueCertContext certificate_of(std::span<const uint8_t> der)
                                                           static_cast<DWORD>(der.size())));
 }
 
-// Whether `issuer`'s key verifies `subject`'s signature.
-bool signed_by(PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer)
+// Whether `issuer`'s key verifies `subject`'s signature, by crypt32 in full (the key imported anew).
+bool verified_by_crypt32(PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer)
 {
     return CryptVerifyCertificateSignatureEx(0, X509_ASN_ENCODING, CRYPT_VERIFY_CERT_SIGN_SUBJECT_CERT,
                                              const_cast<CERT_CONTEXT*>(subject), CRYPT_VERIFY_CERT_SIGN_ISSUER_CERT,
                                              const_cast<CERT_CONTEXT*>(issuer), 0, nullptr) != FALSE;
+}
+
+void close_algorithm(BCRYPT_ALG_HANDLE algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
+using UniqueAlgorithm = UniqueHandle<NullHandleTraits<BCRYPT_ALG_HANDLE, &close_algorithm>>;
+
+// The RSA signature algorithms certificates use, with the hash each signs.
+struct RsaSignature {
+    const char* oid;
+    const wchar_t* hash;  // a CNG algorithm name
+};
+constexpr RsaSignature k_rsa_signatures[] = {
+    {szOID_RSA_SHA256RSA, BCRYPT_SHA256_ALGORITHM},
+    {szOID_RSA_SHA1RSA, BCRYPT_SHA1_ALGORITHM},
+    {szOID_RSA_SHA384RSA, BCRYPT_SHA384_ALGORITHM},
+    {szOID_RSA_SHA512RSA, BCRYPT_SHA512_ALGORITHM},
+};
+
+// A hash provider per algorithm, opened once per process and shared by every thread (opening is the
+// expensive step).
+BCRYPT_ALG_HANDLE hash_provider(size_t index)
+{
+    static const std::array<UniqueAlgorithm, std::size(k_rsa_signatures)> providers = [] {
+        std::array<UniqueAlgorithm, std::size(k_rsa_signatures)> opened;
+        for (size_t i = 0; i < opened.size(); ++i)
+            if (BCryptOpenAlgorithmProvider(opened[i].put(), k_rsa_signatures[i].hash, nullptr, 0) < 0) opened[i].reset();
+        return opened;
+    }();
+    return providers[index].get();
+}
+
+// The verdict of the quick path: the signed part hashed and the signature checked against the issuer's
+// imported key with CNG. Only a success is final; anything else (another algorithm, a signature CNG
+// does not take as it stands) is left to crypt32.
+bool verified_with_key(PCCERT_CONTEXT subject, BCRYPT_KEY_HANDLE key)
+{
+    CERT_SIGNED_CONTENT_INFO* signed_content = nullptr;
+    DWORD size = 0;
+    // Big-endian, as the certificate carries it and CNG takes it (crypt32 reverses it by default).
+    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_CERT, subject->pbCertEncoded, subject->cbCertEncoded,
+                             CRYPT_DECODE_ALLOC_FLAG | CRYPT_DECODE_NOCOPY_FLAG | CRYPT_DECODE_NO_SIGNATURE_BYTE_REVERSAL_FLAG,
+                             nullptr, &signed_content, &size))
+        return false;
+    const UniqueLocalMem owner(signed_content);
+    const char* algorithm = signed_content->SignatureAlgorithm.pszObjId;
+    for (size_t i = 0; algorithm && i < std::size(k_rsa_signatures); ++i) {
+        if (std::strcmp(algorithm, k_rsa_signatures[i].oid) != 0) continue;
+        const BCRYPT_ALG_HANDLE provider = hash_provider(i);
+        std::array<UCHAR, 64> digest{};
+        ULONG digest_size = 0, got = 0;
+        if (!provider ||
+            BCryptGetProperty(provider, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&digest_size), sizeof digest_size, &got, 0) < 0 ||
+            digest_size > digest.size() ||
+            BCryptHash(provider, nullptr, 0, signed_content->ToBeSigned.pbData, signed_content->ToBeSigned.cbData,
+                       digest.data(), digest_size) < 0)
+            return false;
+        BCRYPT_PKCS1_PADDING_INFO padding{k_rsa_signatures[i].hash};
+        return BCryptVerifySignature(key, &padding, digest.data(), digest_size, signed_content->Signature.pbData,
+                                     signed_content->Signature.cbData, BCRYPT_PAD_PKCS1) >= 0;
+    }
+    return false;
 }
 
 // A certificate's extension `oid`, decoded as `type` into a buffer the caller owns; none when the
@@ -106,6 +170,31 @@ std::optional<Text> trust_badge(TrustState state)
     return Text{"발급자 불명", "Unknown issuer"};
 }
 
+void IssuerCheck::destroy_key(BCRYPT_KEY_HANDLE key)
+{
+    BCryptDestroyKey(key);
+}
+
+IssuerCheck::Issuer IssuerCheck::issuer_of(std::string name, UniqueCertContext certificate, TrustState standing) const
+{
+    UniqueKey key;
+    if (!CryptImportPublicKeyInfoEx2(X509_ASN_ENCODING, &certificate.get()->pCertInfo->SubjectPublicKeyInfo, 0, nullptr,
+                                     key.put()))
+        key.reset();
+    return {std::move(name), std::move(certificate), standing, std::move(key)};
+}
+
+bool IssuerCheck::signed_by(PCCERT_CONTEXT subject, const Issuer& issuer) const
+{
+    // The key imported once makes a verification several times cheaper than crypt32's, which imports
+    // it for every call; crypt32 still has the last word on anything the quick path does not confirm.
+    if (issuer.key) {
+        const std::lock_guard lock(key_mutex_);
+        if (verified_with_key(subject, issuer.key.get())) return true;
+    }
+    return verified_by_crypt32(subject, issuer.certificate.get());
+}
+
 IssuerCheck::IssuerCheck(const std::vector<AnchorCertificate>& anchors)
 {
     // Roots first: a root's certificates are of its own kind. Then each CA takes the kind of the
@@ -115,8 +204,8 @@ IssuerCheck::IssuerCheck(const std::vector<AnchorCertificate>& anchors)
             if (anchor.kind != kind) continue;
             UniqueCertContext certificate = certificate_of(anchor.der);
             if (!certificate) continue;
-            issuers_.push_back({anchor.name, std::move(certificate),
-                                kind == AnchorKind::Root ? TrustState::Licensed : TrustState::Test});
+            issuers_.push_back(issuer_of(anchor.name, std::move(certificate),
+                                         kind == AnchorKind::Root ? TrustState::Licensed : TrustState::Test));
         }
     }
     const size_t roots = issuers_.size();
@@ -127,10 +216,10 @@ IssuerCheck::IssuerCheck(const std::vector<AnchorCertificate>& anchors)
         TrustState standing = TrustState::UnknownIssuer;
         for (size_t i = 0; i < roots && standing == TrustState::UnknownIssuer; ++i) {
             if (may_have_issued(issuers_[i].certificate.get(), certificate.get()) &&
-                signed_by(certificate.get(), issuers_[i].certificate.get()))
+                signed_by(certificate.get(), issuers_[i]))
                 standing = issuers_[i].standing;
         }
-        issuers_.push_back({anchor.name, std::move(certificate), standing});
+        issuers_.push_back(issuer_of(anchor.name, std::move(certificate), standing));
     }
 }
 
@@ -142,7 +231,7 @@ TrustState IssuerCheck::check(std::span<const uint8_t> der) const
     for (const Issuer& issuer : issuers_) {
         if (!may_have_issued(issuer.certificate.get(), certificate.get())) continue;
         known_name = true;
-        if (signed_by(certificate.get(), issuer.certificate.get())) return issuer.standing;
+        if (signed_by(certificate.get(), issuer)) return issuer.standing;
     }
     return known_name ? TrustState::Damaged : TrustState::UnknownIssuer;
 }

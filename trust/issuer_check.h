@@ -18,6 +18,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include <windows.h>
+#include <bcrypt.h>
+
 // "Licensed", "Test", "UnknownIssuer", "Damaged": the names the JSON output uses.
 std::string_view trust_state_name(TrustState state);
 
@@ -44,12 +47,20 @@ public:
     TrustState standing_of_ca(std::string_view name) const;
 
 private:
+    static void destroy_key(BCRYPT_KEY_HANDLE key);
+    using UniqueKey = UniqueHandle<NullHandleTraits<BCRYPT_KEY_HANDLE, &IssuerCheck::destroy_key>>;
     struct Issuer {
         std::string name;
         UniqueCertContext certificate;
         TrustState standing = TrustState::UnknownIssuer;  // what a certificate it signed is
+        UniqueKey key;  // its public key, imported once; none when CNG cannot take it
     };
+    Issuer issuer_of(std::string name, UniqueCertContext certificate, TrustState standing) const;
+    // Whether `issuer`'s key verifies `subject`'s signature.
+    bool signed_by(PCCERT_CONTEXT subject, const Issuer& issuer) const;
+
     std::vector<Issuer> issuers_;  // roots, test roots and CAs
+    mutable std::mutex key_mutex_;  // one verification at a time per check: key handles are shared
 };
 
 // The check with the built-in certificates (and, in a test build, VESSOP_TEST_ROOTS), made at first use.
