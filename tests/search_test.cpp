@@ -12,7 +12,7 @@ namespace {
 std::string_view korean(Text text) { return text.korean; }
 std::string_view english(Text text) { return text.english; }
 
-CertificateEntry certificate(std::string cn, std::string serial, std::wstring folder = L"C:\\NPKI\\yessign\\USER\\a",
+CertificateEntry searchable(std::string cn, std::string serial, std::wstring folder = L"C:\\NPKI\\yessign\\USER\\a",
                              bool removable = false)
 {
     CertificateEntry e;
@@ -43,8 +43,8 @@ bool finds(std::string_view query, const CertificateEntry& entry)
 
 TEST(Search, WordsCaseAndFields)
 {
-    CertificateEntry hong = certificate("홍길동()0012345678901234", "01A2FF", L"D:\\Office\\Clients\\NPKI");
-    CertificateEntry company = certificate("(주)가나다()0098765", "77", L"E:\\NPKI\\yessign\\USER\\b", true);
+    CertificateEntry hong = searchable("홍길동()0012345678901234", "01A2FF", L"D:\\Office\\Clients\\NPKI");
+    CertificateEntry company = searchable("(주)가나다()0098765", "77", L"E:\\NPKI\\yessign\\USER\\b", true);
     hong.info.trust = TrustState::Licensed;
     company.info.trust = TrustState::Damaged;
     const struct {
@@ -88,9 +88,9 @@ TEST(Search, WordsCaseAndFields)
 
 TEST(Search, DoubleConsonantsAndFullLowerCasing)
 {
-    const CertificateEntry kkachi = certificate("까치빵집", "1");
-    const CertificateEntry greek = certificate("ΟΔΥΣΣΕΥΣ", "2");
-    const CertificateEntry turkish = certificate("İSTANBUL", "3");
+    const CertificateEntry kkachi = searchable("까치빵집", "1");
+    const CertificateEntry greek = searchable("ΟΔΥΣΣΕΥΣ", "2");
+    const CertificateEntry turkish = searchable("İSTANBUL", "3");
     EXPECT_TRUE(finds("ㄲㅊ", kkachi));
     EXPECT_TRUE(finds("ㄲㅊㅃㅈ", kkachi));
     EXPECT_FALSE(finds("ㄲㅊㅃㅉ", kkachi));  // 집 begins with ㅈ
@@ -118,8 +118,8 @@ TEST(Search, NarrowingIsOnlyClaimedWhenItHolds)
 
 TEST(Search, ListFilterKeepsOrderThePinnedPaneAndGivesTheWholeListBack)
 {
-    std::vector<CertificateEntry> whole = {certificate("홍길동", "1"), certificate("홍길순", "2"),
-                                           certificate("김철수", "3"), certificate("홍두깨", "4")};
+    std::vector<CertificateEntry> whole = {searchable("홍길동", "1"), searchable("홍길순", "2"),
+                                           searchable("김철수", "3"), searchable("홍두깨", "4")};
     const std::vector<SearchKey> keys = search_keys(whole, &english, "en");
     std::vector<CertificateEntry> listed = whole;
     ListFilter filter;
@@ -152,7 +152,7 @@ TEST(Search, ListFilterKeepsOrderThePinnedPaneAndGivesTheWholeListBack)
 
     // A scan result under an active query: the new whole list, filtered.
     set_list_query(listed, filter, keys, "김", std::nullopt);
-    std::vector<CertificateEntry> rescanned = {certificate("김영희", "5"), certificate("김철수", "3")};
+    std::vector<CertificateEntry> rescanned = {searchable("김영희", "5"), searchable("김철수", "3")};
     const std::vector<SearchKey> new_keys = search_keys(rescanned, &english, "en");
     replace_whole_list(listed, filter, rescanned, new_keys, std::nullopt);
     EXPECT_EQ(serials(), "53");
@@ -204,8 +204,8 @@ TEST(Csv, CellsAreQuotedAndGuardedAgainstFormulas)
 
 TEST(Csv, TableHasBomHeaderOneRowPerCertificateAndLongNamesWhole)
 {
-    std::vector<CertificateEntry> entries = {certificate("홍길동()0012345678901234", "0A"),
-                                             certificate(std::string(100000, 'x'), "0B")};
+    std::vector<CertificateEntry> entries = {searchable("홍길동()0012345678901234", "0A"),
+                                             searchable(std::string(100000, 'x'), "0B")};
     CertificateCopy usb = entries[0].copies[0];
     usb.folder = L"E:\\NPKI\\yessign\\USER\\a";
     usb.drive = "E:";
