@@ -2,6 +2,7 @@
 // and the built-in certificates of the real Korean roots and CAs.
 
 #include "trust/issuer_check.h"
+#include "trust/revocation_list.h"
 
 #include "tests/support/der_writer.h"
 #include "tests/support/test_key.h"
@@ -134,4 +135,51 @@ TEST(IssuerCheck, CopiesOfOneCertificateAreVerifiedOnce)
     // Bytes whose digest is known already are not verified again (the digest names the bytes).
     EXPECT_EQ(verdicts.check("AA", std::vector<uint8_t>{0x30, 0x00}), TrustState::Licensed);
     EXPECT_EQ(verdicts.check("BB", std::vector<uint8_t>{0x30, 0x00}), TrustState::Damaged);
+}
+
+TEST(RevocationList, ReadForOneCertificateAndTrustedOnlyFromItsIssuer)
+{
+    const TestKey root_key, ca_key, other_key, holder_key;
+    const DistinguishedName root = name_of("KISA", "Test Vessop Root");
+    const DistinguishedName ca = name_of("yessign", "yessignCA Class 9");
+    const std::string root_der = issue(root, root_key, root, root_key);
+    const IssuerCheck check({{AnchorKind::Root, "root.der", bytes(root_der)},
+                             {AnchorKind::Ca, "ca.der", bytes(issue(ca, ca_key, root, root_key))}});
+    const std::vector<uint8_t> certificate = bytes(issue(name_of("yessign", "kim()001"), holder_key, ca, ca_key));
+    // The names as the certificates encode them: the lists must carry them byte for byte.
+    const auto name_der = [](const std::vector<uint8_t>& der, bool subject) {
+        const UniqueCertContext context(CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size())));
+        const CERT_NAME_BLOB& name = subject ? context.get()->pCertInfo->Subject : context.get()->pCertInfo->Issuer;
+        return std::string(reinterpret_cast<const char*>(name.pbData), name.cbData);
+    };
+    const std::string ca_name = name_der(certificate, false);
+    const std::string root_name = name_der(bytes(root_der), true);
+    constexpr int64_t issued = 1'780'000'000, due = issued + 7 * 86'400, revoked = issued - 30 * 86'400;
+    const std::string serial("\x01\x2E\x5A\x7F", 4);  // the DER writer's serial
+
+    const struct {
+        const char* what;
+        std::string list;
+        ListFacts expected;
+    } k_cases[] = {
+        {"another serial listed", ca_key.sign_list(ca_name, issued, due, {{"\x05", revoked, 4}}),
+         {true, true, issued, due, std::nullopt}},
+        {"listed as superseded", ca_key.sign_list(ca_name, issued, due, {{"\x05", revoked, 1}, {serial, revoked, 4}}),
+         {true, true, issued, due, ListEntry{revoked, 4}}},
+        {"listed without a reason", ca_key.sign_list(ca_name, issued, due, {{serial, revoked, std::nullopt}}),
+         {true, true, issued, due, ListEntry{revoked, std::nullopt}}},
+        {"signed by another key", other_key.sign_list(ca_name, issued, due, {{serial, revoked, 4}}),
+         {false, true, issued, due, ListEntry{revoked, 4}}},
+        {"the root's own list", root_key.sign_list(root_name, issued, due, {}), {false, false, issued, due, std::nullopt}},
+        {"bytes that are no list", "not a list", {}},
+    };
+    for (const auto& c : k_cases)
+        EXPECT_EQ(read_revocation_list(bytes(c.list), certificate, check), c.expected) << c.what;
+
+    // From the facts to the outcome: a verified list naming the certificate as re-issued.
+    const RevocationOutcome outcome =
+        decide_revocation(read_revocation_list(bytes(k_cases[1].list), certificate, check), issued + 60, "ldap://x/c=KR");
+    EXPECT_EQ(outcome.state, RevocationState::Revoked);
+    EXPECT_EQ(outcome.reason, RevocationReason::Superseded);
+    EXPECT_EQ(outcome.revoked_at, revoked);
 }

@@ -236,6 +236,18 @@ TrustState IssuerCheck::check(std::span<const uint8_t> der) const
     return known_name ? TrustState::Damaged : TrustState::UnknownIssuer;
 }
 
+bool IssuerCheck::list_signed_by_issuer_of(PCCERT_CONTEXT certificate, PCCRL_CONTEXT list) const
+{
+    if (!certificate || !list) return false;
+    for (const Issuer& issuer : issuers_) {
+        if (!may_have_issued(issuer.certificate.get(), certificate) || !signed_by(certificate, issuer)) continue;
+        return CryptVerifyCertificateSignatureEx(0, X509_ASN_ENCODING, CRYPT_VERIFY_CERT_SIGN_SUBJECT_CRL,
+                                                 const_cast<CRL_CONTEXT*>(list), CRYPT_VERIFY_CERT_SIGN_ISSUER_CERT,
+                                                 const_cast<CERT_CONTEXT*>(issuer.certificate.get()), 0, nullptr) != FALSE;
+    }
+    return false;
+}
+
 TrustState IssuerCheck::standing_of_ca(std::string_view name) const
 {
     for (const Issuer& issuer : issuers_)

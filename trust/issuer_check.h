@@ -46,6 +46,10 @@ public:
     // key verifies it (also for a certificate that is no CA of this check).
     TrustState standing_of_ca(std::string_view name) const;
 
+    // Whether a revocation list is signed by the CA that issued `certificate` (one whose key verifies
+    // the certificate's signature): only that CA speaks for it.
+    bool list_signed_by_issuer_of(PCCERT_CONTEXT certificate, PCCRL_CONTEXT list) const;
+
 private:
     static void destroy_key(BCRYPT_KEY_HANDLE key);
     using UniqueKey = UniqueHandle<NullHandleTraits<BCRYPT_KEY_HANDLE, &IssuerCheck::destroy_key>>;

@@ -70,6 +70,7 @@ std::optional<DistributionPoint> parse_distribution_point(std::string_view url);
 struct ListEntry {
     int64_t revoked_at = 0;                   // seconds since 1970
     std::optional<int64_t> reason_code;       // the entry's reason code extension, when it has one
+    bool operator==(const ListEntry&) const = default;
 };
 struct ListFacts {
     bool signature_verified = false;          // with the key of the CA that issued the certificate
@@ -77,6 +78,7 @@ struct ListFacts {
     int64_t this_update = 0;                  // when the list was issued
     std::optional<int64_t> next_update;       // when the next one is due
     std::optional<ListEntry> entry;           // the certificate's entry, when the list names its serial
+    bool operator==(const ListFacts&) const = default;
 };
 
 struct RevocationOutcome {

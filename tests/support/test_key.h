@@ -4,6 +4,9 @@
 // Windows' own cryptography. Either made for one test run and never stored, or the fixtures' fixed key.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
 #include <string>
 #include <string_view>
 
@@ -23,6 +26,16 @@ public:
     std::string public_key_info() const;
     // The sha256WithRSAEncryption signature of `data`, as a certificate carries it (big-endian).
     std::string sign(std::string_view data) const;
+
+    // A revocation list signed with this key (sha256WithRSAEncryption): `issuer` is the DER of the
+    // issuer's Name; each entry's serial is most significant byte first, its reason a CRLReason code.
+    struct ListEntry {
+        std::string serial;
+        int64_t revoked_at = 0;
+        std::optional<int> reason;
+    };
+    std::string sign_list(std::string_view issuer, int64_t this_update, int64_t next_update,
+                          const std::vector<ListEntry>& entries) const;
 
 private:
     struct FromBlob {};
