@@ -4,6 +4,27 @@
 #include <stdexcept>
 #include <vector>
 
+namespace {
+
+FILETIME filetime_of(int64_t seconds)
+{
+    const uint64_t ticks = static_cast<uint64_t>(seconds + 11'644'473'600) * 10'000'000;
+    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+}
+
+std::string encoded(LPCSTR type, const void* value)
+{
+    DWORD size = 0;
+    CryptEncodeObjectEx(X509_ASN_ENCODING, type, value, 0, nullptr, nullptr, &size);
+    std::string out(size, '\0');
+    if (!CryptEncodeObjectEx(X509_ASN_ENCODING, type, value, 0, nullptr, out.data(), &size))
+        throw std::runtime_error("not encoded");
+    out.resize(size);
+    return out;
+}
+
+}  // namespace
+
 TestKey::TestKey()
 {
     if (!CryptAcquireContextW(&provider_, nullptr, MS_ENH_RSA_AES_PROV_W, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
@@ -48,13 +69,7 @@ std::string TestKey::public_key_info() const
     auto* key = reinterpret_cast<CERT_PUBLIC_KEY_INFO*>(info.data());
     if (!CryptExportPublicKeyInfo(provider_, AT_SIGNATURE, X509_ASN_ENCODING, key, &size))
         throw std::runtime_error("public key not exported");
-    DWORD encoded_size = 0;
-    CryptEncodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, key, 0, nullptr, nullptr, &encoded_size);
-    std::string encoded(encoded_size, '\0');
-    if (!CryptEncodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, key, 0, nullptr, encoded.data(), &encoded_size))
-        throw std::runtime_error("public key not encoded");
-    encoded.resize(encoded_size);
-    return encoded;
+    return encoded(X509_PUBLIC_KEY_INFO, key);
 }
 
 std::string TestKey::sign(std::string_view data) const
@@ -73,27 +88,6 @@ std::string TestKey::sign(std::string_view data) const
     std::reverse(signature.begin(), signature.end());  // CryptoAPI writes it least significant byte first
     return signature;
 }
-
-namespace {
-
-FILETIME filetime_of(int64_t seconds)
-{
-    const uint64_t ticks = static_cast<uint64_t>(seconds + 11'644'473'600) * 10'000'000;
-    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
-}
-
-std::string encoded(LPCSTR type, const void* value)
-{
-    DWORD size = 0;
-    CryptEncodeObjectEx(X509_ASN_ENCODING, type, value, 0, nullptr, nullptr, &size);
-    std::string out(size, '\0');
-    if (!CryptEncodeObjectEx(X509_ASN_ENCODING, type, value, 0, nullptr, out.data(), &size))
-        throw std::runtime_error("not encoded");
-    out.resize(size);
-    return out;
-}
-
-}  // namespace
 
 std::string TestKey::sign_list(std::string_view issuer, int64_t this_update, int64_t next_update,
                                const std::vector<ListEntry>& entries) const
