@@ -151,7 +151,20 @@ inline constexpr CataloguePair k_catalogue[] = {
     {"시험용 {0}", "{0} for testing only"},
     {"발급자 불명 {0}", "{0} from an unknown issuer"},
     {"손상됨: 사본끼리 파일 내용이 다릅니다 ({0})", "Damaged: the copies are not the same file ({0})"},
+    {"확인하지 않음 — 누르면 발급 기관에 확인합니다", "Not checked — click to ask the issuers"},
+    {"폐기되지 않음 ({0} 기준)", "Not revoked (issuer's list of {0})"},
+    {"폐기되지 않음 ({0} 기준, 갱신 기한이 지난 목록)", "Not revoked (issuer's list of {0}, out of date)"},
+    {"{0}에 폐기됨: 새 인증서로 교체됨", "Revoked on {0}: replaced by a new certificate"},
+    {"{0}에 폐기됨: 키 유출", "Revoked on {0}: key compromised"},
+    {"{0}에 폐기됨: 더 이상 쓰지 않음", "Revoked on {0}: no longer needed"},
+    {"{0}부터 효력 정지", "On hold since {0}"},
+    {"{0}에 폐기됨", "Revoked on {0}"},
+    {"알 수 없음: 발급 기관의 서버에 연결하지 못했습니다", "Unknown: the issuer's directory could not be reached"},
+    {"알 수 없음: 발급 기관의 목록을 검증하지 못했습니다", "Unknown: the issuer's list could not be verified"},
+    {"알 수 없음: 인증서에 폐기 목록의 주소가 없습니다", "Unknown: the certificate names no list"},
+    {"알 수 없음: 공인된 인증기관이 발급한 인증서가 아닙니다", "Unknown: its issuer is not a licensed CA"},
+    {"알 수 없음: 발급 기관의 목록이 너무 큽니다", "Unknown: the issuer's list is too large"},
 };
 
 inline constexpr size_t k_catalogue_size = std::size(k_catalogue);
-static_assert(k_catalogue_size == 133);
+static_assert(k_catalogue_size == 146);

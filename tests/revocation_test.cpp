@@ -131,4 +131,48 @@ TEST(RevocationDecision, NamesAsTheJsonSaysThem)
     EXPECT_EQ(unknown_why_name(UnknownWhy::NotLicensed), "notLicensed");
 }
 
+TEST(RevocationText, SaysEachOutcomeInWords)
+{
+    const Translate english = [](Text text) { return text.english; };
+    const Translate korean = [](Text text) { return text.korean; };
+    const auto date_of = [](int64_t seconds) { return "day " + std::to_string(seconds); };
+    const auto revoked = [](std::optional<RevocationReason> reason) {
+        RevocationOutcome o;
+        o.state = RevocationState::Revoked;
+        o.revoked_at = 7;
+        o.reason = reason;
+        return o;
+    };
+    RevocationOutcome good;
+    good.state = RevocationState::Good;
+    good.list_issued = 3;
+    RevocationOutcome stale = good;
+    stale.stale = true;
+    const struct {
+        RevocationOutcome outcome;
+        Translate translate;
+        const char* expected;
+    } k_cases[] = {
+        {RevocationOutcome{}, english, "Not checked \xE2\x80\x94 click to ask the issuers"},
+        {good, english, "Not revoked (issuer's list of day 3)"},
+        {stale, english, "Not revoked (issuer's list of day 3, out of date)"},
+        {good, korean, "폐기되지 않음 (day 3 기준)"},
+        {revoked(RevocationReason::Superseded), english, "Revoked on day 7: replaced by a new certificate"},
+        {revoked(RevocationReason::Superseded), korean, "day 7에 폐기됨: 새 인증서로 교체됨"},
+        {revoked(RevocationReason::KeyCompromise), english, "Revoked on day 7: key compromised"},
+        {revoked(RevocationReason::CessationOfOperation), english, "Revoked on day 7: no longer needed"},
+        {revoked(RevocationReason::CertificateHold), english, "On hold since day 7"},
+        {revoked(RevocationReason::AffiliationChanged), english, "Revoked on day 7"},
+        {revoked(std::nullopt), english, "Revoked on day 7"},
+        {revocation_unknown(UnknownWhy::Unreachable), english, "Unknown: the issuer's directory could not be reached"},
+        {revocation_unknown(UnknownWhy::Unverifiable), english, "Unknown: the issuer's list could not be verified"},
+        {revocation_unknown(UnknownWhy::WrongIssuer), english, "Unknown: the issuer's list could not be verified"},
+        {revocation_unknown(UnknownWhy::NoList), english, "Unknown: the certificate names no list"},
+        {revocation_unknown(UnknownWhy::BadAddress), english, "Unknown: the certificate names no list"},
+        {revocation_unknown(UnknownWhy::NotLicensed), korean, "알 수 없음: 공인된 인증기관이 발급한 인증서가 아닙니다"},
+        {revocation_unknown(UnknownWhy::TooLarge), english, "Unknown: the issuer's list is too large"},
+    };
+    for (const auto& c : k_cases) EXPECT_EQ(revocation_text(c.outcome, c.translate, date_of), c.expected);
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 #include "trust/revocation.h"
 
 #include "base/text.h"
+#include "i18n/catalogue.h"
+#include "x509/dates.h"
 
 #include <utility>
 
@@ -228,4 +230,57 @@ RevocationOutcome decide_revocation(const ListFacts& facts, int64_t now, std::st
     outcome.revoked_at = facts.entry->revoked_at;
     outcome.reason = reason;
     return outcome;
+}
+
+std::string revocation_text(const RevocationOutcome& outcome, Translate translate,
+                            const std::function<std::string(int64_t)>& date_of)
+{
+    const auto with_date = [&](Text text, int64_t seconds) { return fill_placeholders(translate(text), {date_of(seconds)}); };
+    switch (outcome.state) {
+    case RevocationState::NotChecked:
+        return std::string(translate({"확인하지 않음 — 누르면 발급 기관에 확인합니다", "Not checked — click to ask the issuers"}));
+    case RevocationState::Good:
+        return outcome.stale ? with_date({"폐기되지 않음 ({0} 기준, 갱신 기한이 지난 목록)",
+                                          "Not revoked (issuer's list of {0}, out of date)"},
+                                         outcome.list_issued)
+                             : with_date({"폐기되지 않음 ({0} 기준)", "Not revoked (issuer's list of {0})"}, outcome.list_issued);
+    case RevocationState::Revoked:
+        switch (outcome.reason.value_or(RevocationReason::Unspecified)) {
+        case RevocationReason::Superseded:
+            return with_date({"{0}에 폐기됨: 새 인증서로 교체됨", "Revoked on {0}: replaced by a new certificate"}, outcome.revoked_at);
+        case RevocationReason::KeyCompromise:
+            return with_date({"{0}에 폐기됨: 키 유출", "Revoked on {0}: key compromised"}, outcome.revoked_at);
+        case RevocationReason::CessationOfOperation:
+            return with_date({"{0}에 폐기됨: 더 이상 쓰지 않음", "Revoked on {0}: no longer needed"}, outcome.revoked_at);
+        case RevocationReason::CertificateHold:
+            return with_date({"{0}부터 효력 정지", "On hold since {0}"}, outcome.revoked_at);
+        default:
+            return with_date({"{0}에 폐기됨", "Revoked on {0}"}, outcome.revoked_at);
+        }
+    case RevocationState::Unknown:
+        break;
+    }
+    switch (outcome.why.value_or(UnknownWhy::Unreachable)) {
+    case UnknownWhy::NoList:
+    case UnknownWhy::BadAddress:
+        return std::string(translate({"알 수 없음: 인증서에 폐기 목록의 주소가 없습니다", "Unknown: the certificate names no list"}));
+    case UnknownWhy::NotLicensed:
+        return std::string(
+            translate({"알 수 없음: 공인된 인증기관이 발급한 인증서가 아닙니다", "Unknown: its issuer is not a licensed CA"}));
+    case UnknownWhy::TooLarge:
+        return std::string(translate({"알 수 없음: 발급 기관의 목록이 너무 큽니다", "Unknown: the issuer's list is too large"}));
+    case UnknownWhy::Unverifiable:
+    case UnknownWhy::WrongIssuer:
+        return std::string(
+            translate({"알 수 없음: 발급 기관의 목록을 검증하지 못했습니다", "Unknown: the issuer's list could not be verified"}));
+    case UnknownWhy::Unreachable:
+        break;
+    }
+    return std::string(
+        translate({"알 수 없음: 발급 기관의 서버에 연결하지 못했습니다", "Unknown: the issuer's directory could not be reached"}));
+}
+
+std::string revocation_text(const RevocationOutcome& outcome, Translate translate)
+{
+    return revocation_text(outcome, translate, [](int64_t seconds) { return date_text(local_date_of(seconds)); });
 }

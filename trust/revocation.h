@@ -4,7 +4,10 @@
 // certificates (the certificate's CRL distribution points, LDAP or HTTP addresses) and what a fetched
 // list says of the certificate. Pure: fetching a list and verifying its signature happen elsewhere.
 
+#include "x509/translate.h"
+
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -98,3 +101,11 @@ struct RevocationOutcome {
 RevocationOutcome decide_revocation(const ListFacts& facts, int64_t now, std::string source);
 // The outcome when no list could be had.
 RevocationOutcome revocation_unknown(UnknownWhy why, std::string source = {});
+
+// What the detail pane, the tables and the lists say of an outcome: "Not revoked (issuer's list of
+// 2026-12-01)", "Revoked on 2026-11-20: replaced by a new certificate", "Unknown: the issuer's directory
+// could not be reached"… Dates are written by `date_of` (seconds since 1970 to text).
+std::string revocation_text(const RevocationOutcome& outcome, Translate translate,
+                            const std::function<std::string(int64_t)>& date_of);
+// The same with dates as the calendar date in the current time zone.
+std::string revocation_text(const RevocationOutcome& outcome, Translate translate = &tr);
