@@ -51,6 +51,7 @@ json entry_json(const CertificateEntry& entry, int64_t now, std::string_view lan
         {"issuer_cn", info.issuer_cn},
         {"serial_hex", info.serial_hex},
         {"policy_oids", info.policy_oids},
+        {"crl_distribution_points", info.crl_distribution_points},
         {"sha1_hex", info.sha1_hex},
         {"sha256_hex", info.sha256_hex},
         {"not_before", info.not_before},

@@ -198,6 +198,37 @@ TEST(DecodeCertificateFolder, PoliciesKeepExtensionOrder)
     }
 }
 
+TEST(Decoder, CrlDistributionPointsAreItsUrlsInOrder)
+{
+    // CRLDistributionPoints: each point a SEQUENCE holding [0] distributionPoint, holding [0] fullName,
+    // GeneralNames whose URIs are [6].
+    const auto point = [](std::vector<std::string> names) {
+        std::string general_names;
+        for (const std::string& name : names) general_names += name;
+        return der::sequence(der::tlv(0xA0, der::tlv(0xA0, general_names)));
+    };
+    const auto uri = [](const std::string& url) { return der::tlv(0x86, url); };
+    const std::string signgate = "ldap://ldap.signgate.com:389/ou=dp7p18584,ou=crldp,ou=AccreditedCA,o=KICA,c=KR";
+    const std::string http = "http://crl.example.com/CA4.crl";
+    const struct {
+        const char* what;
+        std::optional<std::string> value;  // the extension's value; none for no extension
+        std::vector<std::string> expected;
+    } k_cases[] = {
+        {"one LDAP point", der::sequence(point({uri(signgate)})), {signgate}},
+        {"two points, in order", der::sequence(point({uri(signgate)}) + point({uri(http)})), {signgate, http}},
+        {"two names in one point", der::sequence(point({uri(http), uri(signgate)})), {http, signgate}},
+        {"a directory name is no URL", der::sequence(point({der::tlv(0xA4, der::sequence(""))}) + point({uri(http)})), {http}},
+        {"absent", std::nullopt, {}},
+        {"corrupt", std::string("\x30\x7F\x30", 3), {}},
+    };
+    for (const auto& c : k_cases) {
+        TestCertificate test_certificate;
+        if (c.value) test_certificate.other_extensions = {{"2.5.29.31", *c.value}};
+        EXPECT_EQ(decode_info(test_certificate).crl_distribution_points, c.expected) << c.what;
+    }
+}
+
 TEST(DecodeCertificateFolder, UnreadableOrForeignFileGivesNothing)
 {
     const std::string der = make_certificate_der(TestCertificate{});

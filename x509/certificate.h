@@ -29,6 +29,7 @@ struct CertificateInfo {
     std::string issuer_cn;
     std::string serial_hex;  // most significant byte first, upper-case hex
     std::vector<std::string> policy_oids;  // in extension order
+    std::vector<std::string> crl_distribution_points;  // the URLs of its issuer's revocation lists, in order
     std::string sha1_hex;
     std::string sha256_hex;  // of signCert.der exactly as read from disk
     int64_t not_before = 0;  // seconds since 1970-01-01 00:00:00 UTC; negative before 1970

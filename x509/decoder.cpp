@@ -78,6 +78,34 @@ std::vector<std::string> policy_oids(const CERT_INFO& info)
     return oids;
 }
 
+// The URLs of the certificate's CRL distribution points, in extension order: where its issuer
+// publishes the list of certificates it revoked. Names of other kinds (a directory name, a relative
+// name) are left out; so is a URL that is not text.
+std::vector<std::string> crl_distribution_points(const CERT_INFO& info)
+{
+    std::vector<std::string> urls;
+    if (info.cExtension == 0) return urls;
+    const CERT_EXTENSION* extension = CertFindExtension(szOID_CRL_DIST_POINTS, info.cExtension, info.rgExtension);
+    if (!extension) return urls;
+    UniqueLocalMem decoded;
+    DWORD size = 0;
+    if (!CryptDecodeObjectEx(k_encoding, X509_CRL_DIST_POINTS, extension->Value.pbData, extension->Value.cbData,
+                             CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.put(), &size))
+        return urls;
+    const auto* points = static_cast<const CRL_DIST_POINTS_INFO*>(decoded.get());
+    if (!points) return urls;
+    for (DWORD i = 0; i < points->cDistPoint; ++i) {
+        const CRL_DIST_POINT_NAME& name = points->rgDistPoint[i].DistPointName;
+        if (name.dwDistPointNameChoice != CRL_DIST_POINT_FULL_NAME) continue;
+        for (DWORD k = 0; k < name.FullName.cAltEntry; ++k) {
+            const CERT_ALT_NAME_ENTRY& entry = name.FullName.rgAltEntry[k];
+            if (entry.dwAltNameChoice == CERT_ALT_NAME_URL && entry.pwszURL && *entry.pwszURL)
+                urls.push_back(utf8_from_utf16(entry.pwszURL));
+        }
+    }
+    return urls;
+}
+
 }  // namespace
 
 std::optional<CertificateInfo> decode_certificate(std::span<const uint8_t> der)
@@ -107,6 +135,7 @@ std::optional<CertificateInfo> decode_certificate(std::span<const uint8_t> der)
     info.not_before = seconds_since_1970(cert.NotBefore);
     info.not_after = seconds_since_1970(cert.NotAfter);
     info.policy_oids = policy_oids(cert);
+    info.crl_distribution_points = crl_distribution_points(cert);
 
     if (const auto digest = sha256(der)) info.sha256_hex = to_hex_upper(*digest);
     return info;
