@@ -57,18 +57,24 @@ bool is_valid_utf8(std::string_view text)
     return utf8_from_utf16(utf16_from_utf8(text)) == text;
 }
 
+// The certificate's extension `oid` decoded as `type`; none when it lacks the extension or the
+// extension does not decode (an undecodable extension counts as absent).
+UniqueLocalMem decoded_extension(const CERT_INFO& info, const char* oid, const char* type)
+{
+    UniqueLocalMem decoded;
+    if (info.cExtension == 0) return decoded;
+    const CERT_EXTENSION* extension = CertFindExtension(oid, info.cExtension, info.rgExtension);
+    DWORD size = 0;
+    if (!extension || !CryptDecodeObjectEx(k_encoding, type, extension->Value.pbData, extension->Value.cbData,
+                                           CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.put(), &size))
+        decoded.reset();
+    return decoded;
+}
+
 std::vector<std::string> policy_oids(const CERT_INFO& info)
 {
     std::vector<std::string> oids;
-    if (info.cExtension == 0) return oids;
-    const CERT_EXTENSION* extension = CertFindExtension(szOID_CERT_POLICIES, info.cExtension, info.rgExtension);
-    if (!extension) return oids;
-
-    UniqueLocalMem decoded;
-    DWORD size = 0;
-    if (!CryptDecodeObjectEx(k_encoding, X509_CERT_POLICIES, extension->Value.pbData, extension->Value.cbData,
-                             CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.put(), &size))
-        return oids;  // undecodable extension: no policies
+    const UniqueLocalMem decoded = decoded_extension(info, szOID_CERT_POLICIES, X509_CERT_POLICIES);
     const auto* policies = static_cast<const CERT_POLICIES_INFO*>(decoded.get());
     if (!policies) return oids;
     for (DWORD i = 0; i < policies->cPolicyInfo; ++i) {
@@ -84,14 +90,7 @@ std::vector<std::string> policy_oids(const CERT_INFO& info)
 std::vector<std::string> crl_distribution_points(const CERT_INFO& info)
 {
     std::vector<std::string> urls;
-    if (info.cExtension == 0) return urls;
-    const CERT_EXTENSION* extension = CertFindExtension(szOID_CRL_DIST_POINTS, info.cExtension, info.rgExtension);
-    if (!extension) return urls;
-    UniqueLocalMem decoded;
-    DWORD size = 0;
-    if (!CryptDecodeObjectEx(k_encoding, X509_CRL_DIST_POINTS, extension->Value.pbData, extension->Value.cbData,
-                             CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.put(), &size))
-        return urls;
+    const UniqueLocalMem decoded = decoded_extension(info, szOID_CRL_DIST_POINTS, X509_CRL_DIST_POINTS);
     const auto* points = static_cast<const CRL_DIST_POINTS_INFO*>(decoded.get());
     if (!points) return urls;
     for (DWORD i = 0; i < points->cDistPoint; ++i) {
