@@ -28,6 +28,6 @@ function(vessop_system_library target library)
   endif()
 endfunction()
 
-foreach(library bcrypt crypt32 d2d1 d3d11 dwmapi dwrite dxgi winhttp wintrust wtsapi32)
+foreach(library bcrypt crypt32 d2d1 d3d11 dwmapi dwrite dxgi winhttp wintrust wldap32 wtsapi32)
   vessop_system_library(vessop_dll_${library} ${library})
 endforeach()

@@ -89,6 +89,7 @@ endif()
 
 include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/tests/scanner_drives.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/tests/directory_fetch.cmake OPTIONAL)
 include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)
 
 # The programs bind at start-up no DLL that Windows would look for beside them.
