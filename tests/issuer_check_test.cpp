@@ -2,6 +2,7 @@
 // and the built-in certificates of the real Korean roots and CAs.
 
 #include "trust/issuer_check.h"
+#include "trust/revocation_check.h"
 #include "trust/revocation_list.h"
 
 #include "tests/support/der_writer.h"
@@ -182,4 +183,67 @@ TEST(RevocationList, ReadForOneCertificateAndTrustedOnlyFromItsIssuer)
     EXPECT_EQ(outcome.state, RevocationState::Revoked);
     EXPECT_EQ(outcome.reason, RevocationReason::Superseded);
     EXPECT_EQ(outcome.revoked_at, revoked);
+}
+
+TEST(RevocationCheck, PointsTriedInOrderUntilAListAnswers)
+{
+    const TestKey root_key, ca_key, holder_key;
+    const DistinguishedName root = name_of("KISA", "Test Vessop Root");
+    const DistinguishedName ca = name_of("yessign", "yessignCA Class 9");
+    const IssuerCheck check({{AnchorKind::Root, "root.der", bytes(issue(root, root_key, root, root_key))},
+                             {AnchorKind::Ca, "ca.der", bytes(issue(ca, ca_key, root, root_key))}});
+    const std::vector<uint8_t> certificate = bytes(issue(name_of("yessign", "kim()001"), holder_key, ca, ca_key));
+    const UniqueCertContext context(
+        CertCreateCertificateContext(X509_ASN_ENCODING, certificate.data(), static_cast<DWORD>(certificate.size())));
+    const CERT_NAME_BLOB& issuer_blob = context.get()->pCertInfo->Issuer;
+    const std::string issuer(reinterpret_cast<const char*>(issuer_blob.pbData), issuer_blob.cbData);
+    constexpr int64_t now = 1'780'000'000;
+    const std::string serial("\x01\x2E\x5A\x7F", 4);
+    const std::string revoking = ca_key.sign_list(issuer, now - 60, now + 86'400, {{serial, now - 3600, 4}});
+    const std::string clean = ca_key.sign_list(issuer, now - 60, now + 86'400, {});
+
+    // The fake directory: one address per behaviour; it counts what it was asked.
+    std::map<std::string, int> asked;
+    const ListFetcher directory = [&](const DistributionPoint& point) {
+        ++asked[point.dn];
+        FetchedList fetched;
+        if (point.dn == "cn=down") fetched.failure = UnknownWhy::Unreachable;
+        else if (point.dn == "cn=garbage") fetched.bytes = {1, 2, 3};
+        else if (point.dn == "cn=revoking") fetched.bytes = bytes(revoking);
+        else fetched.bytes = bytes(clean);
+        return fetched;
+    };
+    const auto info_with = [](TrustState trust, std::vector<std::string> points) {
+        CertificateInfo info;
+        info.trust = trust;
+        info.crl_distribution_points = std::move(points);
+        return info;
+    };
+    const std::string down = "ldap://127.0.0.1/cn=down", garbage = "ldap://127.0.0.1/cn=garbage",
+                      revoked_at = "ldap://127.0.0.1/cn=revoking", good = "ldap://127.0.0.1/cn=clean";
+    const struct {
+        const char* what;
+        CertificateInfo info;
+        RevocationState state;
+        std::optional<UnknownWhy> why;
+        std::string source;
+    } k_cases[] = {
+        {"the first point answers", info_with(TrustState::Licensed, {revoked_at, good}), RevocationState::Revoked, std::nullopt, revoked_at},
+        {"an unreachable point, then one that answers", info_with(TrustState::Licensed, {down, good}), RevocationState::Good, std::nullopt, good},
+        {"no list verifies", info_with(TrustState::Test, {down, garbage}), RevocationState::Unknown, UnknownWhy::Unverifiable, garbage},
+        {"no point at all", info_with(TrustState::Licensed, {}), RevocationState::Unknown, UnknownWhy::NoList, ""},
+        {"no usable point", info_with(TrustState::Licensed, {"ftp://x/y", "ldap://h"}), RevocationState::Unknown, UnknownWhy::BadAddress, ""},
+        {"an unknown issuer is not asked about", info_with(TrustState::UnknownIssuer, {good}), RevocationState::Unknown, UnknownWhy::NotLicensed, ""},
+        {"nor a damaged certificate", info_with(TrustState::Damaged, {good}), RevocationState::Unknown, UnknownWhy::Unverifiable, ""},
+    };
+    ListCache cache(directory);
+    for (const auto& c : k_cases) {
+        const RevocationOutcome outcome = check_revocation(certificate, c.info, check, std::ref(cache), now);
+        EXPECT_EQ(outcome.state, c.state) << c.what;
+        EXPECT_EQ(outcome.why, c.why) << c.what;
+        EXPECT_EQ(outcome.source, c.source) << c.what;
+    }
+    // Each address was fetched once however many certificates named it.
+    for (const auto& [dn, count] : asked) EXPECT_EQ(count, 1) << dn;
+    EXPECT_EQ(asked.size(), 4u);
 }
