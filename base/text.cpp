@@ -237,3 +237,8 @@ std::string ascii_lower(std::string_view text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return lower;
 }
+
+bool is_valid_utf8(std::string_view text)
+{
+    return utf8_from_utf16(utf16_from_utf8(text)) == text;
+}

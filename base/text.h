@@ -13,6 +13,8 @@ std::string utf8_from_utf16(std::wstring_view text);
 std::string utf8_from_utf16_until_nul(const wchar_t* text, size_t max_units);
 // UTF-8 to UTF-16.
 std::wstring utf16_from_utf8(std::string_view text);
+// Whether the bytes are well-formed UTF-8 (the lossy round trip changes exactly the malformed sequences).
+bool is_valid_utf8(std::string_view text);
 
 // Full Unicode lower-case mapping of UTF-8 text: Windows' own case table plus the rules it lacks
 // (U+0130 becomes "i" and a combining dot above; capital sigma at the end of a word becomes final sigma).

@@ -116,6 +116,11 @@ std::string issuer_check_text(const CertificateEntry& entry, Translate translate
                              {differing});
 }
 
+std::string issuer_check_text(const CertificateEntry& entry, Translate translate)
+{
+    return issuer_check_text(entry, translate, [&](size_t k) { return utf8_from_utf16(entry.copies[k].folder); });
+}
+
 std::string folders_checked_text(uint64_t folders_checked, Translate translate)
 {
     return fill_placeholders(translate({"하드 디스크와 USB 드라이브의 NPKI 폴더 {0}곳을 살폈습니다",

@@ -61,6 +61,8 @@ ListSummary list_summary(const std::vector<CertificateEntry>& entries, int64_t n
 // that differ are named by `name_of_copy` (an index into `entry.copies`), joined by ", ".
 std::string issuer_check_text(const CertificateEntry& entry, Translate translate,
                               const std::function<std::string(size_t)>& name_of_copy);
+// The same, naming a differing copy by its folder (lists and tables).
+std::string issuer_check_text(const CertificateEntry& entry, Translate translate);
 
 // "NPKI folders checked on hard disks and USB drives: n" in the current language: the window's
 // summary and vessop-scan's table say it alike.

@@ -134,7 +134,7 @@ std::string inventory_csv(const std::vector<CertificateEntry>& entries, int64_t 
             key ? yes : no,
             km ? yes : no,
             places_cell(entry.copies, translate),
-            issuer_check_text(entry, translate, [&](size_t k) { return utf8_from_utf16(entry.copies[k].folder); }),
+            issuer_check_text(entry, translate),
         });
     }
     return out;

@@ -76,7 +76,7 @@ std::string inventory_table(const Inventory& inventory, int64_t now, std::string
         Row row{holder_name(info.subject_cn), issuer_display_name(info, first_copy, language),
                 list_purpose_text(classify_policies(info.policy_oids), info.policy_oids, translate),
                 until_text(info, translate), status_badge(expiry_of(info.not_after, now), translate).text,
-                issuer_check_text(entry, translate, [&](size_t k) { return utf8_from_utf16(entry.copies[k].folder); })};
+                issuer_check_text(entry, translate)};
         for (size_t c = 0; c < k_columns; ++c) {
             row[c] = table_cell(row[c], k_table_column_caps[c]);
             widths[c] = std::max(widths[c], display_width(row[c]));

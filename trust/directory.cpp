@@ -1,6 +1,7 @@
 #include "trust/directory.h"
 
 #include "base/clock.h"
+#include "base/handle.h"
 #include "base/text.h"
 
 #include <algorithm>
@@ -11,22 +12,9 @@
 
 namespace {
 
-void unbind(LDAP* ld) { ldap_unbind(ld); }
-void free_message(LDAPMessage* message) { ldap_msgfree(message); }
-void free_values(berval** values) { ldap_value_free_len(values); }
-
-template <typename T, void (*Free)(T*)>
-struct Owned {
-    T* p = nullptr;
-    Owned() = default;
-    explicit Owned(T* value) : p(value) {}
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    ~Owned() { if (p) Free(p); }
-};
-using Connection = Owned<LDAP, &unbind>;
-using Message = Owned<LDAPMessage, &free_message>;
-using Values = Owned<berval*, &free_values>;
+using Connection = UniqueHandle<NullHandleTraits<LDAP*, &::ldap_unbind>>;
+using Message = UniqueHandle<NullHandleTraits<LDAPMessage*, &::ldap_msgfree>>;
+using Values = UniqueHandle<NullHandleTraits<berval**, &::ldap_value_free_len>>;
 
 // The attribute names a list may come under, in the order they are taken.
 std::vector<std::wstring> wanted_attributes(const DistributionPoint& point)
@@ -39,7 +27,7 @@ std::vector<std::wstring> wanted_attributes(const DistributionPoint& point)
     return names;
 }
 
-// The seconds left before `deadline`, at least 1 (a time-out of 0 would mean "wait for ever").
+// The seconds left before `deadline`, at least 1 (a time-out of 0 seconds only polls).
 l_timeval remaining(double deadline)
 {
     const double left = std::max(1.0, deadline - monotonic_seconds());
@@ -50,8 +38,8 @@ l_timeval remaining(double deadline)
 std::optional<ULONG> wait_for(LDAP* ld, ULONG id, double deadline, Message& result)
 {
     l_timeval timeout = remaining(deadline);
-    const ULONG type = ldap_result(ld, id, LDAP_MSG_ALL, &timeout, &result.p);
-    if (type == 0 || type == static_cast<ULONG>(-1) || !result.p) {
+    const ULONG type = ldap_result(ld, id, LDAP_MSG_ALL, &timeout, result.put());
+    if (type == 0 || type == static_cast<ULONG>(-1) || !result) {
         ldap_abandon(ld, id);
         return std::nullopt;
     }
@@ -69,19 +57,19 @@ FetchedList fetch_from_directory(const DistributionPoint& point, const Directory
 
     std::wstring host = utf16_from_utf8(point.host);
     Connection ld(ldap_initW(host.data(), point.port));
-    if (!ld.p) return fetched;
+    if (!ld.get()) return fetched;
     ULONG version = LDAP_VERSION3;
-    ldap_set_optionW(ld.p, LDAP_OPT_PROTOCOL_VERSION, &version);
-    ldap_set_optionW(ld.p, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);  // a referral would lead to another server
+    ldap_set_optionW(ld.get(), LDAP_OPT_PROTOCOL_VERSION, &version);
+    ldap_set_optionW(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);  // a referral would lead to another server
     l_timeval connect_timeout{limits.connect_seconds, 0};
-    if (ldap_connect(ld.p, &connect_timeout) != LDAP_SUCCESS) return fetched;
+    if (ldap_connect(ld.get(), &connect_timeout) != LDAP_SUCCESS) return fetched;
 
     // Anonymous simple bind, waited for with our own time-out.
-    const ULONG bind_id = ldap_simple_bindW(ld.p, nullptr, nullptr);
+    const ULONG bind_id = ldap_simple_bindW(ld.get(), nullptr, nullptr);
     if (bind_id == static_cast<ULONG>(-1)) return fetched;
     {
         Message bound;
-        if (!wait_for(ld.p, bind_id, deadline, bound) || ldap_result2error(ld.p, bound.p, FALSE) != LDAP_SUCCESS)
+        if (!wait_for(ld.get(), bind_id, deadline, bound) || ldap_result2error(ld.get(), bound.get(), FALSE) != LDAP_SUCCESS)
             return fetched;
     }
 
@@ -93,18 +81,18 @@ FetchedList fetch_from_directory(const DistributionPoint& point, const Directory
     attributes.push_back(nullptr);
     ULONG search_id = 0;
     const ULONG time_limit = static_cast<ULONG>(std::max(1, limits.total_seconds));
-    if (ldap_search_extW(ld.p, base.data(), LDAP_SCOPE_BASE, filter.data(), attributes.data(), 0, nullptr, nullptr,
+    if (ldap_search_extW(ld.get(), base.data(), LDAP_SCOPE_BASE, filter.data(), attributes.data(), 0, nullptr, nullptr,
                          time_limit, 1, &search_id) != LDAP_SUCCESS)
         return fetched;
     Message found;
-    if (!wait_for(ld.p, search_id, deadline, found) || ldap_result2error(ld.p, found.p, FALSE) != LDAP_SUCCESS)
+    if (!wait_for(ld.get(), search_id, deadline, found) || ldap_result2error(ld.get(), found.get(), FALSE) != LDAP_SUCCESS)
         return fetched;
-    LDAPMessage* entry = ldap_first_entry(ld.p, found.p);
+    LDAPMessage* entry = ldap_first_entry(ld.get(), found.get());
     if (!entry) return fetched;
     for (std::wstring& name : names) {
-        Values values(ldap_get_values_lenW(ld.p, entry, name.data()));
-        if (!values.p || ldap_count_values_len(values.p) == 0 || !values.p[0]) continue;
-        const berval& value = *values.p[0];
+        Values values(ldap_get_values_lenW(ld.get(), entry, name.data()));
+        if (!values || ldap_count_values_len(values.get()) == 0 || !values.get()[0]) continue;
+        const berval& value = *values.get()[0];
         if (value.bv_len > limits.max_bytes) {
             fetched.failure = UnknownWhy::TooLarge;
             return fetched;

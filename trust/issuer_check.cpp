@@ -1,5 +1,7 @@
 #include "trust/issuer_check.h"
 
+#include "x509/decoder.h"
+
 #include <array>
 #include <cstring>
 #include <iterator>
@@ -19,12 +21,13 @@ UniqueCertContext certificate_of(std::span<const uint8_t> der)
                                                           static_cast<DWORD>(der.size())));
 }
 
-// Whether `issuer`'s key verifies `subject`'s signature, by crypt32 in full (the key imported anew).
-bool verified_by_crypt32(PCCERT_CONTEXT subject, PCCERT_CONTEXT issuer)
+// Whether `issuer`'s key verifies the signature of `subject` (a certificate or a revocation list, as
+// `subject_type` says), by crypt32 in full (the key imported anew).
+bool verified_by_crypt32(DWORD subject_type, const void* subject, PCCERT_CONTEXT issuer)
 {
-    return CryptVerifyCertificateSignatureEx(0, X509_ASN_ENCODING, CRYPT_VERIFY_CERT_SIGN_SUBJECT_CERT,
-                                             const_cast<CERT_CONTEXT*>(subject), CRYPT_VERIFY_CERT_SIGN_ISSUER_CERT,
-                                             const_cast<CERT_CONTEXT*>(issuer), 0, nullptr) != FALSE;
+    return CryptVerifyCertificateSignatureEx(0, X509_ASN_ENCODING, subject_type, const_cast<void*>(subject),
+                                             CRYPT_VERIFY_CERT_SIGN_ISSUER_CERT, const_cast<CERT_CONTEXT*>(issuer), 0,
+                                             nullptr) != FALSE;
 }
 
 void close_algorithm(BCRYPT_ALG_HANDLE algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
@@ -34,12 +37,13 @@ using UniqueAlgorithm = UniqueHandle<NullHandleTraits<BCRYPT_ALG_HANDLE, &close_
 struct RsaSignature {
     const char* oid;
     const wchar_t* hash;  // a CNG algorithm name
+    ULONG digest_size;
 };
 constexpr RsaSignature k_rsa_signatures[] = {
-    {szOID_RSA_SHA256RSA, BCRYPT_SHA256_ALGORITHM},
-    {szOID_RSA_SHA1RSA, BCRYPT_SHA1_ALGORITHM},
-    {szOID_RSA_SHA384RSA, BCRYPT_SHA384_ALGORITHM},
-    {szOID_RSA_SHA512RSA, BCRYPT_SHA512_ALGORITHM},
+    {szOID_RSA_SHA256RSA, BCRYPT_SHA256_ALGORITHM, 32},
+    {szOID_RSA_SHA1RSA, BCRYPT_SHA1_ALGORITHM, 20},
+    {szOID_RSA_SHA384RSA, BCRYPT_SHA384_ALGORITHM, 48},
+    {szOID_RSA_SHA512RSA, BCRYPT_SHA512_ALGORITHM, 64},
 };
 
 // A hash provider per algorithm, opened once per process and shared by every thread (opening is the
@@ -73,32 +77,15 @@ bool verified_with_key(PCCERT_CONTEXT subject, BCRYPT_KEY_HANDLE key)
         if (std::strcmp(algorithm, k_rsa_signatures[i].oid) != 0) continue;
         const BCRYPT_ALG_HANDLE provider = hash_provider(i);
         std::array<UCHAR, 64> digest{};
-        ULONG digest_size = 0, got = 0;
-        if (!provider ||
-            BCryptGetProperty(provider, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&digest_size), sizeof digest_size, &got, 0) < 0 ||
-            digest_size > digest.size() ||
-            BCryptHash(provider, nullptr, 0, signed_content->ToBeSigned.pbData, signed_content->ToBeSigned.cbData,
-                       digest.data(), digest_size) < 0)
+        const ULONG digest_size = k_rsa_signatures[i].digest_size;
+        if (!provider || BCryptHash(provider, nullptr, 0, signed_content->ToBeSigned.pbData,
+                                    signed_content->ToBeSigned.cbData, digest.data(), digest_size) < 0)
             return false;
         BCRYPT_PKCS1_PADDING_INFO padding{k_rsa_signatures[i].hash};
         return BCryptVerifySignature(key, &padding, digest.data(), digest_size, signed_content->Signature.pbData,
                                      signed_content->Signature.cbData, BCRYPT_PAD_PKCS1) >= 0;
     }
     return false;
-}
-
-// A certificate's extension `oid`, decoded as `type` into a buffer the caller owns; none when the
-// certificate lacks it or it does not decode.
-UniqueLocalMem decoded_extension(PCCERT_CONTEXT certificate, const char* oid, const char* type)
-{
-    const CERT_INFO* info = certificate->pCertInfo;
-    const CERT_EXTENSION* extension = CertFindExtension(oid, info->cExtension, info->rgExtension);
-    void* decoded = nullptr;
-    DWORD size = 0;
-    if (!extension || !CryptDecodeObjectEx(X509_ASN_ENCODING, type, extension->Value.pbData, extension->Value.cbData,
-                                           CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &size))
-        return UniqueLocalMem();
-    return UniqueLocalMem(decoded);
 }
 
 std::optional<std::vector<uint8_t>> bytes_of(const CRYPT_DATA_BLOB& blob)
@@ -110,7 +97,8 @@ std::optional<std::vector<uint8_t>> bytes_of(const CRYPT_DATA_BLOB& blob)
 // The key identifier a certificate names for its issuer (authority key identifier), if it names one.
 std::optional<std::vector<uint8_t>> authority_key_id(PCCERT_CONTEXT certificate)
 {
-    const UniqueLocalMem decoded = decoded_extension(certificate, szOID_AUTHORITY_KEY_IDENTIFIER2, X509_AUTHORITY_KEY_ID2);
+    const UniqueLocalMem decoded =
+        decoded_extension(*certificate->pCertInfo, szOID_AUTHORITY_KEY_IDENTIFIER2, X509_AUTHORITY_KEY_ID2);
     if (!decoded) return std::nullopt;
     return bytes_of(static_cast<const CERT_AUTHORITY_KEY_ID2_INFO*>(decoded.get())->KeyId);
 }
@@ -118,7 +106,7 @@ std::optional<std::vector<uint8_t>> authority_key_id(PCCERT_CONTEXT certificate)
 // The identifier a certificate gives its own key (subject key identifier extension), if it gives one.
 std::optional<std::vector<uint8_t>> subject_key_id(PCCERT_CONTEXT certificate)
 {
-    const UniqueLocalMem decoded = decoded_extension(certificate, szOID_SUBJECT_KEY_IDENTIFIER, X509_OCTET_STRING);
+    const UniqueLocalMem decoded = decoded_extension(*certificate->pCertInfo, szOID_SUBJECT_KEY_IDENTIFIER, X509_OCTET_STRING);
     if (!decoded) return std::nullopt;
     return bytes_of(*static_cast<const CRYPT_DATA_BLOB*>(decoded.get()));
 }
@@ -170,11 +158,6 @@ std::optional<Text> trust_badge(TrustState state)
     return Text{"발급자 불명", "Unknown issuer"};
 }
 
-void IssuerCheck::destroy_key(BCRYPT_KEY_HANDLE key)
-{
-    BCryptDestroyKey(key);
-}
-
 IssuerCheck::Issuer IssuerCheck::issuer_of(std::string name, UniqueCertContext certificate, TrustState standing) const
 {
     UniqueKey key;
@@ -192,7 +175,7 @@ bool IssuerCheck::signed_by(PCCERT_CONTEXT subject, const Issuer& issuer) const
         const std::lock_guard lock(key_mutex_);
         if (verified_with_key(subject, issuer.key.get())) return true;
     }
-    return verified_by_crypt32(subject, issuer.certificate.get());
+    return verified_by_crypt32(CRYPT_VERIFY_CERT_SIGN_SUBJECT_CERT, subject, issuer.certificate.get());
 }
 
 IssuerCheck::IssuerCheck(const std::vector<AnchorCertificate>& anchors)
@@ -241,9 +224,7 @@ bool IssuerCheck::list_signed_by_issuer_of(PCCERT_CONTEXT certificate, PCCRL_CON
     if (!certificate || !list) return false;
     for (const Issuer& issuer : issuers_) {
         if (!may_have_issued(issuer.certificate.get(), certificate) || !signed_by(certificate, issuer)) continue;
-        return CryptVerifyCertificateSignatureEx(0, X509_ASN_ENCODING, CRYPT_VERIFY_CERT_SIGN_SUBJECT_CRL,
-                                                 const_cast<CRL_CONTEXT*>(list), CRYPT_VERIFY_CERT_SIGN_ISSUER_CERT,
-                                                 const_cast<CERT_CONTEXT*>(issuer.certificate.get()), 0, nullptr) != FALSE;
+        return verified_by_crypt32(CRYPT_VERIFY_CERT_SIGN_SUBJECT_CRL, list, issuer.certificate.get());
     }
     return false;
 }

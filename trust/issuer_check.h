@@ -51,8 +51,7 @@ public:
     bool list_signed_by_issuer_of(PCCERT_CONTEXT certificate, PCCRL_CONTEXT list) const;
 
 private:
-    static void destroy_key(BCRYPT_KEY_HANDLE key);
-    using UniqueKey = UniqueHandle<NullHandleTraits<BCRYPT_KEY_HANDLE, &IssuerCheck::destroy_key>>;
+    using UniqueKey = UniqueHandle<NullHandleTraits<BCRYPT_KEY_HANDLE, &::BCryptDestroyKey>>;
     struct Issuer {
         std::string name;
         UniqueCertContext certificate;

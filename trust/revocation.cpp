@@ -44,8 +44,7 @@ std::optional<std::string> percent_decoded(std::string_view text)
         out += static_cast<char>(high * 16 + low);
         i += 2;
     }
-    // Malformed UTF-8 turns into U+FFFD on the way to UTF-16, so only valid text comes back the same.
-    if (utf8_from_utf16(utf16_from_utf8(out)) != out) return std::nullopt;
+    if (!is_valid_utf8(out)) return std::nullopt;
     return out;
 }
 

@@ -10,9 +10,8 @@ namespace {
 // The key a point is cached under: everything that decides what is fetched.
 std::string key_of(const DistributionPoint& point)
 {
-    std::string key = std::to_string(static_cast<int>(point.scheme)) + '\n' + point.host + '\n' +
-                      std::to_string(point.port) + '\n' + point.dn + '\n' + point.attribute + '\n' + point.path;
-    return key;
+    return std::to_string(static_cast<int>(point.scheme)) + '\n' + point.host + '\n' + std::to_string(point.port) +
+           '\n' + point.dn + '\n' + point.attribute + '\n' + point.path;
 }
 
 }  // namespace

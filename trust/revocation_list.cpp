@@ -1,7 +1,7 @@
 #include "trust/revocation_list.h"
 
 #include "base/handle.h"
-#include "x509/dates.h"
+#include "x509/decoder.h"
 
 #include <windows.h>
 #include <wincrypt.h>
@@ -9,11 +9,6 @@
 namespace {
 
 using UniqueCrlContext = UniqueHandle<NullHandleTraits<PCCRL_CONTEXT, &::CertFreeCRLContext>>;
-
-int64_t seconds_of(const FILETIME& time)
-{
-    return seconds_from_ticks((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
-}
 
 bool is_set(const FILETIME& time) { return time.dwHighDateTime != 0 || time.dwLowDateTime != 0; }
 
@@ -47,13 +42,13 @@ ListFacts read_revocation_list(std::span<const uint8_t> list_der, std::span<cons
     CERT_NAME_BLOB list_issuer = list.get()->pCrlInfo->Issuer;
     CERT_NAME_BLOB certificate_issuer = certificate.get()->pCertInfo->Issuer;
     facts.issuer_matches = CertCompareCertificateName(X509_ASN_ENCODING, &list_issuer, &certificate_issuer) != FALSE;
-    facts.this_update = seconds_of(list.get()->pCrlInfo->ThisUpdate);
-    if (is_set(list.get()->pCrlInfo->NextUpdate)) facts.next_update = seconds_of(list.get()->pCrlInfo->NextUpdate);
+    facts.this_update = seconds_since_1970(list.get()->pCrlInfo->ThisUpdate);
+    if (is_set(list.get()->pCrlInfo->NextUpdate)) facts.next_update = seconds_since_1970(list.get()->pCrlInfo->NextUpdate);
     PCRL_ENTRY entry = nullptr;
     if (!CertFindCertificateInCRL(certificate.get(), list.get(), 0, nullptr, &entry)) {
         facts.signature_verified = false;  // a list crypt32 cannot search says nothing
         return facts;
     }
-    if (entry) facts.entry = ListEntry{seconds_of(entry->RevocationDate), reason_code_of(*entry)};
+    if (entry) facts.entry = ListEntry{seconds_since_1970(entry->RevocationDate), reason_code_of(*entry)};
     return facts;
 }

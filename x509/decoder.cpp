@@ -46,30 +46,6 @@ std::string name_text(const CERT_NAME_BLOB& name)
     return utf8_from_utf16_until_nul(buffer.data(), buffer.size());
 }
 
-int64_t seconds_since_1970(const FILETIME& time)
-{
-    return unix_seconds_of_ticks((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
-}
-
-bool is_valid_utf8(std::string_view text)
-{
-    // The lossy round trip changes exactly the malformed sequences.
-    return utf8_from_utf16(utf16_from_utf8(text)) == text;
-}
-
-// The certificate's extension `oid` decoded as `type`; none when it lacks the extension or the
-// extension does not decode (an undecodable extension counts as absent).
-UniqueLocalMem decoded_extension(const CERT_INFO& info, const char* oid, const char* type)
-{
-    UniqueLocalMem decoded;
-    if (info.cExtension == 0) return decoded;
-    const CERT_EXTENSION* extension = CertFindExtension(oid, info.cExtension, info.rgExtension);
-    DWORD size = 0;
-    if (!extension || !CryptDecodeObjectEx(k_encoding, type, extension->Value.pbData, extension->Value.cbData,
-                                           CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.put(), &size))
-        decoded.reset();
-    return decoded;
-}
 
 std::vector<std::string> policy_oids(const CERT_INFO& info)
 {
@@ -106,6 +82,23 @@ std::vector<std::string> crl_distribution_points(const CERT_INFO& info)
 }
 
 }  // namespace
+
+int64_t seconds_since_1970(const FILETIME& time)
+{
+    return unix_seconds_of_ticks((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+UniqueLocalMem decoded_extension(const CERT_INFO& info, const char* oid, const char* type)
+{
+    UniqueLocalMem decoded;
+    if (info.cExtension == 0) return decoded;
+    const CERT_EXTENSION* extension = CertFindExtension(oid, info.cExtension, info.rgExtension);
+    DWORD size = 0;
+    if (!extension || !CryptDecodeObjectEx(k_encoding, type, extension->Value.pbData, extension->Value.cbData,
+                                           CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.put(), &size))
+        decoded.reset();
+    return decoded;
+}
 
 std::optional<CertificateInfo> decode_certificate(std::span<const uint8_t> der)
 {

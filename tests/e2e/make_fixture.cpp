@@ -21,13 +21,12 @@
 #include "base/text.h"
 #include "tests/support/der_writer.h"
 #include "tests/support/npki_fixture.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/test_key.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -137,13 +136,6 @@ std::string authority_der(const DistinguishedName& subject, const DistinguishedN
     c.public_key_info = fixture_key().public_key_info();
     c.sign = sign_with_fixture_key;
     return make_certificate_der(c);
-}
-
-bool write_file(const std::wstring& path, const std::string& bytes)
-{
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
 }
 
 // The roots and CAs a test build trusts, into the folder VESSOP_TEST_ROOTS names (nothing without it).

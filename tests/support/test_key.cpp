@@ -1,5 +1,7 @@
 #include "tests/support/test_key.h"
 
+#include "x509/dates.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
@@ -8,7 +10,7 @@ namespace {
 
 FILETIME filetime_of(int64_t seconds)
 {
-    const uint64_t ticks = static_cast<uint64_t>(seconds + 11'644'473'600) * 10'000'000;
+    const uint64_t ticks = ticks_from_seconds(seconds);
     return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
 }
 
