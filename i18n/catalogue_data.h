@@ -164,7 +164,13 @@ inline constexpr CataloguePair k_catalogue[] = {
     {"알 수 없음: 인증서에 폐기 목록의 주소가 없습니다", "Unknown: the certificate names no list"},
     {"알 수 없음: 공인된 인증기관이 발급한 인증서가 아닙니다", "Unknown: its issuer is not a licensed CA"},
     {"알 수 없음: 발급 기관의 목록이 너무 큽니다", "Unknown: the issuer's list is too large"},
+    {"폐기 여부", "Revocation"},
+    {"발급 기관에 확인", "Check with issuers"},
+    {"폐기됨", "Revoked"},
+    {"폐기 {0}", "{0} revoked"},
+    {"Vessop 는 인증서를 발급한 기관의 서버에 폐기된 인증서 목록을 요청합니다. 사용자에 관한 정보는 보내지 않지만, 그 서버에는 이 PC 의 주소가 보입니다. 지금 확인할까요?", "Vessop will ask the issuing authorities' directories for their lists of revoked certificates. Nothing about you is sent, but the directories see this PC's address. Check now?"},
+    {"발급 기관에 확인하는 중…", "Asking the issuers…"},
 };
 
 inline constexpr size_t k_catalogue_size = std::size(k_catalogue);
-static_assert(k_catalogue_size == 146);
+static_assert(k_catalogue_size == 152);

@@ -23,7 +23,8 @@ namespace {
 constexpr uint64_t k_max_certificate_bytes = 1u << 20;
 constexpr size_t k_read_chunk_bytes = 64 * 1024;
 
-// The whole file, or nothing when it cannot be read or is implausibly large.
+}  // namespace
+
 std::optional<std::vector<uint8_t>> read_certificate_file(const Path& path)
 {
     // Share everything: a scan must never stop another program from writing, renaming or recycling
@@ -66,8 +67,6 @@ std::optional<std::vector<uint8_t>> read_certificate_file(const Path& path)
     bytes.resize(have);
     return bytes;
 }
-
-}  // namespace
 
 bool RemovableDrives::is_removable(const std::string& drive)
 {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 // Whether each drive letter is removable, asked of Windows once per letter. GetDriveTypeW costs a
 // round trip to the volume's driver on every call, while a certificate folder's drive cannot change
@@ -25,6 +26,9 @@ private:
     // 0 = not asked yet, 1 = removable, 2 = anything else.
     std::array<std::atomic<uint8_t>, 26> known_{};
 };
+
+// The whole of a certificate file, or nothing when it cannot be read, is a link, or is implausibly large.
+std::optional<std::vector<uint8_t>> read_certificate_file(const Path& path);
 
 // Reads folder\signCert.der and describes it, with the issuer check's verdict; nothing when the file
 // cannot be read or is no certificate. Without `drives`, the drive type is asked for this one call;

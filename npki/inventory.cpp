@@ -116,6 +116,11 @@ std::string issuer_check_text(const CertificateEntry& entry, Translate translate
                              {differing});
 }
 
+std::string revocation_cell(const CertificateEntry& entry, Translate translate)
+{
+    return entry.revocation.state == RevocationState::NotChecked ? std::string() : revocation_text(entry.revocation, translate);
+}
+
 std::string issuer_check_text(const CertificateEntry& entry, Translate translate)
 {
     return issuer_check_text(entry, translate, [&](size_t k) { return utf8_from_utf16(entry.copies[k].folder); });

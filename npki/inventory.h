@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/path.h"
+#include "trust/revocation.h"
 #include "x509/certificate.h"
 #include "x509/translate.h"
 
@@ -15,6 +16,7 @@
 struct CertificateEntry {
     CertificateInfo info;  // decoded from the first copy found
     std::vector<CertificateCopy> copies;
+    RevocationOutcome revocation;  // NotChecked until the user asks the issuers
 };
 
 // The copy the entry's details were read from; none for an entry without copies.
@@ -63,6 +65,9 @@ std::string issuer_check_text(const CertificateEntry& entry, Translate translate
                               const std::function<std::string(size_t)>& name_of_copy);
 // The same, naming a differing copy by its folder (lists and tables).
 std::string issuer_check_text(const CertificateEntry& entry, Translate translate);
+
+// What a list's revocation column says of an entry: nothing until the issuers were asked.
+std::string revocation_cell(const CertificateEntry& entry, Translate translate);
 
 // "NPKI folders checked on hard disks and USB drives: n" in the current language: the window's
 // summary and vessop-scan's table say it alike.

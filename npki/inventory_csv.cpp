@@ -106,6 +106,7 @@ std::string inventory_csv(const std::vector<CertificateEntry>& entries, int64_t 
         std::string(translate({"암호화용 인증서", "Encryption certificate"})),
         std::string(translate({"저장 위치", "Location"})),
         std::string(translate(k_issuer_check_label)),  // added last: the columns before keep their places
+        std::string(translate(k_revocation_label)),
     });
     for (const CertificateEntry& entry : entries) {
         const CertificateInfo& info = entry.info;
@@ -135,6 +136,7 @@ std::string inventory_csv(const std::vector<CertificateEntry>& entries, int64_t 
             km ? yes : no,
             places_cell(entry.copies, translate),
             issuer_check_text(entry, translate),
+            revocation_cell(entry, translate),
         });
     }
     return out;

@@ -32,6 +32,21 @@ json copy_json(const CertificateCopy& copy, Translate translate)
     };
 }
 
+// The issuers' answer: the state, and what it rests on when they were asked.
+json revocation_json(const RevocationOutcome& outcome)
+{
+    json out{{"state", revocation_state_name(outcome.state)}};
+    if (outcome.state == RevocationState::Revoked) out["revoked_at"] = outcome.revoked_at;
+    if (outcome.state == RevocationState::Good || outcome.state == RevocationState::Revoked) {
+        out["list_issued"] = outcome.list_issued;
+        out["stale"] = outcome.stale;
+    }
+    if (outcome.state == RevocationState::Revoked && outcome.reason) out["reason"] = revocation_reason_name(*outcome.reason);
+    if (outcome.state == RevocationState::Unknown && outcome.why) out["reason"] = unknown_why_name(*outcome.why);
+    if (!outcome.source.empty()) out["source"] = outcome.source;
+    return out;
+}
+
 json entry_json(const CertificateEntry& entry, int64_t now, std::string_view language, Translate translate)
 {
     const CertificateInfo& info = entry.info;
@@ -63,6 +78,7 @@ json entry_json(const CertificateEntry& entry, int64_t now, std::string_view lan
         {"expiry_state", expiry_state_name(expiry.state)},
         {"days_left", expiry.days_left},
         {"trust", trust_state_name(info.trust)},
+        {"revocation", revocation_json(entry.revocation)},
         {"copies", std::move(copies)},
     };
 }

@@ -76,7 +76,7 @@ std::string inventory_table(const Inventory& inventory, int64_t now, std::string
         Row row{holder_name(info.subject_cn), issuer_display_name(info, first_copy, language),
                 list_purpose_text(classify_policies(info.policy_oids), info.policy_oids, translate),
                 until_text(info, translate), status_badge(expiry_of(info.not_after, now), translate).text,
-                issuer_check_text(entry, translate)};
+                issuer_check_text(entry, translate), revocation_cell(entry, translate)};
         for (size_t c = 0; c < k_columns; ++c) {
             row[c] = table_cell(row[c], k_table_column_caps[c]);
             widths[c] = std::max(widths[c], display_width(row[c]));
@@ -89,7 +89,10 @@ std::string inventory_table(const Inventory& inventory, int64_t now, std::string
         const CertificateEntry& entry = inventory.entries[r];
         for (size_t k = 0; k < std::max<size_t>(entry.copies.size(), 1); ++k) {
             std::string line;
-            for (size_t c = 0; c < k_columns; ++c) pad_to(line, k == 0 ? std::string_view(rows[r][c]) : "", widths[c]);
+            for (size_t c = 0; c < k_columns; ++c) {
+                if (widths[c] == 0) continue;  // a column nothing fills (revocation before the issuers are asked)
+                pad_to(line, k == 0 ? std::string_view(rows[r][c]) : "", widths[c]);
+            }
             if (k < entry.copies.size()) {
                 const CertificateCopy& copy = entry.copies[k];
                 std::string place = place_label(copy, translate);

@@ -21,7 +21,7 @@
 
 // The widest each padded column may grow, in display columns: holder, issuer, purpose, until, badge,
 // issuer check.
-inline constexpr std::array<size_t, 6> k_table_column_caps = {32, 24, 40, 24, 24, 40};
+inline constexpr std::array<size_t, 7> k_table_column_caps = {32, 24, 40, 24, 24, 40, 56};
 
 std::string inventory_table(const Inventory& inventory, int64_t now, std::string_view language, Translate translate);
 

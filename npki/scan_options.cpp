@@ -12,6 +12,8 @@ std::optional<ScanToolOptions> parse_scan_tool_arguments(const std::vector<std::
             options.text = true;
         } else if (argument == L"--csv") {
             options.csv = true;
+        } else if (argument == L"--check-revocation") {
+            options.check_revocation = true;
         } else if (argument == L"--help" || argument == L"-h" || argument == L"/?") {
             options.help = true;
         } else {

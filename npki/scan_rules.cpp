@@ -193,7 +193,7 @@ std::vector<CertificateEntry> group_copies(FoundList found)
         auto [it, created] = entry_of_identity.try_emplace(certificate_identity_key(info), entries.size());
         if (created) {
             folders_of_entry.push_back({std::move(folder_key)});
-            entries.push_back({std::move(info), {std::move(copy)}});
+            entries.push_back({std::move(info), {std::move(copy)}, {}});
             continue;
         }
         // The same folder reached through two roots is one copy, not two.

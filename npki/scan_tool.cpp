@@ -9,6 +9,7 @@
 #include "npki/inventory_csv.h"
 #include "npki/inventory_json.h"
 #include "npki/inventory_table.h"
+#include "npki/revocation_run.h"
 #include "npki/scan_options.h"
 #include "npki/scanner.h"
 #include "npki/search_roots.h"
@@ -71,8 +72,13 @@ int run()
     }
     if (options->help) return write_text(STD_OUTPUT_HANDLE, k_scan_tool_usage) ? k_exit_ok : k_exit_failed;
 
-    const Inventory inventory = run_scan(collect_search_roots(options->roots));
+    Inventory inventory = run_scan(collect_search_roots(options->roots));
     const int64_t now = now_seconds();
+    if (options->check_revocation) {
+        const std::vector<RevocationOutcome> outcomes =
+            check_entries(inventory.entries, built_in_issuer_check(), &fetch_from_issuer, now);
+        for (size_t k = 0; k < outcomes.size(); ++k) inventory.entries[k].revocation = outcomes[k];
+    }
     std::string output;
     if (options->text) output = inventory_table(inventory, now, current_language(), &tr);
     else if (options->csv) output = inventory_csv(inventory.entries, now, current_language(), &tr);

@@ -2,6 +2,7 @@
 #include "base/sha256.h"
 #include "base/text.h"
 #include "npki/certificate_folder.h"
+#include "npki/inventory_csv.h"
 #include "npki/inventory_json.h"
 #include "npki/inventory_table.h"
 #include "npki/scan_options.h"
@@ -48,6 +49,8 @@ TEST(ScanToolOptions, ArgumentsParseOrAreRefused)
         {{L"--text", L"-x"}, false, {}, false},
         {{L"--csv"}, true, {}, false},
         {{L"--csv", L"--text"}, false, {}, false},  // one table or the other
+        {{L"--text", L"--check-revocation"}, true, {}, true},
+        {{L"--check-revocation=yes"}, false, {}, false},
     };
     for (const Case& c : k_cases) {
         std::string shown;
@@ -58,6 +61,7 @@ TEST(ScanToolOptions, ArgumentsParseOrAreRefused)
         EXPECT_EQ(options->roots, c.roots) << shown;
         EXPECT_EQ(options->text, c.text) << shown;
         EXPECT_EQ(options->csv, c.arguments.size() == 1 && c.arguments[0] == L"--csv") << shown;
+        EXPECT_EQ(options->check_revocation, c.arguments.size() == 2 && c.arguments[1] == L"--check-revocation") << shown;
     }
 }
 
@@ -138,6 +142,44 @@ TEST(InventoryJson, LanguageDecidesIssuerNamesAndPlaceLabels)
     // Enumeration names are the same in every language.
     EXPECT_EQ(e.at("purpose"), "AllPurpose");
     EXPECT_EQ(e.at("expiry_state"), "Expired");
+}
+
+TEST(InventoryJson, RevocationSaysWhatTheAnswerRestsOn)
+{
+    RevocationOutcome good;
+    good.state = RevocationState::Good;
+    good.list_issued = 1'700'000'000;
+    good.source = "ldap://dir/cn=crl";
+    RevocationOutcome revoked = good;
+    revoked.state = RevocationState::Revoked;
+    revoked.revoked_at = 1'690'000'000;
+    revoked.reason = RevocationReason::Superseded;
+    const struct Case {
+        RevocationOutcome outcome;
+        json expected;
+    } k_cases[] = {
+        {{}, {{"state", "NotChecked"}}},
+        {good, {{"state", "Good"}, {"list_issued", 1'700'000'000}, {"stale", false}, {"source", "ldap://dir/cn=crl"}}},
+        {revoked,
+         {{"state", "Revoked"}, {"revoked_at", 1'690'000'000}, {"list_issued", 1'700'000'000}, {"stale", false},
+          {"reason", "superseded"}, {"source", "ldap://dir/cn=crl"}}},
+        {revocation_unknown(UnknownWhy::Unreachable, "http://x/a.crl"),
+         {{"state", "Unknown"}, {"reason", "unreachable"}, {"source", "http://x/a.crl"}}},
+        {revocation_unknown(UnknownWhy::NotLicensed), {{"state", "Unknown"}, {"reason", "notLicensed"}}},
+    };
+    for (const Case& c : k_cases) {
+        Inventory inventory = sample_inventory(0);
+        inventory.entries[0].revocation = c.outcome;
+        EXPECT_EQ(inventory_json(inventory, 0, "en", english_text).at("entries")[0].at("revocation"), c.expected)
+            << c.expected.dump();
+        // The lists' column says nothing until the issuers were asked.
+        const bool revoked_said = c.outcome.state == RevocationState::Revoked;
+        for (const std::string& list : {inventory_csv(inventory.entries, 0, "en", english_text),
+                                        inventory_table(inventory, 0, "en", english_text)}) {
+            EXPECT_EQ(list.find("Revoked on 2023-07-22") != std::string::npos, revoked_said) << list;
+            EXPECT_EQ(list.find("Not checked"), std::string::npos);
+        }
+    }
 }
 
 TEST(InventoryJson, TextIsValidUtf8EvenFromBadInput)

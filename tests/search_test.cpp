@@ -218,10 +218,10 @@ TEST(Csv, TableHasBomHeaderOneRowPerCertificateAndLongNamesWhole)
     ASSERT_TRUE(csv.starts_with(k_utf8_bom)) << csv.substr(0, 600);
     EXPECT_TRUE(csv.substr(3).starts_with("Holder,Issued by,Purpose,Holder type,Valid from,Valid until,Days left,"
                                           "Status,Serial number,Thumbprint (SHA-1),Thumbprint (SHA-256),Private key,"
-                                          "Encryption certificate,Location,Issuer check\r\n"));
+                                          "Encryption certificate,Location,Issuer check,Revocation\r\n"));
     EXPECT_NE(csv.find("\r\n홍길동,KFTC (yessign),All-purpose,Personal,2023-11-15,2030-03-18,"), std::string::npos);
     EXPECT_NE(csv.find(",Yes,No,\"Hard disk (C:) \xC2\xB7 C:\\NPKI\\yessign\\USER\\a\nUSB drive (E:) \xC2\xB7 "
-                       "E:\\NPKI\\yessign\\USER\\a\",Damaged: the copies are not the same file (E:\\NPKI\\yessign\\USER\\a)\r\n"),
+                       "E:\\NPKI\\yessign\\USER\\a\",Damaged: the copies are not the same file (E:\\NPKI\\yessign\\USER\\a),\r\n"),
               std::string::npos);
     EXPECT_NE(csv.find("\r\n" + std::string(100000, 'x') + ","), std::string::npos);
     // Three lines: the header and two rows; the line feed inside the places cell is not a row end.

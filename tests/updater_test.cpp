@@ -7,6 +7,7 @@
 #include "app/updater/transfer.h"
 #include "app/updater/version_order.h"
 #include "base/handle.h"
+#include "base/web_proxy.h"
 
 #include "base/text.h"
 
@@ -233,7 +234,10 @@ TEST(Transfer, ProxyListsGiveTheProxyForHttps)
         {L"", std::nullopt},
         {L" ; ;", std::nullopt},
     };
-    for (const auto& c : k_cases) EXPECT_EQ(https_proxy_from_list(c.list), c.proxy) << utf8_from_utf16(c.list);
+    for (const auto& c : k_cases) EXPECT_EQ(proxy_from_list(c.list, L"https"), c.proxy) << utf8_from_utf16(c.list);
+    // Plain HTTP (a revocation list's address) takes its own entry.
+    EXPECT_EQ(proxy_from_list(L"http=web:80;https=secure:8443", L"http"), L"web:80");
+    EXPECT_EQ(proxy_from_list(L"https=secure:8443", L"http"), std::nullopt);
 }
 
 TEST(Transfer, BypassListsSendSomeHostsDirect)

@@ -48,7 +48,7 @@ std::optional<ULONG> wait_for(LDAP* ld, ULONG id, double deadline, Message& resu
 
 }  // namespace
 
-FetchedList fetch_from_directory(const DistributionPoint& point, const DirectoryLimits& limits)
+FetchedList fetch_from_directory(const DistributionPoint& point, const FetchLimits& limits)
 {
     FetchedList fetched;
     fetched.failure = UnknownWhy::Unreachable;

@@ -163,6 +163,17 @@ std::optional<RevocationReason> revocation_reason_of(int64_t code)
     }
 }
 
+std::string_view revocation_state_name(RevocationState state)
+{
+    switch (state) {
+    case RevocationState::NotChecked: return "NotChecked";
+    case RevocationState::Good: return "Good";
+    case RevocationState::Revoked: return "Revoked";
+    case RevocationState::Unknown: return "Unknown";
+    }
+    return "NotChecked";
+}
+
 std::string_view revocation_reason_name(RevocationReason reason)
 {
     switch (reason) {

@@ -18,6 +18,11 @@ enum class RevocationState : uint8_t {
     Revoked,     // the issuer's list names it
     Unknown,     // no verified list could be had; UnknownWhy says why
 };
+// "NotChecked", "Good", "Revoked", "Unknown", as vessop-scan's JSON says it.
+std::string_view revocation_state_name(RevocationState state);
+
+// The detail pane's row, the lists' column.
+inline constexpr Text k_revocation_label{"폐기 여부", "Revocation"};
 
 // The reasons RFC 5280 gives for a revocation, by their codes in a list entry.
 enum class RevocationReason : uint8_t {

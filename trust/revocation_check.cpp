@@ -1,6 +1,8 @@
 #include "trust/revocation_check.h"
 
+#include "base/web_proxy.h"
 #include "trust/revocation_list.h"
+#include "trust/web_list.h"
 
 #include <optional>
 #include <utility>
@@ -15,6 +17,12 @@ std::string key_of(const DistributionPoint& point)
 }
 
 }  // namespace
+
+FetchedList fetch_from_issuer(const DistributionPoint& point)
+{
+    if (point.scheme == PointScheme::Ldap) return fetch_from_directory(point);
+    return fetch_from_web(point, user_proxy_for(web_list_url(point)));
+}
 
 RevocationOutcome check_revocation(std::span<const uint8_t> certificate_der, const CertificateInfo& info,
                                    const IssuerCheck& issuers, const ListFetcher& fetch, int64_t now)
@@ -42,13 +50,30 @@ RevocationOutcome check_revocation(std::span<const uint8_t> certificate_der, con
 FetchedList ListCache::operator()(const DistributionPoint& point)
 {
     const std::string key = key_of(point);
+    std::promise<FetchedList> mine;
+    std::shared_future<FetchedList> answer;
     {
         const std::lock_guard lock(mutex_);
-        if (const auto found = known_.find(key); found != known_.end()) return found->second;
+        if (const auto found = known_.find(key); found != known_.end()) {
+            answer = found->second;
+        } else {
+            known_.emplace(key, mine.get_future().share());
+        }
     }
-    // Fetched outside the lock: another thread's fetch of another point goes on meanwhile. Two threads
-    // asking for one point at once may both fetch it; the first answer is kept.
-    FetchedList fetched = inner_(point);
+    if (answer.valid()) return answer.get();
+    // Fetched outside the lock: other threads' fetches of other addresses go on meanwhile.
+    FetchedList fetched;
+    try {
+        fetched = inner_(point);
+    } catch (...) {
+        fetched.failure = UnknownWhy::Unreachable;  // out of memory mid-fetch: no list, and nobody left waiting
+    }
+    mine.set_value(fetched);
+    return fetched;
+}
+
+size_t ListCache::fetches() const
+{
     const std::lock_guard lock(mutex_);
-    return known_.emplace(key, std::move(fetched)).first->second;
+    return known_.size();
 }

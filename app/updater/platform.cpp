@@ -2,6 +2,7 @@
 
 #include "app/updater/transfer.h"
 #include "base/handle.h"
+#include "base/web_proxy.h"
 #include "base/system_error.h"
 #include "base/text.h"
 #include "i18n/catalogue.h"
@@ -99,46 +100,6 @@ std::optional<std::vector<uint8_t>> read_whole_file(HANDLE file, DWORD& error)
         error = ERROR_NOT_ENOUGH_MEMORY;
         return std::nullopt;
     }
-}
-
-std::optional<std::wstring> user_proxy_for(const std::wstring& url)
-{
-    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG settings{};
-    if (!WinHttpGetIEProxyConfigForCurrentUser(&settings)) return std::nullopt;  // none set: direct
-    const UniqueGlobalMem auto_config_url(settings.lpszAutoConfigUrl);
-    const UniqueGlobalMem proxy(settings.lpszProxy);
-    const UniqueGlobalMem bypass(settings.lpszProxyBypass);
-
-    if (settings.fAutoDetect || settings.lpszAutoConfigUrl) {
-        const UniqueInternet session(WinHttpOpen(L"Vessop", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                                 WINHTTP_NO_PROXY_BYPASS, 0));
-        WINHTTP_AUTOPROXY_OPTIONS options{};
-        if (settings.lpszAutoConfigUrl) {
-            options.dwFlags |= WINHTTP_AUTOPROXY_CONFIG_URL;
-            options.lpszAutoConfigUrl = settings.lpszAutoConfigUrl;
-        }
-        if (settings.fAutoDetect) {
-            options.dwFlags |= WINHTTP_AUTOPROXY_AUTO_DETECT;
-            options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
-        }
-        WINHTTP_PROXY_INFO found{};
-        // Without the user's credentials first; a script server that asks for them gets them.
-        BOOL ok = session && WinHttpGetProxyForUrl(session.get(), url.c_str(), &options, &found);
-        if (!ok && session && GetLastError() == ERROR_WINHTTP_LOGIN_FAILURE) {
-            options.fAutoLogonIfChallenged = TRUE;
-            ok = WinHttpGetProxyForUrl(session.get(), url.c_str(), &options, &found);
-        }
-        if (ok) {
-            const UniqueGlobalMem found_proxy(found.lpszProxy);
-            const UniqueGlobalMem found_bypass(found.lpszProxyBypass);
-            if (found.dwAccessType != WINHTTP_ACCESS_TYPE_NAMED_PROXY || !found.lpszProxy) return std::nullopt;
-            return https_proxy_from_list(found.lpszProxy);
-        }
-        // No script or no answer from it: the fixed settings below, as browsers fall back to them.
-    }
-    if (!settings.lpszProxy) return std::nullopt;
-    if (settings.lpszProxyBypass && proxy_bypassed(url_host(url), settings.lpszProxyBypass)) return std::nullopt;
-    return https_proxy_from_list(settings.lpszProxy);
 }
 
 namespace {

@@ -22,11 +22,6 @@ std::optional<Path> work_folder();
 // Every byte of an open file, from its start. Empty with the error code in `error` on failure.
 std::optional<std::vector<uint8_t>> read_whole_file(HANDLE file, DWORD& error);
 
-// The proxy the user's Internet settings give for `url`: automatic configuration (detection or a
-// script) when it is on and answers, else the fixed proxy unless the host is bypassed. None for a
-// direct connection.
-std::optional<std::wstring> user_proxy_for(const std::wstring& url);
-
 // Runs System32\curl.exe (under SystemRoot) without a window to fetch `url` into `output` and waits
 // for it, through the user's proxy; an older curl that does not know --ssl-revoke-best-effort is
 // asked once more without it. Empty on success; otherwise the text to show: "Download failed" for any

@@ -50,21 +50,6 @@ inline constexpr unsigned long k_curl_unknown_option_exit = 2;
 std::vector<std::wstring> curl_arguments(std::wstring_view url, std::wstring_view output, uint64_t max_bytes,
                                          const CurlRoute& route = {});
 
-// The host name of an http or https URL, lower-cased ASCII, without user, port or path; empty when
-// there is none.
-std::wstring url_host(std::wstring_view url);
-
-// The proxy for an HTTPS request from a WinINet/WinHTTP proxy list ("host:port", "https=host:port;
-// http=other:80", entries apart by semicolons or white space): the "https=" entry, else the first
-// entry for every scheme, else a "socks=" entry (as "socks4://host:port"); none when the list names
-// no proxy for HTTPS.
-std::optional<std::wstring> https_proxy_from_list(std::wstring_view list);
-
-// Whether the host goes around the proxy by a bypass list ("<local>" for names without a dot,
-// "*.corp.example", "10.*"; apart by semicolons, commas or white space), compared without regard to
-// ASCII case; a scheme or port in an entry is dropped.
-bool proxy_bypassed(std::wstring_view host, std::wstring_view bypass_list);
-
 // "Vessop-Setup-" VERSION ".exe" (the version is digits and dots, checked with the manifest).
 std::wstring installer_file_name(std::string_view version);
 

@@ -25,7 +25,7 @@ int main()
         std::fprintf(stderr, "directory_probe: not an LDAP distribution point\n");
         return 64;
     }
-    DirectoryLimits limits;
+    FetchLimits limits;
     if (args.size() >= 3) limits.total_seconds = static_cast<int>(std::wcstol(args[2].c_str(), nullptr, 10));
     if (args.size() >= 4) limits.max_bytes = static_cast<size_t>(std::wcstoull(args[3].c_str(), nullptr, 10));
     const FetchedList fetched = fetch_from_directory(*point, limits);
