@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/messages.h"
+#include "app/revocation_control.h"
 #include "app/scan_control.h"
 #include "app/search_field.h"
 #include "app/settings_menu.h"
@@ -39,6 +40,12 @@ std::optional<ClipboardCopy> copy_all_copy(const WindowState& state)
     const std::vector<DetailRow> rows = detail_rows(state, *state.selection);
     if (rows.empty()) return std::nullopt;
     return ClipboardCopy{copy_all_text(rows), std::string(tr({"자세한 정보를 모두 복사했습니다", "Copied all details"}))};
+}
+
+bool starts_revocation_check(const WindowState& state, uint64_t row)
+{
+    if (!state.selection || !state.entries || *state.selection >= state.entries->size()) return false;
+    return row_starts_revocation_check((*state.entries)[*state.selection], row, state.revocation_checking);
 }
 
 // The clipboard is opened with the state released: emptying it sends our own window a message.
@@ -139,6 +146,11 @@ void run_command(HWND hwnd, const HitTarget& target, float x, float y)
     if (target.kind == HitKind::DetailRow || target.kind == HitKind::CopyAll) {
         auto state = window_state_slot().take();
         if (!state) return;
+        if (target.kind == HitKind::DetailRow && starts_revocation_check(*state, target.index)) {
+            state.release();  // the consent box is modal
+            request_revocation_check(hwnd);
+            return;
+        }
         clipboard = target.kind == HitKind::DetailRow ? detail_row_copy(*state, target.index) : copy_all_copy(*state);
     }
     switch (target.kind) {

@@ -17,6 +17,8 @@ inline constexpr UINT WM_APP_INVOKE = WM_APP + 5;
 inline constexpr UINT WM_APP_TRAY = WM_APP + 6;
 // Posted by the folder watcher when a watched folder changed.
 inline constexpr UINT WM_APP_FOLDER_CHANGED = WM_APP + 7;
+// Posted by the revocation check's thread when the issuers have answered.
+inline constexpr UINT WM_APP_REVOCATION_DONE = WM_APP + 8;
 
 inline constexpr UINT_PTR TIMER_NOTICE = 1;    // removes the status notice
 inline constexpr UINT_PTR TIMER_SCANNING = 2;  // repaints while a scan runs

@@ -103,6 +103,7 @@ void on_scan_done(WindowState& state)
         // The open certificate in the new list stays listed whatever the search field holds.
         const std::optional<size_t> keep = keep_selection(old_selection, old, outcome->inventory.entries);
         state.search_keys = std::move(outcome->search_keys);
+        state.revocation_results.apply(outcome->inventory.entries);
         std::vector<CertificateEntry> listed;
         replace_whole_list(listed, state.filter, std::move(outcome->inventory.entries), state.search_keys, keep);
         // A query typed before the first result applies now.

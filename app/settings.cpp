@@ -24,6 +24,16 @@ bool read_reminders()
     return auto_update_on(read_dword_setting(k_setting_reminders));  // the same rule for a switch
 }
 
+bool read_revocation_consent()
+{
+    return read_dword_setting(k_setting_revocation_consent) == 1u;
+}
+
+void write_revocation_consent()
+{
+    write_dword_setting(k_setting_revocation_consent, 1);
+}
+
 void write_reminders(bool on)
 {
     write_dword_setting(k_setting_reminders, on ? 1 : 0);

@@ -19,6 +19,11 @@ void write_auto_update(bool on);
 bool read_reminders();
 void write_reminders(bool on);
 
+// "RevocationConsent": the user agreed once that the issuers' servers may be asked; only exactly 1
+// counts (a missing or odd value asks again: the box costs a click, a wrong yes contacts servers).
+bool read_revocation_consent();
+void write_revocation_consent();
+
 // "Placement": only a REG_BINARY of exactly 44 bytes counts, prepared for the hidden window.
 std::optional<RestoredPlacement> read_placement();
 void write_placement(const WINDOWPLACEMENT& placement);

@@ -1,6 +1,7 @@
 #include "app/settings_menu.h"
 
 #include "app/reminder_task.h"
+#include "app/revocation_control.h"
 #include "app/scan_control.h"
 #include "app/settings.h"
 #include "app/shell.h"
@@ -77,6 +78,7 @@ MenuChoice menu_choice(UINT id, size_t added_folder_count)
     case k_menu_about: return {MenuAction::About, {}, 0};
     case k_menu_reminders: return {MenuAction::ToggleReminders, {}, 0};
     case k_menu_export: return {MenuAction::ExportList, {}, 0};
+    case k_menu_check_revocation: return {MenuAction::CheckRevocation, {}, 0};
     case k_menu_follow_windows: return {MenuAction::SetLanguage, {}, 0};
     default: break;
     }
@@ -123,6 +125,9 @@ void run_settings_menu(HWND hwnd, float x, float y)
     append(menu.get(), k_menu_check_for_updates, tr({"업데이트 확인", "Check for updates"}));
     append(menu.get(), k_menu_more_apps, tr({"Orlentu 의 다른 프로그램", "More apps from Orlentu"}));
     append(menu.get(), k_menu_about, tr({"Vessop 정보", "About Vessop"}));
+    // Added after every older item, so that each keeps its place.
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    append(menu.get(), k_menu_check_revocation, tr({"발급 기관에 확인", "Check with issuers"}));
 
     POINT point{saturating_trunc(x), saturating_trunc(y)};
     ClientToScreen(hwnd, &point);
@@ -170,6 +175,7 @@ void run_settings_menu(HWND hwnd, float x, float y)
         apply_file_outcome(hwnd, export_list(hwnd, entries, now_seconds()));
         break;
     }
+    case MenuAction::CheckRevocation: request_revocation_check(hwnd); break;
     case MenuAction::RemoveAddedFolder: apply_file_outcome(hwnd, remove_added_folder(folders, choice.folder)); break;
     }
 }

@@ -2,7 +2,7 @@
 
 // The settings menu behind the toolbar's menu button, built afresh on every click: the language
 // submenu, the list's export, the added folders to remove, automatic updates, the update check, the maker's other
-// programs and the About box.
+// programs, the About box and, last, the question to the issuers about revoked certificates.
 
 #include "x509/translate.h"
 
@@ -20,6 +20,7 @@ inline constexpr UINT k_menu_more_apps = 3;
 inline constexpr UINT k_menu_about = 4;
 inline constexpr UINT k_menu_reminders = 5;  // shown right after automatic updates
 inline constexpr UINT k_menu_export = 6;     // shown right after the language submenu
+inline constexpr UINT k_menu_check_revocation = 7;  // the last item, after a separator
 inline constexpr UINT k_menu_follow_windows = 100;  // then 101 to 110: the languages in menu order
 inline constexpr UINT k_menu_first_added_folder = 200;  // 200 + the folder's position
 
@@ -33,6 +34,7 @@ enum class MenuAction {
     RemoveAddedFolder,
     ToggleReminders,
     ExportList,
+    CheckRevocation,
 };
 
 struct MenuChoice {

@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/keyboard.h"
 #include "app/messages.h"
+#include "app/revocation_control.h"
 #include "app/scan_control.h"
 #include "app/search_field.h"
 #include "app/settings.h"
@@ -393,6 +394,11 @@ LRESULT dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_DPICHANGED: return on_dpi_changed(hwnd, LOWORD(wparam), reinterpret_cast<const RECT*>(lparam));
     case WM_APP_SCAN_DONE: return on_scan_done_message();
     case WM_COMMAND: return on_command(hwnd, message, wparam, lparam);
+    case WM_APP_REVOCATION_DONE: {
+        auto state = window_state_slot().take();
+        if (state) on_revocation_done(*state);
+        return 0;
+    }
     case WM_APP_FOLDER_CHANGED: {
         auto state = window_state_slot().take();
         if (state) on_folder_changed(*state);

@@ -8,6 +8,7 @@
 #include "base/path.h"
 #include "gfx/ui_tree.h"
 #include "npki/folder_watch.h"
+#include "npki/revocation_run.h"
 #include "gfx/view_state.h"
 
 #include <memory>
@@ -38,6 +39,8 @@ struct WindowState : ViewState {
     // The window itself holds the keyboard focus (WM_SETFOCUS until WM_KILLFOCUS): not its search field,
     // not another program. Screen readers hear of the focused element only then.
     bool keyboard_focus = false;
+    // What the issuers said this session, applied to every new scan result; never stored.
+    RevocationResults revocation_results;
     bool folder_rescan_due = false;                 // a folder change set TIMER_RESCAN, which has not fired yet
     std::optional<double> last_scan_started;       // when the latest scan began (clock())
     bool field_had_focus = false;  // the search field had the focus when the window was last deactivated

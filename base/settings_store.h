@@ -22,6 +22,7 @@ inline constexpr std::string_view k_setting_last_update_check = "LastUpdateCheck
 inline constexpr std::string_view k_setting_folders = "Folders";
 inline constexpr std::string_view k_setting_reminders = "Reminders";
 inline constexpr std::string_view k_setting_reminded = "Reminded";
+inline constexpr std::string_view k_setting_revocation_consent = "RevocationConsent";
 
 // REG_SZ, up to its first NUL; unpaired surrogates become U+FFFD.
 std::optional<std::string> read_text_setting(std::string_view name);

@@ -5,6 +5,7 @@
 #include "gfx/palette.h"
 #include "gfx/view_text.h"
 #include "i18n/catalogue.h"
+#include "i18n/language.h"
 #include "x509/dates.h"
 
 #include <string>
@@ -22,7 +23,7 @@ size_t row_count(const ViewState& state)
 std::vector<DetailRow> detail_rows(const ViewState& state, size_t index)
 {
     if (!state.entries || index >= state.entries->size()) return {};
-    return detail_rows_for((*state.entries)[index], now_seconds());
+    return detail_rows_for((*state.entries)[index], now_seconds(), &tr, current_language(), state.revocation_checking);
 }
 
 std::optional<DetailLayout> detail_layout(const ViewState& state)

@@ -101,8 +101,8 @@ void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& pale
     widths.badge = measure_text(gfx, badge.text, TextStyle::small);
     widths.title = measure_text(gfx, title, TextStyle::strong);
     if (kind_label) widths.chip = measure_text(gfx, chip_label, TextStyle::small);
-    const std::optional<Text> trust_label = trust_badge(info.trust);
-    const std::string trust_text_shown = trust_label ? std::string(tr(*trust_label)) : std::string();
+    const std::optional<CardBadge> trust_label = card_badge(entry);
+    const std::string trust_text_shown = trust_label ? std::string(tr(trust_label->text)) : std::string();
     if (trust_label) widths.trust_badge = measure_text(gfx, trust_text_shown, TextStyle::small);
     const CardLayout l = card_layout(s, card, widths, buttons);
 
@@ -137,9 +137,9 @@ void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& pale
         draw_text(gfx, chip_label, *l.chip, chip_ink, TextStyle::small, true);
     }
     if (l.trust_badge) {
-        // Not dimmed with an expired card: a damaged or foreign file matters whatever its dates. In high
-        // contrast the role colour gives way to the text colour; the words say it.
-        const Colour role = info.trust == TrustState::Damaged ? palette.danger : palette.warning;
+        // Not dimmed with an expired card: a damaged, foreign or revoked file matters whatever its dates.
+        // In high contrast the role colour gives way to the text colour; the words say it.
+        const Colour role = trust_label->danger ? palette.danger : palette.warning;
         const Colour ink = hc ? palette.text : role;
         if (hc) {
             outline_inside(gfx, *l.trust_badge, ink, 1);

@@ -41,6 +41,7 @@ struct ViewState {
     std::optional<Gfx> gfx;  // absent when the drawing resources could not be made
     std::optional<GfxRetry> gfx_retry;  // set while they are absent and are to be made again
     uint64_t folders_checked = 0;
+    bool revocation_checking = false;  // the issuers are being asked about the list
     uint32_t dpi = 96;
     float list_scroll = 0;
     float detail_scroll = 0;

@@ -51,6 +51,7 @@ std::string summary_second_line(uint64_t folders_checked, const ListSummary& sum
     add(summary.damaged, {"손상 {0}", "{0} damaged"});
     add(summary.test, {"시험용 {0}", "{0} for testing only"});
     add(summary.unknown_issuer, {"발급자 불명 {0}", "{0} from an unknown issuer"});
+    add(summary.revoked, {"폐기 {0}", "{0} revoked"});
     return line;
 }
 
@@ -113,7 +114,7 @@ bool on_usb_drive(const std::vector<CertificateCopy>& copies)
 
 size_t detail_row_count(const CertificateEntry& entry)
 {
-    return 14 + entry.copies.size();
+    return 15 + entry.copies.size();
 }
 
 std::string_view copy_all_label()
@@ -121,8 +122,20 @@ std::string_view copy_all_label()
     return tr({"모두 복사", "Copy all"});
 }
 
+std::string revocation_row_text(const CertificateEntry& entry, bool checking, Translate translate)
+{
+    if (checking && entry.revocation.state == RevocationState::NotChecked)
+        return std::string(translate({"발급 기관에 확인하는 중…", "Asking the issuers…"}));
+    return revocation_text(entry.revocation, translate);
+}
+
+bool row_starts_revocation_check(const CertificateEntry& entry, size_t row, bool revocation_checking)
+{
+    return row == k_revocation_row && !revocation_checking && entry.revocation.state == RevocationState::NotChecked;
+}
+
 std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t now, Translate translate,
-                                       std::string_view language)
+                                       std::string_view language, bool revocation_checking)
 {
     const CertificateInfo& info = entry.info;
     const std::vector<CertificateCopy>& copies = entry.copies;
@@ -144,6 +157,7 @@ std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t no
         {label({"발급자", "Issuer"}), info.issuer_dn},
         {label({"발급 기관", "Issued by"}), issuer_display_name(info, first_copy, language)},
         {label(k_issuer_check_label), issuer_check_text(entry, translate, location_label)},
+        {label(k_revocation_label), revocation_row_text(entry, revocation_checking, translate)},
         {label({"용도", "Purpose"}), purpose_row_text(policy_class, translate)},
         {label({"정책 OID", "Policy OID"}), policy_oid_row_text(info.policy_oids, translate)},
         {label({"유효 기간", "Valid"}), validity_text(info)},
@@ -205,9 +219,9 @@ std::string card_spoken_name(const CertificateEntry& entry, int64_t now, Transla
     name += spoken(card_second_line(entry, translate, language));
     name += ", ";
     name += status_badge(expiry_of(entry.info.not_after, now), translate).text;
-    if (const std::optional<Text> badge = trust_badge(entry.info.trust)) {
+    if (const std::optional<CardBadge> badge = card_badge(entry)) {
         name += ", ";
-        name += translate(*badge);
+        name += translate(badge->text);
     }
     if (!entry.copies.empty()) {
         name += ", ";

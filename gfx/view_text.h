@@ -44,11 +44,18 @@ struct DetailRow {
     std::string value;
     bool operator==(const DetailRow&) const = default;
 };
-// Fourteen rows of facts (the issuer check after the issuing authority), then one "Location" row per copy (numbered when there are several).
-// detail_row_count says how many without building their texts: every mouse move hit-tests the pane.
+// Fifteen rows of facts (the issuer check and the issuer's revocation answer after the issuing
+// authority), then one "Location" row per copy (numbered when there are several). detail_row_count
+// says how many without building their texts: every mouse move hit-tests the pane.
 size_t detail_row_count(const CertificateEntry& entry);
 std::vector<DetailRow> detail_rows_for(const CertificateEntry& entry, int64_t now, Translate translate = &tr,
-                                       std::string_view language = current_language());
+                                       std::string_view language = current_language(), bool revocation_checking = false);
+// The revocation row: its place, and what it says ("Asking the issuers…" while a check runs for a
+// certificate not yet answered). A click on it starts a check when the certificate was never checked.
+inline constexpr size_t k_revocation_row = 5;
+std::string revocation_row_text(const CertificateEntry& entry, bool revocation_checking, Translate translate = &tr);
+// Whether a click on row `row` asks the issuers rather than copying the row.
+bool row_starts_revocation_check(const CertificateEntry& entry, size_t row, bool revocation_checking);
 // "label: value" per row, joined by line feeds, none after the last.
 std::string copy_all_text(const std::vector<DetailRow>& rows);
 // The pane's button that copies every row.

@@ -93,6 +93,8 @@ ListSummary list_summary(const std::vector<CertificateEntry>& entries, int64_t n
         }
         if (is_expired(entry.info, now)) {
             ++summary.expired;
+        } else if (entry.revocation.state == RevocationState::Revoked) {
+            ++summary.revoked;  // no longer usable, whatever its end date says
         } else if (now <= INT64_MAX - k_surely_valid_seconds && entry.info.not_after > now + k_surely_valid_seconds) {
             continue;
         } else if (expiry_of(entry.info.not_after, now).state == ExpiryState::ExpiringSoon) {
@@ -114,6 +116,14 @@ std::string issuer_check_text(const CertificateEntry& entry, Translate translate
     if (differing.empty()) return std::string(translate(trust_text(entry.info.trust)));
     return fill_placeholders(translate({"손상됨: 사본끼리 파일 내용이 다릅니다 ({0})", "Damaged: the copies are not the same file ({0})"}),
                              {differing});
+}
+
+std::optional<CardBadge> card_badge(const CertificateEntry& entry)
+{
+    if (entry.revocation.state == RevocationState::Revoked) return CardBadge{{"폐기됨", "Revoked"}, true};
+    if (const std::optional<Text> badge = trust_badge(entry.info.trust))
+        return CardBadge{*badge, entry.info.trust == TrustState::Damaged};
+    return std::nullopt;
 }
 
 std::string revocation_cell(const CertificateEntry& entry, Translate translate)

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,9 +56,19 @@ struct ListSummary {
     size_t damaged = 0;
     size_t test = 0;
     size_t unknown_issuer = 0;
+    size_t revoked = 0;  // revoked by their issuer and not yet expired (an expired one counts as expired)
     bool operator==(const ListSummary&) const = default;
 };
 ListSummary list_summary(const std::vector<CertificateEntry>& entries, int64_t now);
+
+// The badge a card carries beside its holder-kind chip: "Revoked" once the issuer said so (in the
+// danger colour), else the issuer check's short verdict (danger for a damaged file, warning for a
+// test certificate or an unknown issuer); none for a licensed certificate in good standing.
+struct CardBadge {
+    Text text;
+    bool danger = false;
+};
+std::optional<CardBadge> card_badge(const CertificateEntry& entry);
 
 // What the issuer check says of an entry, in full. When its copies are not the same bytes the copies
 // that differ are named by `name_of_copy` (an index into `entry.copies`), joined by ", ".

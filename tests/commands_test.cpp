@@ -30,7 +30,8 @@ TEST(MenuChoice, IdsGiveTheirCommands)
         {111, 0, MenuAction::None, "", 0},
         {5, 0, MenuAction::ToggleReminders, "", 0},
         {6, 0, MenuAction::ExportList, "", 0},
-        {7, 0, MenuAction::None, "", 0},
+        {7, 0, MenuAction::CheckRevocation, "", 0},
+        {8, 0, MenuAction::None, "", 0},
         {200, 3, MenuAction::RemoveAddedFolder, "", 0},
         {202, 3, MenuAction::RemoveAddedFolder, "", 2},
         {203, 3, MenuAction::None, "", 0},  // past the list the menu showed

@@ -205,6 +205,9 @@ TEST(ListSummary, CountsExpiredFromEndAndSoonIncludingToday)
     }
     EXPECT_EQ(list_summary(entries, now), (ListSummary{3 - 1, 2, 2, 1, 1}));
     EXPECT_EQ(list_summary({}, now), (ListSummary{}));
+    // Revoked and not yet expired: counted as revoked only, not as expiring soon; revoked and expired: expired.
+    entries[1].revocation.state = entries[2].revocation.state = entries[5].revocation.state = RevocationState::Revoked;
+    EXPECT_EQ(list_summary(entries, now), (ListSummary{3 - 2, 2, 2, 1, 1, 2}));
     EXPECT_TRUE(is_expired(entries[0].info, now));
     EXPECT_FALSE(is_expired(entries[2].info, now));
 }

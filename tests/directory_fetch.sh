@@ -20,19 +20,16 @@ build=$(vessop_build_dir_of "$probe_exe") || fail "no build folder above $probe_
 . "$root/scripts/wine-env.sh" "$build"
 
 tmp=$(mktemp -d /tmp/vessop-directory.XXXXXX)
-slapd_pid="" silent_pid=""
+. "$root/tests/slapd_lib.sh"
 cleanup()
 {
-    [ -n "$slapd_pid" ] && kill "$slapd_pid" 2>/dev/null && wait "$slapd_pid" 2>/dev/null
-    [ -n "$silent_pid" ] && kill "$silent_pid" 2>/dev/null && wait "$silent_pid" 2>/dev/null
+    test_servers_stop
     rm -rf "$tmp"
 }
 trap cleanup EXIT
 
-free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
-
 # --- A CA and its list, made with openssl -------------------------------------------------------------
-mkdir -p "$tmp/ca" "$tmp/db"
+mkdir -p "$tmp/ca"
 : >"$tmp/ca/index.txt"
 echo 01 >"$tmp/ca/crlnumber"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$tmp/ca/key.pem" -out "$tmp/ca/cert.pem" -days 2 \
@@ -53,44 +50,10 @@ size=$(stat -c %s "$tmp/crl.der")
 digest=$(sha256sum "$tmp/crl.der" | cut -d' ' -f1)
 
 # --- slapd ---------------------------------------------------------------------------------------------
-port=$(free_port)
-cat >"$tmp/slapd.conf" <<CONF
-include /etc/ldap/schema/core.schema
-include /etc/ldap/schema/cosine.schema
-modulepath /usr/lib/ldap
-moduleload back_mdb
-pidfile $tmp/slapd.pid
-database mdb
-maxsize 104857600
-suffix "c=KR"
-rootdn "cn=admin,c=KR"
-rootpw secret
-directory $tmp/db
-access to * by * read
-CONF
-"$slapd" -f "$tmp/slapd.conf" -h "ldap://127.0.0.1:$port/" -d 0 >"$tmp/slapd.log" 2>&1 &
-slapd_pid=$!
-for _ in $(seq 50); do
-    ldapsearch -x -H "ldap://127.0.0.1:$port" -b "" -s base >/dev/null 2>&1 && break
-    sleep 0.1
-done
+slapd_start "$slapd" "$tmp/slapd" || fail "slapd did not start: $(tail -n 5 "$tmp/slapd/slapd.log")"
+port=$SLAPD_PORT
+slapd_add_base "$tmp/slapd" || fail "base entries not added: $(tail -n 5 "$tmp/slapd/ldapadd.log")"
 cat >"$tmp/entries.ldif" <<LDIF
-dn: c=KR
-objectClass: country
-c: KR
-
-dn: o=TestCA,c=KR
-objectClass: organization
-o: TestCA
-
-dn: ou=AccreditedCA,o=TestCA,c=KR
-objectClass: organizationalUnit
-ou: AccreditedCA
-
-dn: ou=crldp,ou=AccreditedCA,o=TestCA,c=KR
-objectClass: organizationalUnit
-ou: crldp
-
 dn: cn=crl1dp7,ou=crldp,ou=AccreditedCA,o=TestCA,c=KR
 objectClass: cRLDistributionPoint
 cn: crl1dp7
@@ -100,19 +63,12 @@ dn: cn=empty,ou=crldp,ou=AccreditedCA,o=TestCA,c=KR
 objectClass: cRLDistributionPoint
 cn: empty
 LDIF
-ldapadd -x -H "ldap://127.0.0.1:$port" -D "cn=admin,c=KR" -w secret -f "$tmp/entries.ldif" >"$tmp/ldapadd.log" 2>&1 \
-    || fail "entries not added: $(tail -n 5 "$tmp/ldapadd.log") $(tail -n 5 "$tmp/slapd.log")"
+slapd_add "$tmp/slapd" "$tmp/entries.ldif" \
+    || fail "entries not added: $(tail -n 5 "$tmp/slapd/ldapadd.log") $(tail -n 5 "$tmp/slapd/slapd.log")"
 
 # A server that accepts connections and never says a word.
-silent_port=$(free_port)
-python3 -c '
-import socket, sys, time
-s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(("127.0.0.1", int(sys.argv[1]))); s.listen(8)
-held = []
-while True:
-    c, _ = s.accept(); held.append(c)' "$silent_port" &
-silent_pid=$!
+silent_server_start "$tmp/silent.log"
+silent_port=$SILENT_PORT
 closed_port=$(free_port)
 
 # --- The probe -----------------------------------------------------------------------------------------

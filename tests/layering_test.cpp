@@ -47,6 +47,7 @@ constexpr ShellFile k_shell_files[] = {
     {"app/shell", ShellTier::Services},
     {"app/commands", ShellTier::Handler},
     {"app/keyboard", ShellTier::Handler},
+    {"app/revocation_control", ShellTier::Handler},
     {"app/scan_control", ShellTier::Handler},
     {"app/search_field", ShellTier::Handler},
     {"app/settings_menu", ShellTier::Handler},

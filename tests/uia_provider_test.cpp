@@ -265,7 +265,7 @@ TEST_F(UiaProvider, InvokeRunsTheClickCommandOnceTheCallHasReturned)
                             .go(NavigateDirection_NextSibling).go(NavigateDirection_NextSibling)
                             .go(NavigateDirection_NextSibling).go(NavigateDirection_NextSibling)
                             .go(NavigateDirection_NextSibling).go(NavigateDirection_NextSibling)
-                            .go(NavigateDirection_NextSibling);
+                            .go(NavigateDirection_NextSibling).go(NavigateDirection_NextSibling);
     EXPECT_EQ(serial.name(), std::string(tr({"일련번호", "Serial number"})) + ": 02");
 
     ComPtr<IRawElementProviderSimple> simple;

@@ -58,6 +58,8 @@ TEST(SummarySecondLine, CountsAppearOnlyWhenNonZero)
          "NPKI folders checked on hard disks and USB drives: 3 · 1 expired · 1 damaged · 2 from an unknown issuer"},
         {3, {0, 0, 1, 1, 1}, in_korean,
          "하드 디스크와 USB 드라이브의 NPKI 폴더 3곳을 살폈습니다 · 손상 1 · 시험용 1 · 발급자 불명 1"},
+        {3, {0, 1, 0, 0, 0, 2}, in_english, "NPKI folders checked on hard disks and USB drives: 3 · 1 expired · 2 revoked"},
+        {3, {0, 0, 0, 0, 0, 1}, in_korean, "하드 디스크와 USB 드라이브의 NPKI 폴더 3곳을 살폈습니다 · 폐기 1"},
     };
     for (const auto& c : k_cases) {
         EXPECT_EQ(summary_second_line(c.folders, c.summary, c.translate), c.expected);
@@ -118,38 +120,39 @@ TEST(DetailRows, FactsThenOneLocationPerCopy)
 
     entry.info.trust = TrustState::Test;
     std::vector<DetailRow> rows = detail_rows_for(entry, now, in_english, "en");
-    ASSERT_EQ(rows.size(), 15u);
+    ASSERT_EQ(rows.size(), 16u);
     ASSERT_EQ(detail_row_count(entry), rows.size());
-    const char* k_labels[] = {"Name (CN)", "Subject", "Issuer", "Issued by", "Issuer check", "Purpose", "Policy OID",
-                              "Valid", "Time left", "Serial number", "Thumbprint (SHA-1)", "Thumbprint (SHA-256)",
-                              "Private key", "Encryption certificate", "Location"};
+    const char* k_labels[] = {"Name (CN)", "Subject", "Issuer", "Issued by", "Issuer check", "Revocation", "Purpose",
+                              "Policy OID", "Valid", "Time left", "Serial number", "Thumbprint (SHA-1)",
+                              "Thumbprint (SHA-256)", "Private key", "Encryption certificate", "Location"};
     for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].label, k_labels[i]);
     EXPECT_EQ(rows[0].value, entry.info.subject_cn);
     EXPECT_EQ(rows[3].value, "KFTC (yessign)");
     EXPECT_EQ(rows[4].value, "Test certificate \xE2\x80\x94 banks do not accept it");
-    EXPECT_EQ(rows[6].value, "None");
-    EXPECT_EQ(rows[8].value, "D-40");
-    EXPECT_EQ(rows[9].value, "012E5A7F");
-    EXPECT_EQ(rows[12].value, "Present (signPri.key; Vessop never opens it)");
-    EXPECT_EQ(rows[13].value, "None");
-    EXPECT_EQ(rows[14].value, "Hard disk (C:) \xC2\xB7 C:\\NPKI\\yessign\\USER\\cn=x");
-    EXPECT_EQ(copied_notice(rows[9].label, in_english), "Copied: Serial number");
+    EXPECT_EQ(rows[k_revocation_row].value, "Not checked \xE2\x80\x94 click to ask the issuers");
+    EXPECT_EQ(rows[7].value, "None");
+    EXPECT_EQ(rows[9].value, "D-40");
+    EXPECT_EQ(rows[10].value, "012E5A7F");
+    EXPECT_EQ(rows[13].value, "Present (signPri.key; Vessop never opens it)");
+    EXPECT_EQ(rows[14].value, "None");
+    EXPECT_EQ(rows[15].value, "Hard disk (C:) \xC2\xB7 C:\\NPKI\\yessign\\USER\\cn=x");
+    EXPECT_EQ(copied_notice(rows[10].label, in_english), "Copied: Serial number");
 
     // Copy all: every row as "label: value", line feeds between, none after the last.
     const std::string all = copy_all_text(rows);
-    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 14);
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 15);
     EXPECT_EQ(all.substr(0, all.find('\n')), "Name (CN): " + entry.info.subject_cn);
     EXPECT_NE(all.back(), '\n');
 
     // Three copies: numbered locations; a key missing in one of them, a kmCert.der in another.
     entry.copies = {copy_on("C:", false), copy_on("E:", true, true, true), copy_on("F:", true, false)};
     rows = detail_rows_for(entry, now, in_english, "en");
-    ASSERT_EQ(rows.size(), 17u);
-    EXPECT_EQ(rows[14].label, "Location 1");
-    EXPECT_EQ(rows[16].label, "Location 3");
-    EXPECT_EQ(rows[16].value, "USB drive (F:) \xC2\xB7 F:\\NPKI\\yessign\\USER\\cn=x");
-    EXPECT_EQ(rows[12].value, "Missing in some places: that copy can't be used to sign in");
-    EXPECT_EQ(rows[13].value, "Present (kmCert.der)");
+    ASSERT_EQ(rows.size(), 18u);
+    EXPECT_EQ(rows[15].label, "Location 1");
+    EXPECT_EQ(rows[17].label, "Location 3");
+    EXPECT_EQ(rows[17].value, "USB drive (F:) \xC2\xB7 F:\\NPKI\\yessign\\USER\\cn=x");
+    EXPECT_EQ(rows[13].value, "Missing in some places: that copy can't be used to sign in");
+    EXPECT_EQ(rows[14].value, "Present (kmCert.der)");
     EXPECT_EQ(detail_rows_for(entry, now, in_korean, "ko")[3].value, "금융결제원");
 
     // Copies whose bytes differ: the check names them by their rows, whatever the signature said.
@@ -159,6 +162,48 @@ TEST(DetailRows, FactsThenOneLocationPerCopy)
               "Damaged: the copies are not the same file (Location 2, Location 3)");
     EXPECT_EQ(detail_rows_for(entry, now, in_korean, "ko")[4].value,
               "손상됨: 사본끼리 파일 내용이 다릅니다 (저장 위치 2, 저장 위치 3)");
+}
+
+TEST(RevocationRow, SaysTheAnswerAndStartsACheckOnlyWhenNoneWasMade)
+{
+    CertificateEntry entry;
+    entry.info.trust = TrustState::Licensed;
+    entry.copies = {copy_on("C:", false)};
+    RevocationOutcome revoked;
+    revoked.state = RevocationState::Revoked;
+    revoked.revoked_at = 1'795'132'800;  // 2026-11-20 09:00 in Seoul
+    revoked.reason = RevocationReason::Superseded;
+    const struct Case {
+        RevocationOutcome outcome;
+        TrustState trust;
+        bool checking;
+        const char* row;
+        bool click_starts_check;
+        const char* badge;  // nullptr: none
+        bool danger;
+    } k_cases[] = {
+        {{}, TrustState::Licensed, false, "Not checked \xE2\x80\x94 click to ask the issuers", true, nullptr, false},
+        {{}, TrustState::Licensed, true, "Asking the issuers\xE2\x80\xA6", false, nullptr, false},
+        {revoked, TrustState::Licensed, false, "Revoked on 2026-11-20: replaced by a new certificate", false, "Revoked", true},
+        {revoked, TrustState::Test, true, "Revoked on 2026-11-20: replaced by a new certificate", false, "Revoked", true},
+        {revocation_unknown(UnknownWhy::NotLicensed), TrustState::UnknownIssuer, false,
+         "Unknown: its issuer is not a licensed CA", false, "Unknown issuer", false},
+        {{}, TrustState::Damaged, false, "Not checked \xE2\x80\x94 click to ask the issuers", true, "Damaged", true},
+    };
+    for (const Case& c : k_cases) {
+        entry.revocation = c.outcome;
+        entry.info.trust = c.trust;
+        const std::vector<DetailRow> rows = detail_rows_for(entry, 0, in_english, "en", c.checking);
+        EXPECT_EQ(rows[k_revocation_row].label, "Revocation");
+        EXPECT_EQ(rows[k_revocation_row].value, c.row);
+        EXPECT_EQ(row_starts_revocation_check(entry, k_revocation_row, c.checking), c.click_starts_check) << c.row;
+        EXPECT_FALSE(row_starts_revocation_check(entry, k_revocation_row + 1, c.checking));  // other rows copy
+        const std::optional<CardBadge> badge = card_badge(entry);
+        ASSERT_EQ(badge.has_value(), c.badge != nullptr) << c.row;
+        if (!badge) continue;
+        EXPECT_EQ(std::string(in_english(badge->text)), c.badge);
+        EXPECT_EQ(badge->danger, c.danger) << c.badge;
+    }
 }
 
 TEST(SpokenNames, CardSaysHolderIssuerPurposeUntilStatusAndPlaces)

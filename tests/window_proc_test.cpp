@@ -220,9 +220,9 @@ TEST_F(MainWindow, EnterOpensTheFocusedCardAndEscapeReturnsTheFocusToIt)
     SendMessageW(hwnd_, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(with_state([](WindowState& s) { return s.selection; }), std::optional<size_t>(1));
     EXPECT_EQ(with_state([](WindowState& s) { return s.focus; }), (HitTarget{HitKind::DetailRow, CardAction::Copy, 0}));
-    // Down to "Serial number" (the tenth row); Space copies it, as a click on the row does.
-    for (int i = 0; i < 9; ++i) SendMessageW(hwnd_, WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(with_state([](WindowState& s) { return s.focus; }), (HitTarget{HitKind::DetailRow, CardAction::Copy, 9}));
+    // Down to "Serial number" (the eleventh row); Space copies it, as a click on the row does.
+    for (int i = 0; i < 10; ++i) SendMessageW(hwnd_, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(with_state([](WindowState& s) { return s.focus; }), (HitTarget{HitKind::DetailRow, CardAction::Copy, 10}));
     SendMessageW(hwnd_, WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_EQ(with_state([](WindowState& s) { return s.notice ? s.notice->text : std::string(); }),
               copied_notice(tr({"일련번호", "Serial number"})));

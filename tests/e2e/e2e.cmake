@@ -108,6 +108,8 @@ vessop_e2e_test(RemindersTellOnce run_remind.sh)
 vessop_e2e_test(ReminderTaskFollowsTheProgram run_reminder_task.sh)
 vessop_e2e_test(PlantedDllsAreNotLoaded run_planted_dll.sh $<TARGET_FILE:vessop-scan> $<TARGET_FILE:e2e_planted_dll>)
 vessop_e2e_test(IssuerCheckShowsEachVerdict run_trust.sh)
+# Its servers (slapd, an HTTP server, a silent one) run on 127.0.0.1 as the test's own children.
+vessop_e2e_test(RevocationAskedOfTheIssuers run_revocation.sh)
 
 # The updater installs a real release: scripts/release builds version 0.2.0 once per test run into its
 # own folder (incremental afterwards), signed by a throwaway identity made with openssl.

@@ -66,6 +66,8 @@ e2e_cleanup()
         timeout -k 5 "$E2E_STEP_SECONDS" wineserver -w >/dev/null 2>&1 || true
     fi
     if [ -n "$E2E_APP_PID" ]; then kill "$E2E_APP_PID" >/dev/null 2>&1 || true; fi
+    # Servers a test started (tests/slapd_lib.sh).
+    if declare -F test_servers_stop >/dev/null; then test_servers_stop; fi
     if [ -n "$E2E_XVFB_PID" ]; then
         kill "$E2E_XVFB_PID" >/dev/null 2>&1 || true
         wait "$E2E_XVFB_PID" 2>/dev/null || true
@@ -465,8 +467,8 @@ e2e_card_column()
 }
 
 # Opens the settings menu with a click on its toolbar button and chooses the N-th item with the Down
-# key (the separator is skipped): with no added folders, 1 Language, 2 Automatic updates, 3 the
-# reminders, 4 Check for updates.
+# key (separators are skipped): with no added folders, 1 Language, 2 Export list, 3 Automatic updates,
+# 4 the reminders, 5 Check for updates, 6 More apps, 7 About, 8 Check with issuers.
 e2e_choose_from_settings_menu() # N
 {
     local cx cy cw deadline=$((SECONDS + 10)) keys=()

@@ -63,28 +63,28 @@ e2e_expect_pixel "$shot" $((cx + px + pw - 2)) $((cy + py + ph / 2)) 255,255,255
 e2e_expect_pixel "$shot" $((cx + px + pw / 2)) $((cy + py + ph + 1)) 158,158,158 1 "below the panel (a card under the scrim)"
 e2e_wait_text $((cx + px + 20)) $((cy + py + 10)) 300 44 'Tester1' 10 || e2e_fail "the pane's title"
 
-# Row 10, "Serial number": 64 below the panel's top, 32 a row.
-xdotool mousemove $((cx + px + 300)) $((cy + py + 64 + 32 * 9 + 16)) click 1
+# Row 11, "Serial number": 64 below the panel's top, 32 a row.
+xdotool mousemove $((cx + px + 300)) $((cy + py + 64 + 32 * 10 + 16)) click 1
 notice=("$((cx + cw / 2 - 200))" "$((cy + ch - 64))" 400 38)
 e2e_wait_text "${notice[@]}" 'Copied: Serial number' 10 || e2e_fail "no notice for the copied serial"
 [ "$(e2e_helper e2e_window_probe clipboard)" = "0100000001" ] || e2e_fail "clipboard: $(e2e_helper e2e_window_probe clipboard)"
 [ "$(xclip -o -selection clipboard 2>/dev/null)" = "0100000001" ] || e2e_fail "X clipboard: $(xclip -o -selection clipboard)"
 
-# "Copy all": 15 lines, CR LF between them and none after the last.
+# "Copy all": 16 lines, CR LF between them and none after the last.
 xdotool mousemove $((cx + px + pw - 40)) $((cy + py + ph - 30)) click 1
 e2e_wait_text "${notice[@]}" 'Copied all details' 10 || e2e_fail "no notice for Copy all"
 all=$(e2e_helper e2e_window_probe clipboard)
 lines=$(printf '%s' "$all" | grep -o '\\r\\n' | wc -l)
-[ "$lines" -eq 14 ] || e2e_fail "Copy all has $lines line breaks: $all"
-[ "$(printf '%s' "$all" | grep -o '\\n' | wc -l)" -eq 14 ] || e2e_fail "a line feed without its carriage return: $all"
+[ "$lines" -eq 15 ] || e2e_fail "Copy all has $lines line breaks: $all"
+[ "$(printf '%s' "$all" | grep -o '\\n' | wc -l)" -eq 15 ] || e2e_fail "a line feed without its carriage return: $all"
 case "$all" in "Name (CN): Tester1()0012345678901234\r\n"*) ;; *) e2e_fail "first line: $all" ;; esac
 case "$all" in *"\n"|*"\r") e2e_fail "a line break after the last line" ;; esac
 
-# The wheel scrolls the pane (44 px: 480 px of rows in a 436 px viewport), not the list.
+# The wheel scrolls the pane (76 px: 512 px of rows in a 436 px viewport), not the list.
 separator_x=$((cx + px + 100))
-e2e_wait_pixel "$separator_x" $((cy + py + 64 + 32)) 236,238,241 5 || e2e_fail "no row separator at 116"
+e2e_wait_pixel "$separator_x" $((cy + py + 64 + 32 * 3)) 236,238,241 5 || e2e_fail "no row separator at 160"
 xdotool click 5
-e2e_wait_pixel "$separator_x" $((cy + py + 64 + 32 - 44)) 236,238,241 5 || e2e_fail "the pane did not scroll 44 px"
+e2e_wait_pixel "$separator_x" $((cy + py + 64 + 32 * 3 - 76)) 236,238,241 5 || e2e_fail "the pane did not scroll 76 px"
 
 # Closing: the close button, a click outside the panel, Escape; a toolbar click only closes.
 closed() { e2e_wait_pixel $((cx + 5)) $((cy + 300)) 242,244,247 10 || e2e_fail "the pane did not close ($1)"; }

@@ -47,14 +47,14 @@ e2e_wait_pixel $((cx + 5)) $((cy + 300)) 150,151,153 10 || e2e_fail "Enter did n
 pw=$(( cw - 40 < 780 ? cw - 40 : 780 ))
 px=$(( (cw - pw + 1) / 2 ))
 e2e_shot "$E2E_TMP/pane.png"
-ph=$(( 32 * 15 + 124 < ch - 40 ? 32 * 15 + 124 : ch - 40 ))
+ph=$(( 32 * 16 + 124 < ch - 40 ? 32 * 16 + 124 : ch - 40 ))
 py=$(( (ch - ph + 1) / 2 > 20 ? (ch - ph + 1) / 2 : 20 ))
 holder=$(e2e_ocr "$E2E_TMP/pane.png" $((cx + px + 20)) $((cy + py + 10)) 300 44 | grep -oE 'Tester[0-9]+' | head -n 1)
 [ -n "$holder" ] || e2e_fail "the pane's title names no holder"
 serial=$(printf '01%08X' "${holder#Tester}")
 
-# Down nine times to the tenth row, "Serial number"; Enter copies it.
-keys Down Down Down Down Down Down Down Down Down Return
+# Down ten times to the eleventh row, "Serial number"; Enter copies it.
+keys Down Down Down Down Down Down Down Down Down Down Return
 notice=("$((cx + cw / 2 - 200))" "$((cy + ch - 64))" 400 38)
 e2e_wait_text "${notice[@]}" 'Copied: Serial number' 10 || e2e_fail "no notice for the copied serial"
 [ "$(xclip -o -selection clipboard 2>/dev/null)" = "$serial" ] \

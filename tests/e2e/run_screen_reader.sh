@@ -97,7 +97,7 @@ tree
 expect_tree "2|$list_item|Tester2, .*||focus"
 xdotool key --window "$E2E_WID" Return
 e2e_wait_pixel $((cx + 5)) $((cy + 300)) 150,151,153 10 || e2e_fail "Enter did not open the pane"
-xdotool key --window "$E2E_WID" --delay 60 Down Down Down Down Down Down Down Down Down
+xdotool key --window "$E2E_WID" --delay 60 Down Down Down Down Down Down Down Down Down Down
 # The copied row's notice lives 3 s: it is read with the live elements alone (a whole tree takes longer
 # than that on a busy machine). A read that ended later than 3 s proves nothing either way and the copy
 # is made again; one read in time without the notice fails below.

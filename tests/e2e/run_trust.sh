@@ -89,7 +89,7 @@ check_window() # LANGUAGE SUMMARY_REGEX TEST_REGEX UNKNOWN_REGEX DAMAGED_REGEX R
     # The damaged card's pane: its fifth row is "Issuer check"; a click copies the verdict.
     xdotool mousemove $((left + content / 2)) $((cy + 152 + 106 * 3 + 40)) click 1
     e2e_wait_pixel $((cx + 5)) $((cy + 120)) 150,151,153 10 || e2e_fail "$language: no pane"
-    local pw=$((cw - 40 < 780 ? cw - 40 : 780)) ph=$((32 * 15 + 64 + 60))
+    local pw=$((cw - 40 < 780 ? cw - 40 : 780)) ph=$((32 * 16 + 64 + 60))
     [ "$ph" -le $((ch - 40)) ] || ph=$((ch - 40))
     local px=$(((cw - pw + 1) / 2)) py=$(((ch - ph + 1) / 2))
     [ "$py" -ge 20 ] || py=20
