@@ -61,13 +61,15 @@ BCRYPT_ALG_HANDLE hash_provider(size_t index)
 
 // The verdict of the quick path: the signed part hashed and the signature checked against the issuer's
 // imported key with CNG. Only a success is final; anything else (another algorithm, a signature CNG
-// does not take as it stands) is left to crypt32.
-bool verified_with_key(PCCERT_CONTEXT subject, BCRYPT_KEY_HANDLE key)
+// does not take as it stands) is left to crypt32. `encoded` is any signed structure of X.509 (a
+// certificate, a revocation list): crypt32 decodes the signed content of both alike.
+bool verified_with_key(std::span<const BYTE> encoded, BCRYPT_KEY_HANDLE key)
 {
     CERT_SIGNED_CONTENT_INFO* signed_content = nullptr;
     DWORD size = 0;
     // Big-endian, as the certificate carries it and CNG takes it (crypt32 reverses it by default).
-    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_CERT, subject->pbCertEncoded, subject->cbCertEncoded,
+    if (encoded.size() > UINT32_MAX ||
+        !CryptDecodeObjectEx(X509_ASN_ENCODING, X509_CERT, encoded.data(), static_cast<DWORD>(encoded.size()),
                              CRYPT_DECODE_ALLOC_FLAG | CRYPT_DECODE_NOCOPY_FLAG | CRYPT_DECODE_NO_SIGNATURE_BYTE_REVERSAL_FLAG,
                              nullptr, &signed_content, &size))
         return false;
@@ -173,7 +175,7 @@ bool IssuerCheck::signed_by(PCCERT_CONTEXT subject, const Issuer& issuer) const
     // it for every call; crypt32 still has the last word on anything the quick path does not confirm.
     if (issuer.key) {
         const std::lock_guard lock(key_mutex_);
-        if (verified_with_key(subject, issuer.key.get())) return true;
+        if (verified_with_key({subject->pbCertEncoded, subject->cbCertEncoded}, issuer.key.get())) return true;
     }
     return verified_by_crypt32(CRYPT_VERIFY_CERT_SIGN_SUBJECT_CERT, subject, issuer.certificate.get());
 }
@@ -224,6 +226,11 @@ bool IssuerCheck::list_signed_by_issuer_of(PCCERT_CONTEXT certificate, PCCRL_CON
     if (!certificate || !list) return false;
     for (const Issuer& issuer : issuers_) {
         if (!may_have_issued(issuer.certificate.get(), certificate) || !signed_by(certificate, issuer)) continue;
+        // The same quick path as for certificates: a check reads one list for each of its certificates.
+        if (issuer.key) {
+            const std::lock_guard lock(key_mutex_);
+            if (verified_with_key({list->pbCrlEncoded, list->cbCrlEncoded}, issuer.key.get())) return true;
+        }
         return verified_by_crypt32(CRYPT_VERIFY_CERT_SIGN_SUBJECT_CRL, list, issuer.certificate.get());
     }
     return false;
