@@ -5,11 +5,17 @@
 #include "trust/revocation_check.h"
 #include "trust/revocation_list.h"
 
+#include "base/handle.h"
+#include "npki/revocation_run.h"
 #include "tests/support/der_writer.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/test_key.h"
+#include "x509/decoder.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -246,4 +252,64 @@ TEST(RevocationCheck, PointsTriedInOrderUntilAListAnswers)
     // Each address was fetched once however many certificates named it.
     for (const auto& [dn, count] : asked) EXPECT_EQ(count, 1) << dn;
     EXPECT_EQ(asked.size(), 4u);
+}
+
+TEST(RevocationRun, EveryEntryCheckedWithEachAddressFetchedOnceAndAnswersKeptAcrossScans)
+{
+    const TestKey root_key, ca_key, holder_key;
+    const DistinguishedName root = name_of("KISA", "Test Vessop Root");
+    const DistinguishedName ca = name_of("yessign", "yessignCA Class 9");
+    const IssuerCheck check({{AnchorKind::Root, "root.der", bytes(issue(root, root_key, root, root_key))},
+                             {AnchorKind::Ca, "ca.der", bytes(issue(ca, ca_key, root, root_key))}});
+    const std::string certificate = issue(name_of("yessign", "kim()001"), holder_key, ca, ca_key);
+    const std::string other = issue(name_of("yessign", "lee()002"), holder_key, ca, ca_key);
+    constexpr int64_t now = 1'780'000'000;
+    const std::string clean = ca_key.sign_list(encode_name(ca), now - 60, now + 86'400, {});
+
+    // Each certificate on disk where its entry says; the second entry's file changed since the scan.
+    const TempFolder folder;
+    const auto entry_at = [&](const wchar_t* name, const std::string& scanned, const std::string& on_disk, TrustState trust) {
+        CreateDirectoryW((folder / name).c_str(), nullptr);
+        const UniqueFile file(CreateFileW((folder / name + L"\\signCert.der").c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        EXPECT_TRUE(WriteFile(file.get(), on_disk.data(), static_cast<DWORD>(on_disk.size()), &written, nullptr));
+        CertificateEntry entry;
+        entry.info = *decode_certificate(bytes(scanned));
+        entry.info.trust = trust;
+        entry.info.crl_distribution_points = {"ldap://127.0.0.1/cn=clean", "http://127.0.0.1/backup.crl"};
+        entry.copies.push_back({folder / name, "yessign", "", false, true, false});
+        return entry;
+    };
+    const std::vector<CertificateEntry> entries = {
+        entry_at(L"kim", certificate, certificate, TrustState::Licensed),
+        entry_at(L"changed", other, certificate, TrustState::Licensed),
+        entry_at(L"foreign", other, other, TrustState::UnknownIssuer),
+        entry_at(L"kim2", certificate, certificate, TrustState::Licensed),
+    };
+    std::mutex mutex;
+    std::map<std::string, int> asked;
+    const ListFetcher directory = [&](const DistributionPoint& point) {
+        const std::lock_guard lock(mutex);
+        ++asked[point.dn + point.path];
+        return FetchedList{bytes(clean), std::nullopt};
+    };
+    const std::vector<RevocationOutcome> outcomes = check_entries(entries, check, directory, now, 4);
+    ASSERT_EQ(outcomes.size(), entries.size());
+    EXPECT_EQ(outcomes[0].state, RevocationState::Good);
+    EXPECT_EQ(outcomes[0].list_issued, now - 60);
+    EXPECT_EQ(outcomes[1].why, UnknownWhy::Unverifiable);  // not the bytes the scan found: not asked about
+    EXPECT_EQ(outcomes[2].why, UnknownWhy::NotLicensed);
+    EXPECT_EQ(outcomes[3], outcomes[0]);
+    // Only the first address was needed, and fetched once for both certificates naming it.
+    EXPECT_EQ(asked, (std::map<std::string, int>{{"cn=clean", 1}}));
+
+    // A new scan keeps what was learnt for the certificates it still finds, and nothing for others.
+    RevocationResults results;
+    results.record(entries, outcomes);
+    std::vector<CertificateEntry> rescanned = {entries[3], entries[2]};
+    rescanned[1].info.sha256_hex = "00";
+    results.apply(rescanned);
+    EXPECT_EQ(rescanned[0].revocation, outcomes[0]);
+    EXPECT_EQ(rescanned[1].revocation.state, RevocationState::NotChecked);
 }
