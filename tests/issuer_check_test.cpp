@@ -48,6 +48,15 @@ std::string issue(const DistinguishedName& subject, const TestKey& key, const Di
 
 std::vector<uint8_t> bytes(const std::string& der) { return std::vector<uint8_t>(der.begin(), der.end()); }
 
+// A root and a CA of the tests' own, trusted by `check`, for the revocation tests: the CA signs lists.
+struct ListAuthority {
+    TestKey root_key, ca_key, holder_key;
+    DistinguishedName root = name_of("KISA", "Test Vessop Root");
+    DistinguishedName ca = name_of("yessign", "yessignCA Class 9");
+    IssuerCheck check{{{AnchorKind::Root, "root.der", bytes(issue(root, root_key, root, root_key))},
+                       {AnchorKind::Ca, "ca.der", bytes(issue(ca, ca_key, root, root_key))}}};
+};
+
 }  // namespace
 
 TEST(IssuerCheck, EachOutcomeWithRootsAndCasOfTheTestsOwn)
@@ -193,11 +202,11 @@ TEST(RevocationList, ReadForOneCertificateAndTrustedOnlyFromItsIssuer)
 
 TEST(RevocationCheck, PointsTriedInOrderUntilAListAnswers)
 {
-    const TestKey root_key, ca_key, holder_key;
-    const DistinguishedName root = name_of("KISA", "Test Vessop Root");
-    const DistinguishedName ca = name_of("yessign", "yessignCA Class 9");
-    const IssuerCheck check({{AnchorKind::Root, "root.der", bytes(issue(root, root_key, root, root_key))},
-                             {AnchorKind::Ca, "ca.der", bytes(issue(ca, ca_key, root, root_key))}});
+    const ListAuthority authority;
+    const TestKey& ca_key = authority.ca_key;
+    const TestKey& holder_key = authority.holder_key;
+    const DistinguishedName& ca = authority.ca;
+    const IssuerCheck& check = authority.check;
     const std::vector<uint8_t> certificate = bytes(issue(name_of("yessign", "kim()001"), holder_key, ca, ca_key));
     const UniqueCertContext context(
         CertCreateCertificateContext(X509_ASN_ENCODING, certificate.data(), static_cast<DWORD>(certificate.size())));
@@ -256,11 +265,11 @@ TEST(RevocationCheck, PointsTriedInOrderUntilAListAnswers)
 
 TEST(RevocationRun, EveryEntryCheckedWithEachAddressFetchedOnceAndAnswersKeptAcrossScans)
 {
-    const TestKey root_key, ca_key, holder_key;
-    const DistinguishedName root = name_of("KISA", "Test Vessop Root");
-    const DistinguishedName ca = name_of("yessign", "yessignCA Class 9");
-    const IssuerCheck check({{AnchorKind::Root, "root.der", bytes(issue(root, root_key, root, root_key))},
-                             {AnchorKind::Ca, "ca.der", bytes(issue(ca, ca_key, root, root_key))}});
+    const ListAuthority authority;
+    const TestKey& ca_key = authority.ca_key;
+    const TestKey& holder_key = authority.holder_key;
+    const DistinguishedName& ca = authority.ca;
+    const IssuerCheck& check = authority.check;
     const std::string certificate = issue(name_of("yessign", "kim()001"), holder_key, ca, ca_key);
     const std::string other = issue(name_of("yessign", "lee()002"), holder_key, ca, ca_key);
     constexpr int64_t now = 1'780'000'000;
