@@ -81,7 +81,7 @@ assert data.startswith(b"\xef\xbb\xbf"), "no byte-order mark"
 assert b"\r\n" in data and data.count(b"\r\n") >= 4, "rows do not end in CR LF"
 rows = list(csv.reader(io.StringIO(data[3:].decode("utf-8"), newline="")))
 header, body = rows[0], rows[1:]
-assert header[:3] == ["Holder", "Issued by", "Purpose"] and header[-2:] == ["Location", "Issuer check"], header
+assert header[:3] == ["Holder", "Issued by", "Purpose"] and header[-3:] == ["Location", "Issuer check", "Revocation"], header
 assert [r[0] for r in body] == ["한빛물산", "홍길동", "이서준"], [r[0] for r in body]
 assert all(len(r) == len(header) for r in body), "a row has the wrong number of cells"
 hong = body[1]
