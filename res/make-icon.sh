@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Draws the program icon with ImageMagick primitives (this machine's ImageMagick has no SVG reader)
-# and packs nine 32-bit images into one .ico. The design: a teal certificate card with text lines
+# and packs nine 32-bit images into one .ico (the larger ones as PNG). The design: a teal certificate card with text lines
 # and a ribbon seal at its lower right. Each size is drawn four times larger and scaled down, so edges
 # stay smooth; sizes up to 24 px drop the finer text lines, which would only blur at that scale.
 # Usage: make-icon.sh OUTPUT.ico [WORK_DIR]
@@ -46,9 +46,32 @@ draw() {
   "$convert" "${args[@]}" -filter Box -resize "${size}x${size}" "PNG32:$file"
 }
 
-files=()
+# Up to 40 px the images are plain 32-bit bitmaps; from 48 px on they are stored as PNG, which Windows
+# reads in icons since Vista: a 128 px bitmap alone is 67 KB, as PNG under 4 KB.
+small=() large=()
 for size in 16 20 24 32 40 48 64 128 256; do
   draw "$size" "$work/icon-$size.png"
-  files+=("$work/icon-$size.png")
+  if [ "$size" -le 40 ]; then small+=("$work/icon-$size.png"); else large+=("$work/icon-$size.png"); fi
 done
-"$convert" "${files[@]}" "$out"
+"$convert" "${small[@]}" "$work/small.ico"
+python3 - "$work/small.ico" "$out" "${large[@]}" <<'PY'
+import struct, sys
+small = open(sys.argv[1], "rb").read()
+count = struct.unpack_from("<HHH", small)[2]
+images = []  # (width, directory entry fields, bytes)
+for i in range(count):
+    w, h, colours, reserved, planes, bits, size, offset = struct.unpack_from("<BBBBHHII", small, 6 + 16 * i)
+    images.append((w, h, planes, bits, small[offset:offset + size]))
+for name in sys.argv[3:]:
+    png = open(name, "rb").read()
+    width, height = struct.unpack_from(">II", png, 16)  # the IHDR chunk
+    images.append((width % 256, height % 256, 1, 32, png))  # 0 stands for 256
+out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
+offset = 6 + 16 * len(images)
+for w, h, planes, bits, data in images:
+    out += struct.pack("<BBBBHHII", w, h, 0, 0, planes, bits, len(data), offset)
+    offset += len(data)
+for image in images:
+    out += image[4]
+open(sys.argv[2], "wb").write(bytes(out))
+PY

@@ -106,6 +106,13 @@ TEST(ExeResources, IconGroupOneHoldsNineThirtyTwoBitSizes)
         // Every image the group names must exist with the size it claims.
         const std::vector<uint8_t> image = exe.bytes(RT_ICON, MAKEINTRESOURCEW(entry.id));
         EXPECT_EQ(image.size(), entry.bytes_in_resource) << size << " px";
+        // From 48 px on the images are PNG, which keeps the program small; Windows must read each at its size.
+        const bool png = image.size() > 8 && std::memcmp(image.data(), "\x89PNG\r\n\x1a\n", 8) == 0;
+        EXPECT_EQ(png, size >= 48) << size << " px";
+        const HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(image.data()), static_cast<DWORD>(image.size()),
+                                                    TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR);
+        EXPECT_NE(icon, nullptr) << size << " px";
+        if (icon) DestroyIcon(icon);
         sizes.insert(size);
     }
     EXPECT_EQ(sizes, (std::set<int>{16, 20, 24, 32, 40, 48, 64, 128, 256}));
