@@ -112,6 +112,9 @@ int run_vessop(std::span<const std::wstring> args)
     window_state_slot().fill(std::move(state));
 
     ShowWindow(hwnd, maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    // The first frame ("Searching…") is painted now, not after what follows: the update decision and
+    // the reminder task (Task Scheduler's COM service) can take a while and change nothing on screen.
+    UpdateWindow(hwnd);
     run_automatic_update_check(hwnd);
     // Created, or corrected after the program moved; a failure is tried again at the next start. With
     // reminders off, a task left over (one that could not be removed, or an administrator's value)
