@@ -24,7 +24,6 @@
 #include "trust/directory.h"
 #include "x509/dates.h"
 
-#include <atomic>
 #include <cstdio>
 #include <map>
 #include <mutex>

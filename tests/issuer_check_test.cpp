@@ -55,6 +55,12 @@ struct ListAuthority {
     DistinguishedName ca = name_of("yessign", "yessignCA Class 9");
     IssuerCheck check{{{AnchorKind::Root, "root.der", bytes(issue(root, root_key, root, root_key))},
                        {AnchorKind::Ca, "ca.der", bytes(issue(ca, ca_key, root, root_key))}}};
+
+    // A holder's certificate the CA issued.
+    std::string issue_to(const std::string& common_name) const
+    {
+        return issue(name_of("yessign", common_name), holder_key, ca, ca_key);
+    }
 };
 
 }  // namespace
@@ -204,10 +210,8 @@ TEST(RevocationCheck, PointsTriedInOrderUntilAListAnswers)
 {
     const ListAuthority authority;
     const TestKey& ca_key = authority.ca_key;
-    const TestKey& holder_key = authority.holder_key;
-    const DistinguishedName& ca = authority.ca;
     const IssuerCheck& check = authority.check;
-    const std::vector<uint8_t> certificate = bytes(issue(name_of("yessign", "kim()001"), holder_key, ca, ca_key));
+    const std::vector<uint8_t> certificate = bytes(authority.issue_to("kim()001"));
     const UniqueCertContext context(
         CertCreateCertificateContext(X509_ASN_ENCODING, certificate.data(), static_cast<DWORD>(certificate.size())));
     const CERT_NAME_BLOB& issuer_blob = context.get()->pCertInfo->Issuer;
@@ -267,11 +271,10 @@ TEST(RevocationRun, EveryEntryCheckedWithEachAddressFetchedOnceAndAnswersKeptAcr
 {
     const ListAuthority authority;
     const TestKey& ca_key = authority.ca_key;
-    const TestKey& holder_key = authority.holder_key;
     const DistinguishedName& ca = authority.ca;
     const IssuerCheck& check = authority.check;
-    const std::string certificate = issue(name_of("yessign", "kim()001"), holder_key, ca, ca_key);
-    const std::string other = issue(name_of("yessign", "lee()002"), holder_key, ca, ca_key);
+    const std::string certificate = authority.issue_to("kim()001");
+    const std::string other = authority.issue_to("lee()002");
     constexpr int64_t now = 1'780'000'000;
     const std::string clean = ca_key.sign_list(encode_name(ca), now - 60, now + 86'400, {});
 

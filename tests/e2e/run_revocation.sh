@@ -126,8 +126,10 @@ consent_box() # KEY
     e2e_choose_from_settings_menu 8  # the last item
     local box
     box=$(e2e_find_window '^Check with issuers$' 15) || e2e_fail "no consent box"
+    sleep 0.5  # a key that reaches the box before its buttons are ready is lost
     xdotool windowactivate --sync "$box" key --delay 100 "$1" 2>/dev/null || xdotool key "$1"
 }
+answered_yes() { [ "$(calls)" != "$before" ]; }
 
 e2e_start --root "$wtree"
 e2e_wait_window
@@ -142,6 +144,12 @@ sleep 3
 e2e_reg_query 'HKCU\Software\Vessop' RevocationConsent >/dev/null && e2e_fail "No was remembered"
 
 consent_box y
+# On a loaded machine the key can still be lost with the box: then it is asked once more.
+for _ in $(seq 100); do answered_yes && break; sleep 0.1; done
+if ! answered_yes; then
+    e2e_log "no server was called after Yes: asked again"
+    consent_box y
+fi
 e2e_wait_text "${summary[@]}" '1 revoked' 60 || e2e_fail "the summary does not count the revoked certificate"
 [ "$(e2e_reg_query 'HKCU\Software\Vessop' RevocationConsent)" = 0x1 ] || e2e_fail "the consent was not stored"
 [ "$(calls)" != "$before" ] || e2e_fail "Yes contacted no server"
