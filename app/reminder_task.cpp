@@ -2,10 +2,14 @@
 
 #include "base/handle.h"
 
+#include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include <windows.h>
+#include <objbase.h>
 #include <sddl.h>
 #include <taskschd.h>
 #include <wrl/client.h>
@@ -313,4 +317,28 @@ void remove_reminder_task()
     const std::wstring task_name = reminder_task_name(sid);
     const Bstr name(task_name.c_str());
     scheduler->folder->DeleteTask(name.get(), 0);
+}
+
+void settle_reminder_task(bool (*wanted)())
+{
+    static std::mutex one_at_a_time;
+    const std::lock_guard lock(one_at_a_time);
+    if (wanted()) {
+        keep_reminder_task(this_program_path());
+    } else {
+        remove_reminder_task();
+    }
+}
+
+void settle_reminder_task_in_background(bool (*wanted)())
+{
+    try {
+        std::thread([wanted] {
+            const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            settle_reminder_task(wanted);
+            if (SUCCEEDED(com)) CoUninitialize();
+        }).detach();
+    } catch (const std::system_error&) {
+        settle_reminder_task(wanted);  // no thread to be had: on this one, as before
+    }
 }

@@ -37,5 +37,15 @@ void keep_reminder_task(const std::wstring& program_path);
 // when it is this user's own (another user's is not theirs to touch).
 void remove_reminder_task();
 
+// Brings the task in line with the setting as `wanted` reads it now: kept for this program, or
+// removed. Calls from different threads run one at a time and each reads the setting afresh, so a
+// late run cannot undo what a later change of the setting did. COM must be initialised.
+void settle_reminder_task(bool (*wanted)());
+
+// The same on a thread of its own (COM initialised there), for the start-up: the Task Scheduler's
+// service can take a second to answer, and the window need not wait for it. A process that ends first
+// leaves the task as it was; the next start tries again.
+void settle_reminder_task_in_background(bool (*wanted)());
+
 // The full path of this process's executable; empty when it cannot be read.
 std::wstring this_program_path();

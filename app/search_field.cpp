@@ -91,9 +91,28 @@ void clear_annotations(HWND field)
         services->ClearHwndProps(field, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &PROPID_ACC_NAME, 1);
 }
 
-LRESULT CALLBACK field_proc(HWND field, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR)
+// The field's cue, which also names it for screen readers.
+std::wstring search_cue()
+{
+    return utf16_from_utf8(tr({"검색", "Search"}));
+}
+
+// The subclass's reference data: whether the accessible name has been annotated yet.
+constexpr DWORD_PTR k_not_annotated = 0;
+constexpr DWORD_PTR k_annotated = 1;
+
+LRESULT CALLBACK field_proc(HWND field, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR annotated)
 {
     switch (message) {
+    case WM_GETOBJECT:
+        // The name is annotated when an accessibility client first asks the field for its object,
+        // before the control's own answer lets the client build its proxy: a session without a screen
+        // reader never loads the annotation service.
+        if (annotated == k_not_annotated) {
+            annotate_name(field, search_cue());
+            SetWindowSubclass(field, field_proc, k_subclass_id, k_annotated);
+        }
+        break;
     case WM_KEYDOWN:
         switch (wparam) {
         case VK_ESCAPE:
@@ -118,7 +137,7 @@ LRESULT CALLBACK field_proc(HWND field, UINT message, WPARAM wparam, LPARAM lpar
         if (wparam == L'\t' || wparam == L'\r' || wparam == 0x1B || wparam == 0x06 /* Ctrl+F */) return 0;
         break;
     case WM_NCDESTROY:
-        clear_annotations(field);
+        if (annotated == k_annotated) clear_annotations(field);
         RemoveWindowSubclass(field, field_proc, k_subclass_id);
         break;
     default: break;
@@ -153,11 +172,10 @@ HWND create_search_field(HWND parent)
                         0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!field) return nullptr;
     SetLayeredWindowAttributes(field, 0, 255, LWA_ALPHA);
-    SetWindowSubclass(field, field_proc, k_subclass_id, 0);
-    const std::wstring cue = utf16_from_utf8(tr({"검색", "Search"}));
+    SetWindowSubclass(field, field_proc, k_subclass_id, k_not_annotated);
+    const std::wstring cue = search_cue();
     // TRUE: the cue stays while the field is focused and empty, as the taskbar's search box does.
     SendMessageW(field, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
-    annotate_name(field, cue);
     return field;
 }
 

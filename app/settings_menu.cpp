@@ -143,8 +143,7 @@ void run_settings_menu(HWND hwnd, float x, float y)
     case MenuAction::ToggleReminders: {
         const bool on = !read_reminders();
         write_reminders(on);
-        if (on) keep_reminder_task(this_program_path());
-        else remove_reminder_task();
+        settle_reminder_task(read_reminders);
         show_notice(std::string(on ? tr({"만료 알림을 켰습니다", "Expiry reminders on"})
                                    : tr({"만료 알림을 껐습니다", "Expiry reminders off"})));
         break;

@@ -119,11 +119,7 @@ int run_vessop(std::span<const std::wstring> args)
     // Created, or corrected after the program moved; a failure is tried again at the next start. With
     // reminders off, a task left over (one that could not be removed, or an administrator's value)
     // goes: nobody who turned reminders off is reminded.
-    if (read_reminders()) {
-        keep_reminder_task(this_program_path());
-    } else {
-        remove_reminder_task();
-    }
+    settle_reminder_task_in_background(read_reminders);
 
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

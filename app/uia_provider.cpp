@@ -442,6 +442,14 @@ void raise_notice(HWND hwnd, const std::string& text)
     UiaRaiseAutomationEvent(notice.Get(), uia::k_live_region_changed_event);  // the live text says it
 }
 
+// Whether UI Automation is loaded in this process. It is loaded the first time a client asks the
+// window for its elements; until then no client holds an element of ours to hear about, and loading
+// the library and its own dependencies just to learn that nobody listens costs memory for nothing.
+bool uia_loaded()
+{
+    return GetModuleHandleW(L"uiautomationcore.dll") != nullptr;
+}
+
 }  // namespace
 
 ComPtr<IRawElementProviderSimple> make_element_provider(HWND hwnd, const ElementRef& element)
@@ -464,7 +472,7 @@ LRESULT on_get_object(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 
 void release_uia_providers(HWND hwnd)
 {
-    UiaReturnRawElementProvider(hwnd, 0, 0, nullptr);
+    if (uia_loaded()) UiaReturnRawElementProvider(hwnd, 0, 0, nullptr);
 }
 
 void run_sent_uia_call(LPARAM lparam)
@@ -506,7 +514,7 @@ void raise_pending_uia_events(HWND hwnd)
         events = std::exchange(state->uia_events, UiaEventQueue{});
     }
     if (!events.focus && !events.structure && !events.notice) return;
-    if (!UiaClientsAreListening()) return;
+    if (!uia_loaded() || !UiaClientsAreListening()) return;
     if (events.structure) {
         const auto& [element, change] = *events.structure;
         std::array<int, 5> id = runtime_id(element.key, element.identity);

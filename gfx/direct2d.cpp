@@ -190,11 +190,17 @@ std::optional<Gfx> create_gfx(HWND hwnd, uint32_t dpi, HRESULT* error)
 
 void resize_gfx(Gfx& gfx, uint32_t width, uint32_t height)
 {
+    width = std::max<uint32_t>(width, 1);
+    height = std::max<uint32_t>(height, 1);
+    // The same size again (the first show's WM_SIZE, a restore to the size it had) keeps the buffers:
+    // making them anew costs a wait for the device and a blank moment for nothing.
+    DXGI_SWAP_CHAIN_DESC1 desc{};
+    if (gfx.target_bitmap && SUCCEEDED(gfx.swap_chain->GetDesc1(&desc)) && desc.Width == width && desc.Height == height)
+        return;
     // The buffers cannot be resized while the bitmap still references one of them.
     gfx.device_context->SetTarget(nullptr);
     gfx.target_bitmap.Reset();
-    gfx.swap_chain->ResizeBuffers(0, std::max<uint32_t>(width, 1), std::max<uint32_t>(height, 1),
-                                  DXGI_FORMAT_UNKNOWN, 0);
+    gfx.swap_chain->ResizeBuffers(0, width, height, DXGI_FORMAT_UNKNOWN, 0);
     make_target_bitmap(gfx);  // on failure the next frame tries again
 }
 
