@@ -42,11 +42,10 @@ bool user_consents(HWND hwnd)
     return true;
 }
 
-// Applies the session's results to every list the window keeps.
+// Applies the session's results to the list the window keeps (the search lists it by index).
 void show_results(WindowState& state)
 {
     if (state.entries) state.revocation_results.apply(*state.entries);
-    if (state.filter.active) state.revocation_results.apply(state.filter.whole);
 }
 
 }  // namespace

@@ -26,14 +26,14 @@ void end_scan(WindowState& state)
 
 }  // namespace
 
-bool pane_was_open(const std::vector<CertificateEntry>* entries, std::optional<size_t> selection)
+bool pane_was_open(std::optional<ListedEntries> entries, std::optional<size_t> selection)
 {
     return entries && selection && *selection < entries->size();
 }
 
 void queue_structure_change(WindowState& state, const ViewShape& shape, bool listed_before, bool pane_before)
 {
-    const std::vector<CertificateEntry>* entries = state.listed_entries();
+    const std::optional<ListedEntries> entries = state.listed_entries();
     using Structure = UiaEventQueue::Structure;
     if (shape.pane) {
         const ElementRef pane = element_ref(shape, entries, ElementKey{ElementKind::Pane});
@@ -96,24 +96,27 @@ void on_scan_done(WindowState& state)
     std::optional<ScanOutcome> outcome = pending_scan_result().take();
     if (!outcome) return;  // already taken by an earlier message
     if (outcome->completed) {
+        // The old listing, kept until focus and selection have been carried over to the new one.
         const std::optional<std::vector<CertificateEntry>> old_entries = std::move(state.entries);
-        const std::vector<CertificateEntry>* old = old_entries ? &*old_entries : nullptr;
+        const ListFilter old_filter = state.filter;
+        std::optional<ListedEntries> old;
+        if (old_entries) old.emplace(*old_entries, old_filter);
         const std::optional<size_t> old_selection = state.selection;
         const bool pane_before = pane_was_open(old, old_selection);
         // The open certificate in the new list stays listed whatever the search field holds.
         const std::optional<size_t> keep = keep_selection(old_selection, old, outcome->inventory.entries);
         state.search_keys = std::move(outcome->search_keys);
         state.revocation_results.apply(outcome->inventory.entries);
-        std::vector<CertificateEntry> listed;
-        replace_whole_list(listed, state.filter, std::move(outcome->inventory.entries), state.search_keys, keep);
+        state.entries = std::move(outcome->inventory.entries);
+        const size_t count = state.entries->size();
+        relist(state.filter, count, state.search_keys, keep);
         // A query typed before the first result applies now.
-        if (!state.filter.active) set_list_query(listed, state.filter, state.search_keys, std::string(state.filter.query), keep);
-        state.entries = std::move(listed);
+        if (!state.filter.active) set_list_query(state.filter, count, state.search_keys, std::string(state.filter.query), keep);
         state.selection = keep ? listed_index(state.filter, *keep) : std::nullopt;
         state.folders_checked = outcome->inventory.folders_checked;
         const ViewShape shape = view_shape(state);
-        focus_on(state, focus_after_scan(state.focus, old_selection, old, *state.entries, shape));
-        queue_structure_change(state, shape, old != nullptr, pane_before);
+        focus_on(state, focus_after_scan(state.focus, old_selection, old, *state.listed_entries(), shape));
+        queue_structure_change(state, shape, old.has_value(), pane_before);
     }
     const ScanStep step = on_scan_result(scan_phase(state.scan_started.has_value(), state.rescan_pending));
     end_scan(state);

@@ -20,7 +20,7 @@ void start_scan(WindowState& state);
 void on_scan_done(WindowState& state);
 
 // Whether the detail pane was open on an entry of that list.
-bool pane_was_open(const std::vector<CertificateEntry>* entries, std::optional<size_t> selection);
+bool pane_was_open(std::optional<ListedEntries> entries, std::optional<size_t> selection);
 
 // Screen readers learn that the list (or the open pane's rows) was replaced: the elements they hold
 // may have gone or moved. `listed_before`: a list was shown; `pane_before`: the pane was open.

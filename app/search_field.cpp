@@ -149,7 +149,7 @@ std::optional<HitTarget> focus_kept(const WindowState& state, std::optional<size
 {
     if (!focus_whole) return std::nullopt;
     const HitTarget& focus = state.focus;
-    const size_t count = state.entries ? state.entries->size() : 0;
+    const size_t count = state.listed_count();
     if (const std::optional<size_t> at = listed_index(state.filter, *focus_whole)) {
         HitTarget kept = focus;
         kept.index = *at;
@@ -255,29 +255,35 @@ void clear_search_field(HWND field)
 void apply_search_query(WindowState& state, const std::string& typed)
 {
     if (typed == state.filter.query) return;
+    const bool listed = state.entries.has_value();
+    list_search_query(state, typed);
+    if (listed) refresh_hover(state);
+    repaint(state.hwnd);
+}
+
+void list_search_query(WindowState& state, const std::string& typed)
+{
+    if (typed == state.filter.query) return;
     if (!state.entries) {
         state.filter.query = typed;  // applied when the first scan result arrives
-        repaint(state.hwnd);
         return;
     }
-    const std::vector<CertificateEntry>* before = state.listed_entries();
+    const std::optional<ListedEntries> before = state.listed_entries();
     const bool pane_before = pane_was_open(before, state.selection);
     // Whole-list indices survive the change; listed positions do not.
     const std::optional<size_t> keep =
         state.selection ? std::optional(whole_index(state.filter, *state.selection)) : std::nullopt;
     const bool focus_on_card = state.focus.kind == HitKind::Card || state.focus.kind == HitKind::CardButton;
     const std::optional<size_t> focus_whole =
-        focus_on_card && state.focus.index < state.entries->size()
+        focus_on_card && state.focus.index < state.listed_count()
             ? std::optional(whole_index(state.filter, static_cast<size_t>(state.focus.index)))
             : std::nullopt;
     const size_t old_focus_index = static_cast<size_t>(state.focus.index);
 
-    set_list_query(*state.entries, state.filter, state.search_keys, typed, keep);
+    set_list_query(state.filter, state.entries->size(), state.search_keys, typed, keep);
 
     state.selection = keep ? listed_index(state.filter, *keep) : std::nullopt;
     if (const std::optional<HitTarget> focus = focus_kept(state, focus_whole, old_focus_index)) focus_on(state, *focus);
     state.list_scroll = clamp_scroll(state.list_scroll, largest_list_offset(state));
     queue_structure_change(state, view_shape(state), true, pane_before);
-    refresh_hover(state);
-    repaint(state.hwnd);
 }

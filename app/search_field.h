@@ -35,5 +35,10 @@ void focus_search_field(HWND field);
 void clear_search_field(HWND field);
 
 // Applies a query typed so far: the list shows the certificates that match it, the open pane keeps
-// its certificate, and the selection, the keyboard focus and the scroll follow.
+// its certificate, and the selection, the keyboard focus and the scroll follow; then the hover is
+// found again and the window repainted.
 void apply_search_query(WindowState& state, const std::string& typed);
+
+// The same without the window: the listed indices, the pane, focus and scroll carried over, and the
+// change queued for screen readers. All a keystroke costs before its frame is drawn.
+void list_search_query(WindowState& state, const std::string& typed);

@@ -245,12 +245,13 @@ void close_detail(WindowState& state)
         if (state.filter.active && state.entries) {
             // The pane kept its certificate listed; closed, the list shows only what the query matches.
             const size_t whole = whole_index(state.filter, index);
-            set_list_query(*state.entries, state.filter, state.search_keys, std::string(state.filter.query), std::nullopt);
-            const size_t count = state.entries->size();
+            set_list_query(state.filter, state.entries->size(), state.search_keys, std::string(state.filter.query),
+                           std::nullopt);
+            const size_t count = state.listed_count();
             index = listed_index(state.filter, whole).value_or(count > 0 ? std::min(index, count - 1) : 0);
             state.list_scroll = clamp_scroll(state.list_scroll, largest_list_offset(state));
         }
-        const bool cards = state.entries && !state.entries->empty();
+        const bool cards = state.listed_count() > 0;
         focus_on(state, cards ? HitTarget{HitKind::Card, CardAction::Copy, index} : HitTarget{HitKind::AddFolder});
         if (state.focus_cues) bring_focus_into_view(state);
     }

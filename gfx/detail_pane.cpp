@@ -14,16 +14,16 @@ namespace {
 
 size_t row_count(const ViewState& state)
 {
-    if (!state.selection || !state.entries || *state.selection >= state.entries->size()) return 0;
-    return detail_row_count((*state.entries)[*state.selection]);
+    if (!state.selection || !state.entries || *state.selection >= state.listed_count()) return 0;
+    return detail_row_count(state.listed(*state.selection));
 }
 
 }  // namespace
 
 std::vector<DetailRow> detail_rows(const ViewState& state, size_t index)
 {
-    if (!state.entries || index >= state.entries->size()) return {};
-    return detail_rows_for((*state.entries)[index], now_seconds(), &tr, current_language(), state.revocation_checking);
+    if (!state.entries || index >= state.listed_count()) return {};
+    return detail_rows_for(state.listed(index), now_seconds(), &tr, current_language(), state.revocation_checking);
 }
 
 std::optional<DetailLayout> detail_layout(const ViewState& state)
@@ -67,12 +67,12 @@ std::optional<ShownScrollBar> shown_scroll_bar(const ViewState& state)
 void draw_detail_pane(ViewState& state)
 {
     const std::optional<DetailLayout> layout = detail_layout(state);
-    if (!layout || !state.entries || *state.selection >= state.entries->size()) return;
+    if (!layout || !state.entries || *state.selection >= state.listed_count()) return;
     const Gfx& gfx = *state.gfx;
     const ViewMetrics m = view_metrics_of(state);
     const float s = m.s;
     const Palette palette = palette_for(state.dark, state.high_contrast);
-    const CertificateEntry& entry = (*state.entries)[*state.selection];
+    const CertificateEntry& entry = state.listed(*state.selection);
     const DetailLayout& l = *layout;
     const RectF& panel = l.panel;
 

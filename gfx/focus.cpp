@@ -183,8 +183,7 @@ float scroll_to_show(float top, float bottom, float view_top, float view_bottom,
 }
 
 HitTarget focus_after_scan(const HitTarget& focus, std::optional<size_t> selection,
-                           const std::vector<CertificateEntry>* old_entries,
-                           const std::vector<CertificateEntry>& new_entries, const ViewShape& new_shape)
+                           std::optional<ListedEntries> old_entries, ListedEntries new_entries, const ViewShape& new_shape)
 {
     // The card a focus on `index` of the old list lands on: the same certificate, else the one now at
     // its place.

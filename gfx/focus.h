@@ -12,6 +12,7 @@
 
 #include "gfx/hit_target.h"
 #include "npki/inventory.h"
+#include "npki/search.h"
 
 #include <cstddef>
 #include <optional>
@@ -72,5 +73,4 @@ float scroll_to_show(float top, float bottom, float view_top, float view_bottom,
 // because its certificate went hands the focus to the card at its place. "Clean up expired" that is
 // no longer shown hands it to "Add folder". `selection` is the pane's entry before the result.
 HitTarget focus_after_scan(const HitTarget& focus, std::optional<size_t> selection,
-                           const std::vector<CertificateEntry>* old_entries,
-                           const std::vector<CertificateEntry>& new_entries, const ViewShape& new_shape);
+                           std::optional<ListedEntries> old_entries, ListedEntries new_entries, const ViewShape& new_shape);

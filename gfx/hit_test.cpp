@@ -71,9 +71,9 @@ HitTarget hit_test(const ViewState& state, float x, float y)
     if (state.search_field && !state.filter.query.empty() &&
         search_field_layout(view_metrics_of(state), measurer_of(state), items).clear.contains(x, y))
         return hit(HitKind::ClearSearch);
-    if (!state.entries || state.entries->empty()) return {};
+    if (state.listed_count() == 0) return {};
     if (on_bar(list_scroll_bar(state))) return hit(HitKind::ScrollBar);
-    return hit_test_cards(view_metrics_of(state), state.entries->size(), state.list_scroll, x, y,
+    return hit_test_cards(view_metrics_of(state), state.listed_count(), state.list_scroll, x, y,
                           [&](const RectF& card) { return row_buttons(state, card); });
 }
 

@@ -46,7 +46,7 @@ void draw_summary(const ViewState& state, const ViewMetrics& m, const Palette& p
 
     if (n == 0) {
         draw_text(gfx, empty_list_hint(), rects.empty_hint, palette.text_secondary, TextStyle::body, false);
-    } else if (state.entries->empty()) {
+    } else if (state.listed_count() == 0) {
         // Certificates exist, but the query hides them all: say so where the first card would be.
         draw_text(gfx, no_match_text(state.filter.query), rects.empty_hint, palette.text_secondary, TextStyle::body,
                   false);
@@ -78,7 +78,7 @@ void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& pale
 {
     const Gfx& gfx = *state.gfx;
     const float s = m.s;
-    const CertificateEntry& entry = (*state.entries)[index];
+    const CertificateEntry& entry = state.listed(index);
     const CertificateInfo& info = entry.info;
     const RectF card = card_rect(m, index, state.list_scroll);
     const Expiry expiry = expiry_of(info.not_after, now);
@@ -169,7 +169,7 @@ void draw_card(const ViewState& state, const ViewMetrics& m, const Palette& pale
 
 void draw_cards(const ViewState& state, const ViewMetrics& m, const Palette& palette, int64_t now)
 {
-    const CardRange range = visible_cards(m, state.entries->size(), state.list_scroll);
+    const CardRange range = visible_cards(m, state.listed_count(), state.list_scroll);
     if (range.first == range.last) return;
     const RowButtonLabels labels = row_button_labels();
     for (size_t i = range.first; i < range.last; ++i) draw_card(state, m, palette, i, now, labels);
@@ -268,7 +268,7 @@ std::string headline_of(const ViewState& state)
 {
     const std::vector<CertificateEntry>* whole = state.whole_entries();
     if (!whole) return {};
-    if (state.filter.active) return filtered_headline(state.entries->size(), whole->size());
+    if (state.filter.active) return filtered_headline(state.listed_count(), whole->size());
     return summary_headline(whole->size());
 }
 
@@ -312,7 +312,7 @@ SearchFieldLayout search_field_layout(const ViewState& state)
 float largest_list_scroll(const ViewState& state)
 {
     const ViewMetrics m = view_metrics_of(state);
-    return largest_list_scroll(state.entries ? state.entries->size() : 0, m.s, m.height);
+    return largest_list_scroll(state.listed_count(), m.s, m.height);
 }
 
 std::optional<ScrollBarGeometry> list_scroll_bar(const ViewState& state)

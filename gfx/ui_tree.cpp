@@ -205,7 +205,7 @@ uint64_t entry_identity(const CertificateInfo& info)
     return hash;
 }
 
-ElementRef element_ref(const ViewShape& shape, const std::vector<CertificateEntry>* entries, const ElementKey& k)
+ElementRef element_ref(const ViewShape& shape, std::optional<ListedEntries> entries, const ElementKey& k)
 {
     ElementRef ref{k, 0};
     std::optional<uint64_t> entry;
@@ -215,7 +215,7 @@ ElementRef element_ref(const ViewShape& shape, const std::vector<CertificateEntr
     return ref;
 }
 
-std::optional<ElementKey> resolve(const ViewShape& shape, const std::vector<CertificateEntry>* entries,
+std::optional<ElementKey> resolve(const ViewShape& shape, std::optional<ListedEntries> entries,
                                   const ElementRef& ref)
 {
     ElementKey k = ref.key;

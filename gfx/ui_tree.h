@@ -20,6 +20,7 @@
 #include "gfx/focus.h"
 #include "gfx/hit_target.h"
 #include "npki/inventory.h"
+#include "npki/search.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -82,8 +83,8 @@ struct ElementRef {
     uint64_t identity = 0;
     bool operator==(const ElementRef&) const = default;
 };
-ElementRef element_ref(const ViewShape& shape, const std::vector<CertificateEntry>* entries, const ElementKey& key);
+ElementRef element_ref(const ViewShape& shape, std::optional<ListedEntries> entries, const ElementKey& key);
 // Where that element is now, or none when it has gone (its certificate left the list, the pane closed
 // or shows another certificate).
-std::optional<ElementKey> resolve(const ViewShape& shape, const std::vector<CertificateEntry>* entries,
+std::optional<ElementKey> resolve(const ViewShape& shape, std::optional<ListedEntries> entries,
                                   const ElementRef& ref);

@@ -41,11 +41,11 @@ ViewShape view_shape(const ViewState& state)
 {
     ViewShape shape;
     shape.listed = state.entries.has_value();
-    shape.card_count = state.entries ? state.entries->size() : 0;
+    shape.card_count = state.listed_count();
     shape.clean_up = expired_count(state) > 0;
-    if (state.selection && state.entries && *state.selection < state.entries->size()) {
+    if (state.selection && state.entries && *state.selection < state.listed_count()) {
         shape.pane = state.selection;
-        shape.row_count = detail_row_count((*state.entries)[*state.selection]);
+        shape.row_count = detail_row_count(state.listed(*state.selection));
     }
     shape.notice = state.notice.has_value();
     return shape;
@@ -133,15 +133,15 @@ std::string element_name(const ViewState& state, const ViewShape& shape, const E
                            spoken(summary_second_line(state.folders_checked, list_summary(whole, now)));
         // What is drawn below it.
         if (whole.empty()) name += ". " + empty_list_hint();
-        else if (state.entries->empty()) name += ". " + no_match_text(state.filter.query);
+        else if (state.listed_count() == 0) name += ". " + no_match_text(state.filter.query);
         return name;
     }
     case ElementKind::List: return std::string(tr({"공동인증서 목록", "Certificate list"}));
-    case ElementKind::Card: return card_spoken_name((*state.entries)[key.index], now);
+    case ElementKind::Card: return card_spoken_name(state.listed(key.index), now);
     case ElementKind::CardButton: return row_button_label(key.action);
-    case ElementKind::Pane: return holder_name((*state.entries)[*shape.pane].info.subject_cn);
+    case ElementKind::Pane: return holder_name(state.listed(*shape.pane).info.subject_cn);
     case ElementKind::DetailRow: {
-        const std::vector<DetailRow> rows = detail_rows_for((*state.entries)[*shape.pane], now);
+        const std::vector<DetailRow> rows = detail_rows_for(state.listed(*shape.pane), now);
         return key.index < rows.size() ? row_spoken_name(rows[key.index]) : std::string();
     }
     case ElementKind::CopyAll: return std::string(copy_all_label());

@@ -27,9 +27,10 @@ struct Notice {
 
 struct ViewState {
     std::optional<size_t> selection;  // the entry whose detail pane is open
-    std::optional<std::vector<CertificateEntry>> entries;  // what the list shows; absent until the first scan result
-    // The search field's query. While one is active, `entries` holds only the certificates that match
-    // it and the filter the whole list; `search_keys` belong to the whole list.
+    // Every certificate of the last scan result, whatever the search shows; absent until the first one.
+    std::optional<std::vector<CertificateEntry>> entries;
+    // The search field's query and the listed certificates as indices into `entries`, whose
+    // `search_keys` these are.
     ListFilter filter;
     std::vector<SearchKey> search_keys;
     HWND search_field = nullptr;  // the edit control; none when it could not be made
@@ -57,11 +58,14 @@ struct ViewState {
     MonotonicClock clock = &monotonic_seconds;
 
     // The listed entries, or none before the first scan result.
-    const std::vector<CertificateEntry>* listed_entries() const { return entries ? &*entries : nullptr; }
-    // Every certificate of the last scan result, whatever the query; none before the first one.
-    const std::vector<CertificateEntry>* whole_entries() const
+    std::optional<ListedEntries> listed_entries() const
     {
-        if (!entries) return nullptr;
-        return filter.active ? &filter.whole : &*entries;
+        if (!entries) return std::nullopt;
+        return ListedEntries(*entries, filter);
     }
+    // How many are listed (0 before the first scan result), and listed entry `index` (< listed_count()).
+    size_t listed_count() const { return entries ? ListedEntries(*entries, filter).size() : 0; }
+    const CertificateEntry& listed(size_t index) const { return (*entries)[whole_index(filter, index)]; }
+    // Every certificate of the last scan result, whatever the query; none before the first one.
+    const std::vector<CertificateEntry>* whole_entries() const { return entries ? &*entries : nullptr; }
 };

@@ -26,9 +26,8 @@ ScanStep on_scan_result(ScanPhase phase)
     return {ScanPhase::Idle, false};
 }
 
-std::optional<size_t> keep_selection(std::optional<size_t> selection,
-                                     const std::vector<CertificateEntry>* old_entries,
-                                     const std::vector<CertificateEntry>& new_entries)
+std::optional<size_t> keep_selection(std::optional<size_t> selection, std::optional<ListedEntries> old_entries,
+                                     ListedEntries new_entries)
 {
     if (!selection || !old_entries || *selection >= old_entries->size()) return std::nullopt;
     const CertificateInfo& open = (*old_entries)[*selection].info;

@@ -5,6 +5,7 @@
 // found again in a new inventory.
 
 #include "npki/inventory.h"
+#include "npki/search.h"
 
 #include <cstddef>
 #include <optional>
@@ -30,6 +31,5 @@ ScanStep on_scan_result(ScanPhase phase);
 // The entry of `new_entries` that is the same certificate as the selected old entry: issuer_dn and
 // serial_hex equal byte for byte, the first such entry. Empty when nothing was selected, the old
 // index is out of range, or the certificate has gone.
-std::optional<size_t> keep_selection(std::optional<size_t> selection,
-                                     const std::vector<CertificateEntry>* old_entries,
-                                     const std::vector<CertificateEntry>& new_entries);
+std::optional<size_t> keep_selection(std::optional<size_t> selection, std::optional<ListedEntries> old_entries,
+                                     ListedEntries new_entries);

@@ -77,16 +77,13 @@ void add_field(std::string& text, std::string_view field)
     text += field;
 }
 
-// Lists the entries of `whole` that match (or are kept) afresh.
-void list_matching(std::vector<CertificateEntry>& listed, ListFilter& filter, const std::vector<SearchKey>& keys,
-                   const SearchQuery& query, std::optional<size_t> keep)
+// Lists the matching (or kept) entries of the whole list afresh.
+void list_matching(ListFilter& filter, size_t whole_count, const std::vector<SearchKey>& keys, const SearchQuery& query,
+                   std::optional<size_t> keep)
 {
-    listed.clear();
     filter.listed_at.clear();
-    for (size_t i = 0; i < filter.whole.size(); ++i) {
-        if (keep != i && !(i < keys.size() && search_matches(query, keys[i]))) continue;
-        listed.push_back(filter.whole[i]);
-        filter.listed_at.push_back(i);
+    for (size_t i = 0; i < whole_count; ++i) {
+        if (keep == i || (i < keys.size() && search_matches(query, keys[i]))) filter.listed_at.push_back(i);
     }
 }
 
@@ -182,50 +179,29 @@ std::optional<size_t> listed_index(const ListFilter& filter, size_t index)
     return static_cast<size_t>(it - filter.listed_at.begin());
 }
 
-void set_list_query(std::vector<CertificateEntry>& listed, ListFilter& filter, const std::vector<SearchKey>& keys,
-                    std::string_view typed, std::optional<size_t> keep)
+void set_list_query(ListFilter& filter, size_t whole_count, const std::vector<SearchKey>& keys, std::string_view typed,
+                    std::optional<size_t> keep)
 {
     const SearchQuery before = parse_search_query(filter.query);
     const SearchQuery after = parse_search_query(typed);
     filter.query = std::string(typed);
     if (after.empty()) {
-        if (filter.active) listed = std::move(filter.whole);
-        filter.whole.clear();
         filter.listed_at.clear();
         filter.active = false;
         return;
     }
-    if (!filter.active) {
-        filter.whole = std::move(listed);
-        filter.active = true;
-        list_matching(listed, filter, keys, after, keep);
-        return;
-    }
     const bool keep_listed = !keep || listed_index(filter, *keep).has_value();
-    if (!before.empty() && keep_listed && query_narrows(before, after) && listed.size() == filter.listed_at.size()) {
+    if (filter.active && !before.empty() && keep_listed && query_narrows(before, after)) {
         // Typing on: what did not match before cannot match now, so only the listed ones are tried.
-        size_t kept = 0;
-        for (size_t i = 0; i < listed.size(); ++i) {
-            const size_t at = filter.listed_at[i];
-            if (keep != at && !(at < keys.size() && search_matches(after, keys[at]))) continue;
-            if (kept != i) listed[kept] = std::move(listed[i]);
-            filter.listed_at[kept] = at;
-            ++kept;
-        }
-        listed.erase(listed.begin() + static_cast<std::ptrdiff_t>(kept), listed.end());
-        filter.listed_at.resize(kept);
+        std::erase_if(filter.listed_at,
+                      [&](size_t at) { return keep != at && !(at < keys.size() && search_matches(after, keys[at])); });
         return;
     }
-    list_matching(listed, filter, keys, after, keep);
+    filter.active = true;
+    list_matching(filter, whole_count, keys, after, keep);
 }
 
-void replace_whole_list(std::vector<CertificateEntry>& listed, ListFilter& filter, std::vector<CertificateEntry> whole,
-                        const std::vector<SearchKey>& keys, std::optional<size_t> keep)
+void relist(ListFilter& filter, size_t whole_count, const std::vector<SearchKey>& keys, std::optional<size_t> keep)
 {
-    if (!filter.active) {
-        listed = std::move(whole);
-        return;
-    }
-    filter.whole = std::move(whole);
-    list_matching(listed, filter, keys, parse_search_query(filter.query), keep);
+    if (filter.active) list_matching(filter, whole_count, keys, parse_search_query(filter.query), keep);
 }

@@ -54,13 +54,12 @@ bool search_matches(const SearchQuery& query, const SearchKey& key);
 // whole one again.
 bool query_narrows(const SearchQuery& before, const SearchQuery& after);
 
-// The list as the search field leaves it. While no query is active the listed entries are the whole
-// list and `whole` is empty; while one is, `whole` holds every certificate (in list order) and the
-// listed entries are the matching ones, `listed_at[i]` being the index in `whole` of listed entry i.
+// The list as the search field leaves it, as indices into the whole list: while a query is active,
+// `listed_at[i]` is the whole-list index of listed entry i (in list order); while none is, every
+// certificate is listed and `listed_at` is empty. A keystroke rewrites indices and copies no entry.
 struct ListFilter {
     std::string query;  // as typed
     bool active = false;
-    std::vector<CertificateEntry> whole;
     std::vector<size_t> listed_at;
 };
 
@@ -69,13 +68,33 @@ size_t whole_index(const ListFilter& filter, size_t index);
 // Where whole-list entry `index` is listed; none when the query hides it.
 std::optional<size_t> listed_index(const ListFilter& filter, size_t index);
 
-// Applies a newly typed query. `keys` belong to the whole list; `keep` (a whole-list index: the
-// certificate whose detail pane is open) stays listed whatever the query, so an open pane never loses
-// its certificate. Typing on narrows the listed entries in place; anything else lists the matching
-// entries of the whole list again, and clearing the query gives the whole list back without a copy.
-void set_list_query(std::vector<CertificateEntry>& listed, ListFilter& filter, const std::vector<SearchKey>& keys,
-                    std::string_view typed, std::optional<size_t> keep);
+// The listed certificates of a whole list under a filter: a view that copies nothing, valid while
+// both live unchanged.
+class ListedEntries {
+public:
+    ListedEntries(const std::vector<CertificateEntry>& whole, const ListFilter& filter) : whole_(&whole), filter_(&filter) {}
+    // Every entry of `whole` listed.
+    ListedEntries(const std::vector<CertificateEntry>& whole) : whole_(&whole) {}  // NOLINT: a list is its own listing
+    size_t size() const { return filter_ && filter_->active ? filter_->listed_at.size() : whole_->size(); }
+    bool empty() const { return size() == 0; }
+    // `index` < size().
+    const CertificateEntry& operator[](size_t index) const
+    {
+        return (*whole_)[filter_ ? whole_index(*filter_, index) : index];
+    }
+    const std::vector<CertificateEntry>& whole() const { return *whole_; }
 
-// A new whole list (a scan result) under the current query: `listed` becomes its matching entries.
-void replace_whole_list(std::vector<CertificateEntry>& listed, ListFilter& filter, std::vector<CertificateEntry> whole,
-                        const std::vector<SearchKey>& keys, std::optional<size_t> keep);
+private:
+    const std::vector<CertificateEntry>* whole_;
+    const ListFilter* filter_ = nullptr;
+};
+
+// Applies a newly typed query to a whole list of `whole_count` certificates whose `keys` they are.
+// `keep` (a whole-list index: the certificate whose detail pane is open) stays listed whatever the
+// query, so an open pane never loses its certificate. Typing on narrows the listed indices in place;
+// anything else lists the matching ones of the whole list again; clearing the query lists them all.
+void set_list_query(ListFilter& filter, size_t whole_count, const std::vector<SearchKey>& keys, std::string_view typed,
+                    std::optional<size_t> keep);
+
+// A new whole list (a scan result) under the current query: the listed indices become its matching ones.
+void relist(ListFilter& filter, size_t whole_count, const std::vector<SearchKey>& keys, std::optional<size_t> keep);

@@ -182,9 +182,9 @@ TEST(FocusAfterScan, KeepsTheCertificateOrFallsToANeighbour)
         {"nothing stays nothing", {}, {}, &none, list_of(0), {}},
     };
     for (const auto& c : k_cases)
-        EXPECT_EQ(focus_after_scan(c.focus, c.selection, &before, *c.after, c.shape), c.expected) << c.name;
+        EXPECT_EQ(focus_after_scan(c.focus, c.selection, before, *c.after, c.shape), c.expected) << c.name;
     // The first result: nothing to keep a card by.
-    EXPECT_EQ(focus_after_scan(t(HitKind::Menu), {}, nullptr, before, list_of(3)), t(HitKind::Menu));
+    EXPECT_EQ(focus_after_scan(t(HitKind::Menu), {}, std::nullopt, before, list_of(3)), t(HitKind::Menu));
 }
 
 TEST(Focus, TabMeetsTheSearchFieldAtEitherEndOfTheWindow)

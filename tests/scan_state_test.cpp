@@ -98,14 +98,14 @@ TEST(KeepSelection, SameIssuerAndSerialBytesKeepThePaneOpen)
     };
     for (const auto& c : k_cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(keep_selection(c.selection, &old_entries, c.new_entries), c.expected);
+        EXPECT_EQ(keep_selection(c.selection, old_entries, c.new_entries), c.expected);
     }
 }
 
 TEST(KeepSelection, NoOldInventoryKeepsNothing)
 {
     const std::vector<CertificateEntry> fresh = {listed_entry("CN=A", "01")};
-    EXPECT_EQ(keep_selection(0, nullptr, fresh), std::nullopt);
+    EXPECT_EQ(keep_selection(0, std::nullopt, fresh), std::nullopt);
 }
 
 }  // namespace

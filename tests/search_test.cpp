@@ -121,42 +121,44 @@ TEST(Search, ListFilterKeepsOrderThePinnedPaneAndGivesTheWholeListBack)
     std::vector<CertificateEntry> whole = {searchable("홍길동", "1"), searchable("홍길순", "2"),
                                            searchable("김철수", "3"), searchable("홍두깨", "4")};
     const std::vector<SearchKey> keys = search_keys(whole, &english, "en");
-    std::vector<CertificateEntry> listed = whole;
     ListFilter filter;
+    // The listed entries are read through the filter's indices: no entry is ever copied.
     const auto serials = [&] {
+        const ListedEntries listed(whole, filter);
         std::string out;
-        for (const CertificateEntry& e : listed) out += e.info.serial_hex;
+        for (size_t i = 0; i < listed.size(); ++i) out += listed[i].info.serial_hex;
         return out;
     };
+    const auto type = [&](std::string_view typed, std::optional<size_t> keep) {
+        set_list_query(filter, whole.size(), keys, typed, keep);
+        return serials();
+    };
 
-    set_list_query(listed, filter, keys, "홍", std::nullopt);
-    EXPECT_EQ(serials(), "124");
-    set_list_query(listed, filter, keys, "홍길", std::nullopt);  // narrows in place
-    EXPECT_EQ(serials(), "12");
+    EXPECT_EQ(type("홍", std::nullopt), "124");
+    EXPECT_EQ(type("홍길", std::nullopt), "12");  // narrows in place
     EXPECT_EQ(filter.listed_at, (std::vector<size_t>{0, 1}));
-    set_list_query(listed, filter, keys, "홍길", 2);  // the open pane's certificate stays
-    EXPECT_EQ(serials(), "123");
+    EXPECT_EQ(type("홍길", 2), "123");  // the open pane's certificate stays
     EXPECT_EQ(listed_index(filter, 2), std::optional<size_t>(2));
     EXPECT_EQ(listed_index(filter, 3), std::nullopt);
-    set_list_query(listed, filter, keys, "홍길순", 2);
-    EXPECT_EQ(serials(), "23");
-    set_list_query(listed, filter, keys, "홍", std::nullopt);  // widening searches the whole list again
-    EXPECT_EQ(serials(), "124");
-    set_list_query(listed, filter, keys, "zzz", std::nullopt);
-    EXPECT_EQ(serials(), "");
+    EXPECT_EQ(whole_index(filter, 2), 2u);
+    EXPECT_EQ(type("홍길순", 2), "23");
+    EXPECT_EQ(type("홍", std::nullopt), "124");  // widening searches the whole list again
+    EXPECT_EQ(type("zzz", std::nullopt), "");
     EXPECT_TRUE(filter.active);
-    set_list_query(listed, filter, keys, "", std::nullopt);
-    EXPECT_EQ(serials(), "1234");
+    EXPECT_EQ(type("", std::nullopt), "1234");
     EXPECT_FALSE(filter.active);
-    EXPECT_TRUE(filter.whole.empty());
+    EXPECT_TRUE(filter.listed_at.empty());
+    EXPECT_EQ(whole_index(filter, 3), 3u);
 
     // A scan result under an active query: the new whole list, filtered.
-    set_list_query(listed, filter, keys, "김", std::nullopt);
-    std::vector<CertificateEntry> rescanned = {searchable("김영희", "5"), searchable("김철수", "3")};
-    const std::vector<SearchKey> new_keys = search_keys(rescanned, &english, "en");
-    replace_whole_list(listed, filter, rescanned, new_keys, std::nullopt);
+    EXPECT_EQ(type("김", std::nullopt), "3");
+    whole = {searchable("김영희", "5"), searchable("김철수", "3")};
+    relist(filter, whole.size(), search_keys(whole, &english, "en"), std::nullopt);
     EXPECT_EQ(serials(), "53");
-    EXPECT_EQ(filter.whole.size(), 2u);
+    // Without a query a new list is listed whole, as it is.
+    set_list_query(filter, whole.size(), keys, "", std::nullopt);
+    relist(filter, whole.size(), keys, std::nullopt);
+    EXPECT_EQ(serials(), "53");
 }
 
 TEST(Search, HeadlineAndNoMatchTexts)

@@ -136,28 +136,28 @@ TEST(UiTree, ElementsAreFoundAgainByTheirCertificate)
     ViewShape two = list_of(2);
     ViewShape three = list_of(3);
 
-    const ElementRef button = element_ref(two, &before, k(ElementKind::CardButton, 0, CardAction::Recycle));
+    const ElementRef button = element_ref(two, before, k(ElementKind::CardButton, 0, CardAction::Recycle));
     EXPECT_NE(button.identity, 0u);
-    EXPECT_EQ(resolve(three, &after, button), k(ElementKind::CardButton, 2, CardAction::Recycle));
-    EXPECT_EQ(resolve(list_of(1), &without_a, button), std::nullopt);
+    EXPECT_EQ(resolve(three, after, button), k(ElementKind::CardButton, 2, CardAction::Recycle));
+    EXPECT_EQ(resolve(list_of(1), without_a, button), std::nullopt);
     // Toolbar buttons belong to no certificate and stay while shown.
-    const ElementRef menu = element_ref(two, &before, k(ElementKind::Menu));
+    const ElementRef menu = element_ref(two, before, k(ElementKind::Menu));
     EXPECT_EQ(menu.identity, 0u);
-    EXPECT_EQ(resolve(three, &after, menu), k(ElementKind::Menu));
+    EXPECT_EQ(resolve(three, after, menu), k(ElementKind::Menu));
 
     // A pane's rows belong to its certificate: gone when the pane shows another one or closed.
     ViewShape pane_on_b = two;
     pane_on_b.pane = 1;
     pane_on_b.row_count = 14;
-    const ElementRef row = element_ref(pane_on_b, &before, k(ElementKind::DetailRow, 8));
+    const ElementRef row = element_ref(pane_on_b, before, k(ElementKind::DetailRow, 8));
     ViewShape pane_moved = three;
     pane_moved.pane = 1;
     pane_moved.row_count = 14;
-    EXPECT_EQ(resolve(pane_moved, &after, row), k(ElementKind::DetailRow, 8));
+    EXPECT_EQ(resolve(pane_moved, after, row), k(ElementKind::DetailRow, 8));
     ViewShape pane_on_c = pane_moved;
     pane_on_c.pane = 0;
-    EXPECT_EQ(resolve(pane_on_c, &after, row), std::nullopt);
-    EXPECT_EQ(resolve(three, &after, row), std::nullopt);
+    EXPECT_EQ(resolve(pane_on_c, after, row), std::nullopt);
+    EXPECT_EQ(resolve(three, after, row), std::nullopt);
 
     EXPECT_EQ(entry_identity(entry("CN=A", "01").info), entry_identity(before[0].info));
     EXPECT_NE(entry_identity(entry("cn=a", "01").info), entry_identity(before[0].info));  // byte for byte
