@@ -79,7 +79,8 @@ void start_scan(WindowState& state)
         // those of this moment; the thread gets its own copy.
         std::vector<Path> roots = collect_search_roots(state.command_line_roots);
         watch_roots(state, roots);
-        started = start_scan_thread(std::move(roots), state.hwnd, WM_APP_SCAN_DONE);
+        UniqueKernelHandle armed = state.folder_watcher ? state.folder_watcher->armed_event() : UniqueKernelHandle{};
+        started = start_scan_thread(std::move(roots), state.hwnd, WM_APP_SCAN_DONE, std::move(armed));
     } catch (...) {
         started = false;
     }

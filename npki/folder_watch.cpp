@@ -152,8 +152,6 @@ struct WatchJob {
     HANDLE armed = nullptr;  // likewise
 };
 
-constexpr DWORD k_arm_wait_ms = 2000;
-
 DWORD WINAPI watch_thread_main(void* parameter)
 {
     std::unique_ptr<WatchJob> job(static_cast<WatchJob*>(parameter));
@@ -216,14 +214,18 @@ std::unique_ptr<FolderWatcher> FolderWatcher::start(std::vector<WatchTarget> tar
         watcher->thread_.reset(CreateThread(nullptr, 0, watch_thread_main, job.get(), 0, nullptr));
         if (!watcher->thread_) return nullptr;  // the job is still ours and freed here
         job.release();
-        // Opening a few local folders takes milliseconds; a disk still spinning up is not waited
-        // for long, and then the scan may simply start first.
-        const HANDLE started[] = {watcher->armed_.get(), watcher->thread_.get()};
-        WaitForMultipleObjects(2, started, FALSE, k_arm_wait_ms);
         return watcher;
     } catch (...) {
         return nullptr;
     }
+}
+
+UniqueKernelHandle FolderWatcher::armed_event() const
+{
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), armed_.get(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
+        return {};
+    return UniqueKernelHandle(copy);
 }
 
 FolderWatcher::~FolderWatcher()

@@ -69,10 +69,9 @@ std::vector<std::wstring> changed_names(const void* buffer, size_t bytes);
 // the watcher is destroyed (which waits for it; it never blocks on anything but its own events).
 class FolderWatcher {
 public:
-    // None when no thread could be started; an empty list starts none either. Returns once the
-    // folders are watched (or after a short wait for a slow disk): a scan started after it cannot
-    // miss a change made while it reads, since the system records changes only from the first watch.
-    // Device events about the watched handles go to `hwnd` as WM_DEVICECHANGE.
+    // None when no thread could be started; an empty list starts none either. Returns at once; the
+    // folders are watched on the watcher's own thread, and `armed_event` tells when they are. Device
+    // events about the watched handles go to `hwnd` as WM_DEVICECHANGE.
     static std::unique_ptr<FolderWatcher> start(std::vector<WatchTarget> targets, HWND hwnd, UINT message);
     struct Made {};  // only start() makes one
     explicit FolderWatcher(Made) {}
@@ -82,12 +81,22 @@ public:
 
     const std::vector<WatchTarget>& targets() const { return targets_; }
 
+    // An event of the caller's own (it outlives the watcher) that is set once the folders are watched,
+    // or setting them up failed. A scan that waits for it before reading cannot miss a change made
+    // while it reads, since the system records changes only from the first watch on. None when the
+    // handle cannot be duplicated.
+    UniqueKernelHandle armed_event() const;
+
 private:
     std::vector<WatchTarget> targets_;
     UniqueKernelHandle stop_;
     UniqueKernelHandle armed_;  // set by the thread once its folders are watched
     UniqueKernelHandle thread_;
 };
+
+// How long a scan waits for the watches to be set up: a local folder takes milliseconds; a disk still
+// spinning up is not waited for long, and then the scan may simply start first.
+inline constexpr DWORD k_watch_arm_wait_ms = 2000;
 
 // The watch list for the machine: collect_search_roots' roots through watch_targets with the real
 // file system and drive types.

@@ -2,6 +2,7 @@
 
 #include "base/handle.h"
 #include "i18n/catalogue.h"
+#include "npki/folder_watch.h"
 #include "npki/scanner.h"
 
 #include <memory>
@@ -14,6 +15,7 @@ struct ScanJob {
     std::vector<Path> roots;
     HWND hwnd = nullptr;
     UINT message = 0;
+    UniqueKernelHandle watches_armed;
 };
 
 // The window waits for this message before it can start another scan, so a post refused because the
@@ -32,6 +34,7 @@ void post_scan_done(const ScanJob& job)
 DWORD WINAPI scan_thread_main(void* parameter)
 {
     std::unique_ptr<ScanJob> job(static_cast<ScanJob*>(parameter));  // adopted: freed when the thread ends
+    if (job->watches_armed) WaitForSingleObject(job->watches_armed.get(), k_watch_arm_wait_ms);
     try {
         ScanOutcome outcome;
         try {
@@ -57,10 +60,10 @@ Slot<ScanOutcome>& pending_scan_result()
     return slot;
 }
 
-bool start_scan_thread(std::vector<Path> roots, HWND hwnd, UINT message)
+bool start_scan_thread(std::vector<Path> roots, HWND hwnd, UINT message, UniqueKernelHandle watches_armed)
 {
     try {
-        auto job = std::make_unique<ScanJob>(ScanJob{std::move(roots), hwnd, message});
+        auto job = std::make_unique<ScanJob>(ScanJob{std::move(roots), hwnd, message, std::move(watches_armed)});
         UniqueKernelHandle thread(CreateThread(nullptr, 0, scan_thread_main, job.get(), 0, nullptr));
         if (!thread) return false;  // the job is still ours and freed here
         job.release();               // now owned by the thread; closing our handle detaches it

@@ -4,6 +4,7 @@
 // touches nothing of the window but the one message it posts, and leaves its result in
 // `pending_scan_result` first.
 
+#include "base/handle.h"
 #include "base/path.h"
 #include "base/slot.h"
 #include "npki/inventory.h"
@@ -25,5 +26,7 @@ struct ScanOutcome {
 Slot<ScanOutcome>& pending_scan_result();
 
 // Starts a detached thread that scans `roots`, puts its outcome in the slot and then posts `message`
-// (wParam and lParam 0) to `hwnd`. False when no thread could be started (nothing will be posted).
-bool start_scan_thread(std::vector<Path> roots, HWND hwnd, UINT message);
+// (wParam and lParam 0) to `hwnd`. The thread first waits, for at most k_watch_arm_wait_ms, for
+// `watches_armed` when there is one (the folder watcher's), so that the window's thread never waits for
+// a disk. False when no thread could be started (nothing will be posted).
+bool start_scan_thread(std::vector<Path> roots, HWND hwnd, UINT message, UniqueKernelHandle watches_armed = {});

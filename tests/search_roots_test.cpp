@@ -408,3 +408,22 @@ TEST(FolderWatch, OnlyCertificateFilesInABusyFolderAskForARescan)
     EXPECT_EQ(changed_names(buffer.data(), 13), std::vector<std::wstring>{});  // cut inside the first name
     EXPECT_EQ(changed_names(buffer.data(), 0), std::vector<std::wstring>{});
 }
+
+// The window's thread never waits for the watches: the scan waits for them through an event of its
+// own, which still tells after the watcher (and its thread) are gone.
+TEST(FolderWatch, ArmedEventIsSetOnceWatchedAndOutlivesTheWatcher)
+{
+    TempFolder root;
+    std::unique_ptr<FolderWatcher> watcher = FolderWatcher::start({WatchTarget{root.path(), true}}, nullptr, WM_APP);
+    ASSERT_NE(watcher, nullptr);
+    const UniqueKernelHandle armed = watcher->armed_event();
+    ASSERT_TRUE(armed);
+    EXPECT_EQ(WaitForSingleObject(armed.get(), k_watch_arm_wait_ms), WAIT_OBJECT_0);
+    watcher.reset();
+    EXPECT_EQ(WaitForSingleObject(armed.get(), 0), WAIT_OBJECT_0);
+
+    // A folder that cannot be watched: set up failed, so nobody waits for it.
+    std::unique_ptr<FolderWatcher> none = FolderWatcher::start({WatchTarget{root / L"missing", true}}, nullptr, WM_APP);
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(WaitForSingleObject(none->armed_event().get(), k_watch_arm_wait_ms), WAIT_OBJECT_0);
+}
