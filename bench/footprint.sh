@@ -7,10 +7,13 @@
 #   memory:   3 s after that frame, the process's VmRSS and its anonymous share (/proc/PID/smaps_rollup).
 # Prints the medians of both programs and Vessop's difference and ratio.
 # Usage: bench/footprint.sh [BUILD_DIR] [PAIRS]
+# VESSOP_EXE measures another Vessop.exe against the same yardstick (e.g. build/release/bin/Vessop.exe,
+# the program that ships).
 build=${1:-$(cd "$(dirname "$0")/.." && pwd)/build/mingw}
 pairs=${2:-9}
 . "$(dirname "$0")/../tests/e2e/lib.sh"
 e2e_init "$build/bin/Vessop.exe"
+E2E_EXE=${VESSOP_EXE:-$E2E_EXE}  # the helpers still come from the build folder
 
 tree="$E2E_TMP/tree"
 mkdir -p "$tree"
