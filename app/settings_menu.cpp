@@ -120,7 +120,7 @@ void run_settings_menu(HWND hwnd, float x, float y)
         append_submenu(menu.get(), added_folders_submenu(folders), tr({"추가한 폴더 빼기", "Remove an added folder"}));
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     append(menu.get(), k_menu_auto_update, tr({"자동 업데이트", "Automatic updates"}), read_auto_update());
-    append(menu.get(), k_menu_reminders, tr({"만료 전에 알려 주기", "Remind me before certificates expire"}),
+    append(menu.get(), k_menu_reminders, tr({"만료 전에 알림 받기", "Remind me before certificates expire"}),
            read_reminders());
     append(menu.get(), k_menu_check_for_updates, tr({"업데이트 확인", "Check for updates"}));
     append(menu.get(), k_menu_more_apps, tr({"Orlentu 의 다른 프로그램", "More apps from Orlentu"}));

@@ -115,15 +115,16 @@ inline constexpr CataloguePair k_catalogue[] = {
     {"새로 고침", "Refresh"},
     {"닫기", "Close"},
     {"공동인증서 목록", "Certificate list"},
-    {"만료 전에 알려 주기", "Remind me before certificates expire"},
+    {"만료 전에 알림 받기", "Remind me before certificates expire"},
     {"만료 알림을 켰습니다", "Expiry reminders on"},
     {"만료 알림을 껐습니다", "Expiry reminders off"},
     {"{0}의 공동인증서({1})가 {2}에 만료되었습니다.", "{0}'s certificate ({1}) ended on {2}."},
     {"{0}의 공동인증서({1})가 오늘 만료됩니다.", "{0}'s certificate ({1}) ends today."},
     {"{0}의 공동인증서({1})가 내일({2}) 만료됩니다.", "{0}'s certificate ({1}) ends tomorrow, on {2}."},
-    {"{0}의 공동인증서({1})가 {2}일 뒤 {3}에 만료됩니다.", "{0}'s certificate ({1}) ends in {2} days, on {3}."},
+    {"{0}의 공동인증서({1})가 {2}일 뒤인 {3}에 만료됩니다.", "{0}'s certificate ({1}) ends in {2} days, on {3}."},
     {"공동인증서 {0}개가 만료되었거나 내일까지 만료됩니다. 가장 먼저 만료: {1}, {2}", "{0} certificates have ended or end by tomorrow. The first: {1}, on {2}."},
     {"공동인증서 {0}개가 {1}일 안에 만료됩니다. 가장 먼저 만료: {2}, {3}", "{0} certificates end within {1} days. The first: {2}, on {3}."},
+    {"공동인증서 {0}개가 만료되었거나 {1}일 안에 만료됩니다. 가장 먼저 만료: {2}, {3}", "{0} certificates have ended or end within {1} days. The first: {2}, on {3}."},
     {"검색", "Search"},
     {"공동인증서 {1}개 중 {0}개", "Certificates: {0} of {1}"},
     {"“{0}”에 맞는 공동인증서가 없습니다", "No certificate matches “{0}”"},
@@ -134,7 +135,7 @@ inline constexpr CataloguePair k_catalogue[] = {
     {"구분", "Holder type"},
     {"유효 기간 시작", "Valid from"},
     {"유효 기간 끝", "Valid until"},
-    {"남은 날", "Days left"},
+    {"남은 일수", "Days left"},
     {"상태", "Status"},
     {"예", "Yes"},
     {"아니요", "No"},
@@ -173,4 +174,4 @@ inline constexpr CataloguePair k_catalogue[] = {
 };
 
 inline constexpr size_t k_catalogue_size = std::size(k_catalogue);
-static_assert(k_catalogue_size == 152);
+static_assert(k_catalogue_size == 153);

@@ -97,7 +97,7 @@ std::string inventory_csv(const std::vector<CertificateEntry>& entries, int64_t 
         std::string(translate({"구분", "Holder type"})),
         std::string(translate({"유효 기간 시작", "Valid from"})),
         std::string(translate({"유효 기간 끝", "Valid until"})),
-        std::string(translate({"남은 날", "Days left"})),
+        std::string(translate({"남은 일수", "Days left"})),
         std::string(translate({"상태", "Status"})),
         std::string(translate({"일련번호", "Serial number"})),
         std::string(translate({"지문 (SHA-1)", "Thumbprint (SHA-1)"})),

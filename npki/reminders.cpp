@@ -120,19 +120,28 @@ std::string reminder_message(const std::vector<DueReminder>& due, Translate tran
                                                 "{0}'s certificate ({1}) ends tomorrow, on {2}."}),
                                      {first.holder, first.issuer, first.end_date});
         const std::string days = std::to_string(first.days);
-        return fill_placeholders(translate({"{0}의 공동인증서({1})가 {2}일 뒤 {3}에 만료됩니다.",
+        return fill_placeholders(translate({"{0}의 공동인증서({1})가 {2}일 뒤인 {3}에 만료됩니다.",
                                             "{0}'s certificate ({1}) ends in {2} days, on {3}."}),
                                  {first.holder, first.issuer, days, first.end_date});
     }
     int64_t longest = 0;
-    for (const DueReminder& d : due)
-        if (!d.standing.ended) longest = std::max(longest, d.standing.days);
+    bool any_ended = false;
+    for (const DueReminder& d : due) {
+        if (d.standing.ended) any_ended = true;
+        else longest = std::max(longest, d.standing.days);
+    }
     const std::string count = std::to_string(due.size());
     if (longest <= 1)
         return fill_placeholders(translate({"공동인증서 {0}개가 만료되었거나 내일까지 만료됩니다. 가장 먼저 만료: {1}, {2}",
                                             "{0} certificates have ended or end by tomorrow. The first: {1}, on {2}."}),
                                  {count, first.holder, first.end_date});
     const std::string days = std::to_string(longest);
+    // The first named is the soonest, which is an ended one whenever there is one: the sentence then
+    // says that some have ended, or it would name a past date as a coming end.
+    if (any_ended)
+        return fill_placeholders(translate({"공동인증서 {0}개가 만료되었거나 {1}일 안에 만료됩니다. 가장 먼저 만료: {2}, {3}",
+                                            "{0} certificates have ended or end within {1} days. The first: {2}, on {3}."}),
+                                 {count, days, first.holder, first.end_date});
     return fill_placeholders(translate({"공동인증서 {0}개가 {1}일 안에 만료됩니다. 가장 먼저 만료: {2}, {3}",
                                         "{0} certificates end within {1} days. The first: {2}, on {3}."}),
                              {count, days, first.holder, first.end_date});

@@ -80,6 +80,13 @@ TEST(Reminders, SeveralCertificatesMakeOneMessageSoonestFirst)
     const ReminderPlan ending = plan_reminders({standing(k_sha_a, true, 1), standing(k_sha_b, false, 0)}, {});
     EXPECT_EQ(reminder_message(ending.due, &english),
               "2 certificates have ended or end by tomorrow. The first: 홍길동, on 2026-12-16.");
+    // One ended, one ending in 10 days: the ended one comes first, and the sentence says some have ended.
+    const ReminderPlan mixed = plan_reminders({standing(k_sha_a, false, 10, "Later"), standing(k_sha_b, true, 3, "Ended")}, {});
+    ASSERT_EQ(mixed.due.size(), 2u);
+    EXPECT_EQ(reminder_message(mixed.due, &english),
+              "2 certificates have ended or end within 10 days. The first: Ended, on 2026-12-16.");
+    EXPECT_EQ(reminder_message(mixed.due, &korean),
+              "공동인증서 2개가 만료되었거나 10일 안에 만료됩니다. 가장 먼저 만료: Ended, 2026-12-16");
 }
 
 TEST(Reminders, OneCertificateMessagesInKoreanAndEnglish)
@@ -91,7 +98,7 @@ TEST(Reminders, OneCertificateMessagesInKoreanAndEnglish)
         const char* korean;
     } k_cases[] = {
         {false, 7, "홍길동's certificate (KFTC (yessign)) ends in 7 days, on 2026-12-16.",
-         "홍길동의 공동인증서(KFTC (yessign))가 7일 뒤 2026-12-16에 만료됩니다."},
+         "홍길동의 공동인증서(KFTC (yessign))가 7일 뒤인 2026-12-16에 만료됩니다."},
         {false, 1, "홍길동's certificate (KFTC (yessign)) ends tomorrow, on 2026-12-16.",
          "홍길동의 공동인증서(KFTC (yessign))가 내일(2026-12-16) 만료됩니다."},
         {false, 0, "홍길동's certificate (KFTC (yessign)) ends today.", "홍길동의 공동인증서(KFTC (yessign))가 오늘 만료됩니다."},
