@@ -319,6 +319,8 @@ void remove_reminder_task()
     scheduler->folder->DeleteTask(name.get(), 0);
 }
 
+namespace {
+
 void settle_reminder_task(bool (*wanted)())
 {
     static std::mutex one_at_a_time;
@@ -329,6 +331,8 @@ void settle_reminder_task(bool (*wanted)())
         remove_reminder_task();
     }
 }
+
+}  // namespace
 
 void settle_reminder_task_in_background(bool (*wanted)())
 {

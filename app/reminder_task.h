@@ -37,14 +37,12 @@ void keep_reminder_task(const std::wstring& program_path);
 // when it is this user's own (another user's is not theirs to touch).
 void remove_reminder_task();
 
-// Brings the task in line with the setting as `wanted` reads it now: kept for this program, or
-// removed. Calls from different threads run one at a time and each reads the setting afresh, so a
-// late run cannot undo what a later change of the setting did. COM must be initialised.
-void settle_reminder_task(bool (*wanted)());
-
-// The same on a thread of its own (COM initialised there), for the start-up: the Task Scheduler's
-// service can take a second to answer, and the window need not wait for it. A process that ends first
-// leaves the task as it was; the next start tries again.
+// Brings the task in line with the setting as `wanted` reads it when the work runs: kept for this
+// program, or removed. The work runs on a thread of its own (COM initialised there): the Task
+// Scheduler's service can take a second to answer, and the window need not wait for it. Runs from
+// several calls take turns and each reads the setting afresh, so a late one cannot undo what a later
+// change of the setting did. A process that ends first leaves the task as it was; the next start tries
+// again.
 void settle_reminder_task_in_background(bool (*wanted)());
 
 // The full path of this process's executable; empty when it cannot be read.

@@ -143,7 +143,8 @@ void run_settings_menu(HWND hwnd, float x, float y)
     case MenuAction::ToggleReminders: {
         const bool on = !read_reminders();
         write_reminders(on);
-        settle_reminder_task(read_reminders);
+        // Off the window's thread, as at start-up: the scheduler's service can take a second to answer.
+        settle_reminder_task_in_background(read_reminders);
         show_notice(std::string(on ? tr({"만료 알림을 켰습니다", "Expiry reminders on"})
                                    : tr({"만료 알림을 껐습니다", "Expiry reminders off"})));
         break;
