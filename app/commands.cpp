@@ -44,7 +44,7 @@ std::optional<ClipboardCopy> copy_all_copy(const WindowState& state)
 
 bool starts_revocation_check(const WindowState& state, uint64_t row)
 {
-    if (!state.selection || !state.entries || *state.selection >= state.listed_count()) return false;
+    if (!state.selection || *state.selection >= state.listed_count()) return false;
     return row_starts_revocation_check(state.listed(*state.selection), row, state.revocation_checking);
 }
 
@@ -63,7 +63,7 @@ void run_card_button(HWND hwnd, const HitTarget& target, float x, float y)
     std::vector<Path> command_line_roots;
     {
         auto state = window_state_slot().take();
-        if (!state || !state->entries || target.index >= state->listed_count()) return;
+        if (!state || target.index >= state->listed_count()) return;
         entry = state->listed(target.index);
         command_line_roots = state->command_line_roots;
     }

@@ -254,19 +254,18 @@ void clear_search_field(HWND field)
 
 void apply_search_query(WindowState& state, const std::string& typed)
 {
-    if (typed == state.filter.query) return;
     const bool listed = state.entries.has_value();
-    list_search_query(state, typed);
+    if (!list_search_query(state, typed)) return;
     if (listed) refresh_hover(state);
     repaint(state.hwnd);
 }
 
-void list_search_query(WindowState& state, const std::string& typed)
+bool list_search_query(WindowState& state, const std::string& typed)
 {
-    if (typed == state.filter.query) return;
+    if (typed == state.filter.query) return false;
     if (!state.entries) {
         state.filter.query = typed;  // applied when the first scan result arrives
-        return;
+        return true;
     }
     const std::optional<ListedEntries> before = state.listed_entries();
     const bool pane_before = pane_was_open(before, state.selection);
@@ -286,4 +285,5 @@ void list_search_query(WindowState& state, const std::string& typed)
     if (const std::optional<HitTarget> focus = focus_kept(state, focus_whole, old_focus_index)) focus_on(state, *focus);
     state.list_scroll = clamp_scroll(state.list_scroll, largest_list_offset(state));
     queue_structure_change(state, view_shape(state), true, pane_before);
+    return true;
 }

@@ -40,5 +40,6 @@ void clear_search_field(HWND field);
 void apply_search_query(WindowState& state, const std::string& typed);
 
 // The same without the window: the listed indices, the pane, focus and scroll carried over, and the
-// change queued for screen readers. All a keystroke costs before its frame is drawn.
-void list_search_query(WindowState& state, const std::string& typed);
+// change queued for screen readers. All a keystroke costs before its frame is drawn. False when the
+// query is the one already applied (nothing changed).
+bool list_search_query(WindowState& state, const std::string& typed);

@@ -14,7 +14,7 @@ namespace {
 
 size_t row_count(const ViewState& state)
 {
-    if (!state.selection || !state.entries || *state.selection >= state.listed_count()) return 0;
+    if (!state.selection || *state.selection >= state.listed_count()) return 0;
     return detail_row_count(state.listed(*state.selection));
 }
 
@@ -22,7 +22,7 @@ size_t row_count(const ViewState& state)
 
 std::vector<DetailRow> detail_rows(const ViewState& state, size_t index)
 {
-    if (!state.entries || index >= state.listed_count()) return {};
+    if (index >= state.listed_count()) return {};
     return detail_rows_for(state.listed(index), now_seconds(), &tr, current_language(), state.revocation_checking);
 }
 
@@ -67,7 +67,7 @@ std::optional<ShownScrollBar> shown_scroll_bar(const ViewState& state)
 void draw_detail_pane(ViewState& state)
 {
     const std::optional<DetailLayout> layout = detail_layout(state);
-    if (!layout || !state.entries || *state.selection >= state.listed_count()) return;
+    if (!layout || *state.selection >= state.listed_count()) return;
     const Gfx& gfx = *state.gfx;
     const ViewMetrics m = view_metrics_of(state);
     const float s = m.s;

@@ -43,7 +43,7 @@ ViewShape view_shape(const ViewState& state)
     shape.listed = state.entries.has_value();
     shape.card_count = state.listed_count();
     shape.clean_up = expired_count(state) > 0;
-    if (state.selection && state.entries && *state.selection < state.listed_count()) {
+    if (state.selection && *state.selection < state.listed_count()) {
         shape.pane = state.selection;
         shape.row_count = detail_row_count(state.listed(*state.selection));
     }

@@ -65,7 +65,7 @@ struct ViewState {
     }
     // How many are listed (0 before the first scan result), and listed entry `index` (< listed_count()).
     size_t listed_count() const { return entries ? ListedEntries(*entries, filter).size() : 0; }
-    const CertificateEntry& listed(size_t index) const { return (*entries)[whole_index(filter, index)]; }
+    const CertificateEntry& listed(size_t index) const { return ListedEntries(*entries, filter)[index]; }
     // Every certificate of the last scan result, whatever the query; none before the first one.
     const std::vector<CertificateEntry>* whole_entries() const { return entries ? &*entries : nullptr; }
 };
