@@ -77,13 +77,19 @@ void add_field(std::string& text, std::string_view field)
     text += field;
 }
 
+// Whether the whole list's entry `at` is listed: it matches, or it is the one kept whatever the query.
+bool listed_under(const SearchQuery& query, const std::vector<SearchKey>& keys, std::optional<size_t> keep, size_t at)
+{
+    return keep == at || (at < keys.size() && search_matches(query, keys[at]));
+}
+
 // Lists the matching (or kept) entries of the whole list afresh.
 void list_matching(ListFilter& filter, size_t whole_count, const std::vector<SearchKey>& keys, const SearchQuery& query,
                    std::optional<size_t> keep)
 {
     filter.listed_at.clear();
     for (size_t i = 0; i < whole_count; ++i) {
-        if (keep == i || (i < keys.size() && search_matches(query, keys[i]))) filter.listed_at.push_back(i);
+        if (listed_under(query, keys, keep, i)) filter.listed_at.push_back(i);
     }
 }
 
@@ -193,8 +199,7 @@ void set_list_query(ListFilter& filter, size_t whole_count, const std::vector<Se
     const bool keep_listed = !keep || listed_index(filter, *keep).has_value();
     if (filter.active && !before.empty() && keep_listed && query_narrows(before, after)) {
         // Typing on: what did not match before cannot match now, so only the listed ones are tried.
-        std::erase_if(filter.listed_at,
-                      [&](size_t at) { return keep != at && !(at < keys.size() && search_matches(after, keys[at])); });
+        std::erase_if(filter.listed_at, [&](size_t at) { return !listed_under(after, keys, keep, at); });
         return;
     }
     filter.active = true;
