@@ -418,17 +418,42 @@ e2e_ocr() # FILE X Y WIDTH HEIGHT
     tesseract "$E2E_TMP/ocr.png" - --psm 6 -l eng 2>/dev/null
 }
 
-# Polls OCR of a region until it matches an extended regular expression; status 1 on timeout.
+# Waits until OCR of a region matches an extended regular expression; status 1 on timeout. Every
+# picture the region shows meanwhile is kept (region_frames.py), so a notice that stays three seconds
+# is not missed while another picture is being read on a loaded machine. The newest picture is read
+# first, so that a region that changed often is not read through its whole history before its present.
 e2e_wait_text() # X Y WIDTH HEIGHT REGEX SECONDS
 {
-    local deadline=$((SECONDS + $6)) text=""
+    local frames picture newest text="" found=1 watcher backstop=$((SECONDS + $6 + 15))
+    frames=$(mktemp -d "$E2E_TMP/frames.XXXXXX")
+    python3 "$E2E_ROOT/tests/e2e/region_frames.py" "$1" "$2" "$3" "$4" "$frames" "$6" &
+    watcher=$!
     while :; do
-        e2e_shot "$E2E_TMP/text.png"
-        text=$(e2e_ocr "$E2E_TMP/text.png" "$1" "$2" "$3" "$4")
-        if printf '%s' "$text" | grep -Eq "$5"; then return 0; fi
-        [ $SECONDS -lt $deadline ] || { e2e_log "read: $(printf '%s' "$text" | tr '\n' ' ')"; return 1; }
-        sleep 0.3
+        newest=-1
+        for picture in "$frames"/*.ppm; do
+            [ -e "$picture" ] || continue
+            picture=${picture##*/} picture=${picture%.ppm}
+            [ "$picture" -gt "$newest" ] && newest=$picture
+        done
+        if [ "$newest" -ge 0 ]; then
+            text=$(e2e_ocr "$frames/$newest.ppm" 0 0 "$3" "$4")
+            rm -f "$frames/$newest.ppm"
+            if printf '%s' "$text" | grep -Eq "$5"; then found=0; break; fi
+        elif [ -e "$frames/done" ]; then
+            # The last picture may have been named just before "done" was written.
+            compgen -G "$frames/*.ppm" >/dev/null || break
+        elif [ $SECONDS -ge $backstop ]; then
+            e2e_log "the region's pictures stopped coming"
+            break
+        else
+            sleep 0.1
+        fi
     done
+    touch "$frames/stop"
+    wait "$watcher" 2>/dev/null
+    rm -rf "$frames"
+    [ $found -eq 0 ] || e2e_log "read: $(printf '%s' "$text" | tr '\n' ' ')"
+    return $found
 }
 
 # e2e_until WHAT SECONDS COMMAND [ARGS...]: runs COMMAND again and again until it succeeds; after

@@ -38,7 +38,11 @@ into_field()
         sleep 0.1
     done
 }
-second_card_shown() { [ "$(e2e_pixel "$E2E_TMP/text.png" $((left + content / 2)) $((cy + 258)))" = 227,230,234 ]; }
+second_card_shown()
+{
+    e2e_shot "$E2E_TMP/cards.png"
+    [ "$(e2e_pixel "$E2E_TMP/cards.png" $((left + content / 2)) $((cy + 258)))" = 227,230,234 ]
+}
 
 headline '^Certificates: 3' "no three certificates at first"
 xdotool windowfocus --sync "$E2E_WID" 2>/dev/null || true
