@@ -82,9 +82,9 @@ case "$all" in *"\n"|*"\r") e2e_fail "a line break after the last line" ;; esac
 
 # The wheel scrolls the pane (76 px: 512 px of rows in a 436 px viewport), not the list.
 separator_x=$((cx + px + 100))
-e2e_wait_pixel "$separator_x" $((cy + py + 64 + 32 * 3)) 236,238,241 5 || e2e_fail "no row separator at 160"
+e2e_wait_pixel "$separator_x" $((cy + py + 64 + 32 * 3)) 236,238,241 15 || e2e_fail "no row separator at 160"
 xdotool click 5
-e2e_wait_pixel "$separator_x" $((cy + py + 64 + 32 * 3 - 76)) 236,238,241 5 || e2e_fail "the pane did not scroll 76 px"
+e2e_wait_pixel "$separator_x" $((cy + py + 64 + 32 * 3 - 76)) 236,238,241 15 || e2e_fail "the pane did not scroll 76 px"
 
 # Closing: the close button, a click outside the panel, Escape; a toolbar click only closes.
 closed() { e2e_wait_pixel $((cx + 5)) $((cy + 300)) 242,244,247 10 || e2e_fail "the pane did not close ($1)"; }

@@ -19,7 +19,9 @@ while [ -e "$trigger" ]; do
     [ $SECONDS -lt $deadline ] || e2e_fail "no frame was presented after the trigger"
     sleep 0.05
 done
-e2e_wait_pixel "$middle" $((cy + 152)) 110,191,184 5 \
+# A new device under Wine takes half a second when idle and several on a loaded machine: the wait is
+# long, because how quick the recovery is belongs to the bench, not to this test.
+e2e_wait_pixel "$middle" $((cy + 152)) 110,191,184 30 \
     || e2e_fail "the window was not drawn again after the device loss; swap chains: $(tr '\n' ';' <"$E2E_TMP/gfx.log")"
 # And the rest of the window with it: the second card's outline, the header.
 e2e_shot "$E2E_TMP/after.png"

@@ -24,5 +24,5 @@ done
 e2e_reg_add "$personalize" AppsUseLightTheme REG_DWORD 1
 e2e_helper e2e_window_probe settingchange >/dev/null || e2e_fail "could not send WM_SETTINGCHANGE"
 e2e_wait_pixel $((cx + 300)) $((cy + 400)) 242,244,247 10 || e2e_fail "did not switch to light"
-e2e_wait_pixel $((cx + 300)) $((cy + 20)) 255,255,255 5 || e2e_fail "header did not switch to light"
+e2e_wait_pixel $((cx + 300)) $((cy + 20)) 255,255,255 15 || e2e_fail "header did not switch to light"
 e2e_pass
