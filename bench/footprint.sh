@@ -62,18 +62,14 @@ measure() # TITLE_REGEX PROCESS_PATTERN EXE [ARGS...]
     e2e_run_app "$@" &
     local app=$!
     # Looked for often: the window can show only just before its first frame.
-    local deadline=$((SECONDS + 60)) width height screen_width painted
-    until wid=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -n 1) && [ -n "$wid" ]; do
-        [ $SECONDS -lt $deadline ] || e2e_fail "no window $title"
-        sleep 0.02
-    done
+    local width height painted
+    wid=$(e2e_find_window "$title" 60 0.02) || e2e_fail "no window $title"
     read -r x y width height <<<"$(xdotool getwindowgeometry --shell "$wid" |
         awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}')"
     # The top of the client area, inside Wine's frame and title bar: Vessop's header and the minimal
-    # window's line of text are both there, and a small area keeps the looking cheap.
-    read -r screen_width _ <<<"$(xdotool getdisplaygeometry)"
-    width=$(( (x + width < screen_width ? width : screen_width - x) - 16 ))
-    painted=$(python3 "$(dirname "$0")/first_frame.py" $((x + 8)) $((y + 30)) "$width" 120 60) ||
+    # window's line of text are both there, and a small area keeps the looking cheap (first_frame.py cuts
+    # it to the screen's edge).
+    painted=$(python3 "$(dirname "$0")/first_frame.py" $((x + 8)) $((y + 30)) $((width - 16)) 120 60) ||
         e2e_fail "$title drew nothing"
     local took=$((painted - start))
     sleep 3

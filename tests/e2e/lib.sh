@@ -298,16 +298,17 @@ e2e_wait_exit() # SECONDS
 }
 
 # Prints the first visible X window whose title matches a regular expression, waiting for it; status 1
-# on timeout. Searched again and again: xdotool gives up at once when a window it looks at goes away
-# meanwhile, which happens while Wine opens and closes its own helper windows.
-e2e_find_window() # REGEX SECONDS
+# on timeout. Searched again and again (every INTERVAL seconds, 0.2 unless given): xdotool gives up at
+# once when a window it looks at goes away meanwhile, which happens while Wine opens and closes its own
+# helper windows.
+e2e_find_window() # REGEX SECONDS [INTERVAL]
 {
     local deadline=$((SECONDS + $2)) found
     while :; do
         found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
         [ -n "$found" ] && { printf '%s\n' "$found"; return 0; }
         [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.2
+        sleep "${3:-0.2}"
     done
 }
 
@@ -349,6 +350,9 @@ e2e_helper() # NAME [ARGS...]
     fi
     return "$status"
 }
+
+# True when the clipboard, as Windows programs under this Wine read it, holds exactly TEXT.
+e2e_clipboard_is() { [ "$(e2e_helper e2e_window_probe clipboard)" = "$1" ]; }
 
 # Reads one key of `window_probe info` (class, title, window, client, normal, dpi, work, …); a probe
 # that cannot give it fails the test with what it printed.
@@ -468,6 +472,10 @@ e2e_until()
     done
 }
 
+# How many pixels two pictures of the same size differ in (`compare` prints it on standard error and
+# exits 1 when any do).
+e2e_pixels_differing() { compare -metric AE "$1" "$2" null: 2>&1; }
+
 # Waits until a region of the screen has stopped changing: two screenshots in a row show it alike (a
 # menu or box has been drawn, a hover has gone). A few pixels may differ: a focused edit box's caret
 # blinks every half second, and on a loaded machine a screenshot takes about as long, so two shots
@@ -479,8 +487,7 @@ e2e_wait_settled() # X Y WIDTH HEIGHT SECONDS
         e2e_shot "$E2E_TMP/settle.png"
         convert "$E2E_TMP/settle.png" -crop "${3}x${4}+${1}+${2}" +repage "$E2E_TMP/settle$now.ppm" 2>/dev/null
         if [ -n "$previous" ]; then
-            # `compare` prints how many pixels differ (on standard error) and exits 1 when any do.
-            differing=$(compare -metric AE "$E2E_TMP/settle$previous.ppm" "$E2E_TMP/settle$now.ppm" null: 2>&1)
+            differing=$(e2e_pixels_differing "$E2E_TMP/settle$previous.ppm" "$E2E_TMP/settle$now.ppm")
             [[ $differing =~ ^[0-9]+$ ]] && [ "$differing" -le "$E2E_CARET_PIXELS" ] && return 0
         fi
         [ $SECONDS -lt $deadline ] || { e2e_log "the region $1,$2 ${3}x$4 was still changing after $5 s"; return 1; }

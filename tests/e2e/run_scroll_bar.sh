@@ -37,7 +37,7 @@ xdotool mousemove 0 0
 e2e_wait_pixel "$rest_x" $((cy + ch - 10)) "$rest" 10 || e2e_fail "the thumb is not at the bottom after the drag"
 list=$((cw - 16))x$((ch - header))+$cx+$((cy + header))  # the cards, without the bar
 list_shot() { e2e_shot "$E2E_TMP/$1.png"; convert "$E2E_TMP/$1.png" -crop "$list" +repage "$E2E_TMP/$1-list.png"; }
-differing() { compare -metric AE "$E2E_TMP/$1-list.png" "$E2E_TMP/$2-list.png" null: 2>&1; }
+differing() { e2e_pixels_differing "$E2E_TMP/$1-list.png" "$E2E_TMP/$2-list.png"; }
 # Polls until the list looks as it did in an earlier shot; prints how many pixels still differ.
 await_list() # NAME LIKE
 {
