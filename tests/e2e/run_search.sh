@@ -58,6 +58,9 @@ second_card_shown || e2e_fail "the second card did not come back"
 
 # Pasted, as people also enter a search: Ctrl+V in the field.
 printf '%s' 'ㅎㄱㄷ' | timeout "$E2E_STEP_SECONDS" xclip -selection clipboard -i || e2e_fail "xclip could not set the clipboard"
+# xclip returns before its background copy owns the selection, and Wine takes the X clipboard over in
+# its own time: Ctrl+V waits until Windows' clipboard holds the text, or it would paste nothing.
+e2e_until "Wine's clipboard to hold ㅎㄱㄷ" 10 e2e_clipboard_is 'ㅎㄱㄷ'
 xdotool key ctrl+v
 headline 'Certificates: 1 of 3' "ㅎㄱㄷ did not find 홍길동"
 first_pill 'D-200' "ㅎㄱㄷ found another card"

@@ -40,8 +40,6 @@ korean_reads() # REGEX X Y WIDTH HEIGHT
     return 1
 }
 
-clipboard_is() { [ "$(e2e_helper e2e_window_probe clipboard)" = "$1" ]; }
-
 check_window() # LANGUAGE SUMMARY_REGEX TEST_REGEX UNKNOWN_REGEX DAMAGED_REGEX ROW_VALUE
 {
     local language=$1
@@ -99,7 +97,7 @@ check_window() # LANGUAGE SUMMARY_REGEX TEST_REGEX UNKNOWN_REGEX DAMAGED_REGEX R
             || e2e_fail "en: the pane's Issuer check row"
     fi
     xdotool mousemove $((cx + px + 300)) $((row_y + 16)) click 1
-    e2e_until "$language: the verdict on the clipboard" 10 clipboard_is "$6"
+    e2e_until "$language: the verdict on the clipboard" 10 e2e_clipboard_is "$6"
     e2e_helper e2e_window_probe close >/dev/null
     e2e_wait_exit 15 || e2e_fail "$language: Vessop did not end"
 }
